@@ -1,0 +1,102 @@
+// The mortality table store of Orvane: the block-structured data file MortalityTables, the
+// fields and packed decimals inside its table files, the catalogue of table names and the table
+// loader with its projection and blending rules.
+//
+// Map of this library:
+//   table_store.h   TableStore: the read cursor, the block reader with its retry question,
+//                   directory lookup, field decoding, GetTableList and LoadTable.
+//   table_error.h   the error types of the library.
+//
+// A TableStore is owned by whoever shows the tables (the form model, a tool, a test) and is
+// handed the data file's path and the retry question by that owner. Every block read opens the
+// file, reads 256 bytes and closes it again, so a file replaced while the program runs is used
+// from the next read on.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tables/table_error.h"
+#include "valuation/q_table.h"
+
+namespace orvane::tables {
+
+// The owner's answer to "Data File not available, retry".
+enum class RetryAnswer { kRetry, kCancel };
+
+// Asked after a series of failed block reads (1000 tries, then 999 after every kRetry).
+// The window shows a modal message box; tools answer kCancel without asking.
+using RetryQuestion = std::function<RetryAnswer()>;
+
+// The thirteen arguments of LoadTable under their own names.
+struct TableRequest {
+  std::string TableName;        // a chooser's text; its first 8 characters name the table
+  bool DontProjTable = true;
+  bool ProjToValuation = false;
+  bool ProjToRetirement = false;
+  bool ProjToPayment = false;
+  bool BlendAnn = false;
+  bool BlendSex = false;
+  int RetirementYear = 2008;
+  int ValuationYear = 2008;
+  bool Male = true;
+  int YearOfBirth = 1943;
+  bool Pre = false;
+  bool FollowPreamble = false;
+};
+
+class TableStore {
+ public:
+  static constexpr int kBlockSize = 256;
+
+  TableStore(std::filesystem::path data_file, RetryQuestion ask);
+
+  const std::filesystem::path& data_file() const { return data_file_; }
+
+  // The 256 bytes of block `location`. Retries and asks as described above; throws
+  // DataFileUnavailable when the answer is kCancel.
+  std::string ReadDataAt(std::int32_t location);
+
+  // Big-endian unsigned value of the first `length` characters of data (0 for empty data).
+  static std::uint32_t AscValue(std::string_view data, int length);
+
+  // Start block of the table file `name` (first 8 characters, blank-padded), 0 when absent.
+  std::int32_t LocationFile(std::string_view name);
+
+  // Trims `name`, looks it up and positions the read cursor on the table file's first block.
+  // Returns the start block, or 0 for a blank or absent name.
+  std::int32_t OpenFile(std::string_view name);
+
+  // Loads block NextBlock into the read cursor.
+  void OpenFileReadNext();
+
+  // `temp` without leading and trailing blanks; `temp` itself is trimmed as well.
+  static std::string ClearBlanks(std::string& temp);
+
+  // The next field of the open table file. Throws TableError for a malformed field.
+  std::string ReadString();
+
+  // Packed decimal digits of the first `length` bytes of data, divided by 10^decimal_position.
+  static double UnPack(std::string_view data, int length, int decimal_position);
+
+  // The chooser entries in catalogue order: the 8-character name, a blank and the description.
+  std::vector<std::string> GetTableList();
+
+  // The table that the request selects, built as the decision order says. Throws TableError for
+  // a malformed table file or a request with no projection flag at all.
+  valuation::QTable LoadTable(const TableRequest& request);
+
+ private:
+  std::filesystem::path data_file_;
+  RetryQuestion ask_;
+  // The read cursor.
+  std::string BlockBuffer;
+  std::int32_t BlockPosition = 1;
+  std::int32_t NextBlock = 0;
+};
+
+}  // namespace orvane::tables

@@ -1,0 +1,37 @@
+// The valuation engine of Orvane.
+//
+// Map of this library:
+//   q_table.h           QTable, the rates of one table by whole age 0..120.
+//   valuation_inputs.h  the 22 inputs of a valuation under their own names.
+//   month_observer.h    the hook through which the calculation detail watches the month loop.
+//   yield_curve.h       CurveDiscount (monthly factors of one curve), CurveIndex, CellName.
+//   valuation_error.h   the one error type of the engine.
+//   Orvane (below)      the month-by-month valuation itself.
+//
+// "What is valued" (ValuationInputs) is kept apart from "how it is valued" (the month loop with
+// its survival, interest and payment steps, in detail/). Nothing here reads a form or a file.
+#pragma once
+
+#include "valuation/month_observer.h"
+#include "valuation/q_table.h"
+#include "valuation/valuation_error.h"
+#include "valuation/valuation_inputs.h"
+#include "valuation/yield_curve.h"
+
+namespace orvane::valuation {
+
+// The form's state that the valuation reads besides its 22 inputs.
+struct ValuationContext {
+  // Set when the "Use Full Yield Curve" box is ticked: every month is then discounted with this
+  // curve and the three rates and the post-retirement rate are not used.
+  const CurveDiscount* full_yield_curve = nullptr;
+  // Set while the calculation detail is kept: it sees every month of the run.
+  MonthObserver* detail = nullptr;
+};
+
+// The present value at the valuation date of the monthly benefit described by `inputs`, grossed
+// up for the load, in the currency unit of InitialBenefit. Never returns NaN or infinity: inputs
+// that make the arithmetic fail raise ValuationError (see valuation_error.h for the cases).
+double Orvane(const ValuationInputs& inputs, const ValuationContext& context = {});
+
+}  // namespace orvane::valuation

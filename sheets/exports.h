@@ -1,0 +1,41 @@
+// The two spreadsheet exports of Orvane and the workbook interface behind them.
+//
+// Map of this library:
+//   workbook.h             the small workbook interface: write blocks, cells and number formats
+//                          into a new .xlsx; read the used range of an .xls's first sheet.
+//   yield_curve_workbook.h the reader of "Full Yield Curve.xls".
+//   exports.h (this)       the calculation detail sheet and the mortality table sheet.
+//   sheet_error.h          the one error type of the library.
+#pragma once
+
+#include <array>
+#include <filesystem>
+
+#include "valuation/detail_table.h"
+#include "valuation/q_table.h"
+
+namespace orvane::sheets {
+
+// Writes the calculation detail sheet into a new workbook at `file`: the table's cells into
+// A1:T1440 (table row r, column c at sheet row r + 1, column c + 1), the formula
+// =sum(r2:t1440) in A12, column A fitted, row 1 wrapped and the number formats of the columns.
+// The table must already hold its headings and input block. Throws SheetError.
+void WriteDetailWorkbook(const std::filesystem::path& file, const valuation::DetailTable& table);
+
+// Fills row 0 (headings) and column 0 rows 0..11 (input labels and field texts, and the total's
+// formula text in row 11) of the detail table, as the detail sheet shows them.
+struct DetailInputs {
+  std::string ValuationDate, DateOfBirth, SpousesDateOfBirth, PeriodCertain, PercentToSurvivor;
+};
+void WriteDetailHeadings(valuation::DetailTable& table, const DetailInputs& inputs);
+
+// The four tables of a recalculation, in the sheet's column order.
+struct MortalityColumns {
+  valuation::QTable PrePrimary, PreContingent, PostPrimary, PostContingent;
+};
+
+// Writes the mortality sheet into a new workbook at `file`: headings in A1:E1, ages 1..120 and
+// the four tables in A2:E121, nothing else. Throws SheetError.
+void WriteMortalityWorkbook(const std::filesystem::path& file, const MortalityColumns& tables);
+
+}  // namespace orvane::sheets

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "valuation/month_observer.h"
+
+namespace orvane::valuation {
+
+// One cell of the calculation detail: nothing, a whole number (the zeros of months without a
+// payment), a number, or a text.
+using DetailCell = std::variant<std::monostate, long, double, std::string>;
+
+// The month-by-month calculation detail: 1441 rows (0..1440) by 20 columns (0..19). Row 0 holds
+// the headings and column 0 the input block (both written by the detail export); rows 1..1440 of
+// columns 1..19 are filled from the valuation's month loop, row j for month j. Months beyond
+// row 1440 (possible only for the youngest lives) are not kept.
+class DetailTable : public MonthObserver {
+ public:
+  static constexpr int kRows = 1441;
+  static constexpr int kColumns = 20;
+
+  DetailTable();
+
+  const DetailCell& Cell(int row, int column) const;  // throws ValuationError outside the table
+  void SetCell(int row, int column, DetailCell value);  // throws ValuationError outside
+
+  // Empties rows 1..1440 of columns 1..19, so that a shorter valuation leaves no rows of an
+  // earlier, longer one behind.
+  void ClearMonths();
+
+  void OnMonthStart(const MonthStart& month) override;
+  void OnPayment(const MonthPayment& payment) override;
+
+ private:
+  std::vector<DetailCell> cells_;  // the row index varies fastest: column c starts at c x kRows
+};
+
+}  // namespace orvane::valuation

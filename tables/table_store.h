@@ -6,6 +6,8 @@
 //   table_store.h   TableStore: the read cursor, the block reader with its retry question,
 //                   directory lookup, field decoding, GetTableList and LoadTable.
 //   table_error.h   the error types of the library.
+//   detail/         the POSIX block read, the projection-year rule and a read-only probe of the
+//                   store's counters for tests.
 //
 // A TableStore is owned by whoever shows the tables (the form model, a tool, a test) and is
 // handed the data file's path and the retry question by that owner. Every block read opens the
@@ -25,6 +27,10 @@
 
 namespace orvane::tables {
 
+namespace detail {
+struct StoreProbe;
+}  // namespace detail
+
 // The owner's answer to "Data File not available, retry".
 enum class RetryAnswer { kRetry, kCancel };
 
@@ -34,7 +40,7 @@ using RetryQuestion = std::function<RetryAnswer()>;
 
 // The thirteen arguments of LoadTable under their own names.
 struct TableRequest {
-  std::string TableName;        // a chooser's text; its first 8 characters name the table
+  std::string TableName;  // a chooser's text; its first 8 characters name the table
   bool DontProjTable = true;
   bool ProjToValuation = false;
   bool ProjToRetirement = false;
@@ -91,12 +97,30 @@ class TableStore {
   valuation::QTable LoadTable(const TableRequest& request);
 
  private:
+  friend struct detail::StoreProbe;
+
+  // Rules of the decision order; each builds its table from further LoadTable calls.
+  valuation::QTable DirectLoad(const std::string& name8);
+  valuation::QTable SexBlend(const TableRequest& request);
+  valuation::QTable AnnuitantBlend(const TableRequest& request);
+  valuation::QTable PreambleAdjustment(const TableRequest& request);
+  valuation::QTable Projection(const TableRequest& request);
+
+  // A TableError for the open table file and the block in the cursor.
+  [[noreturn]] void Malformed(const std::string& what) const;
+
   std::filesystem::path data_file_;
   RetryQuestion ask_;
   // The read cursor.
   std::string BlockBuffer;
   std::int32_t BlockPosition = 1;
   std::int32_t NextBlock = 0;
+  // The name given to the last OpenFile that found a table, for error messages.
+  std::string open_table_;
+  // Counters for tests and tools: tries of block reads, blocks returned, direct loads.
+  std::int64_t tries_ = 0;
+  std::int64_t blocks_read_ = 0;
+  std::int64_t direct_loads_ = 0;
 };
 
 }  // namespace orvane::tables

@@ -1,0 +1,53 @@
+#include "tables/table_store.h"
+
+namespace orvane::tables {
+namespace {
+
+constexpr int kLastAge = valuation::QTable::kLastAge;
+constexpr std::size_t kNameLength = 8;
+constexpr int kRateBytes = 3;
+constexpr int kRateDecimals = 6;
+
+}  // namespace
+
+valuation::QTable TableStore::LoadTable(const TableRequest& request) {
+  const std::string name8 = request.TableName.substr(0, kNameLength);
+  // Exactly "None" means no mortality in that role and is never projected; "None    " from a
+  // chooser entry is an ordinary choice.
+  if (name8 == "None" || request.DontProjTable)
+    return DirectLoad(name8);
+  if (request.BlendSex)
+    return SexBlend(request);
+  if (request.BlendAnn)
+    return AnnuitantBlend(request);
+  if (request.FollowPreamble)
+    return PreambleAdjustment(request);
+  if (request.ProjToValuation || request.ProjToRetirement || request.ProjToPayment) {
+    return Projection(request);
+  }
+  throw TableError("Table \"" + name8 + "\" of " + data_file_.string() +
+                   " cannot be loaded: neither \"No Projection\" nor a projection is selected");
+}
+
+valuation::QTable TableStore::DirectLoad(const std::string& name8) {
+  ++direct_loads_;
+  valuation::QTable table;
+  if (OpenFile(name8) > 0) {
+    ReadString();  // not interpreted
+    ReadString();  // the description, shown by the choosers only
+    for (int x = 1; x <= kLastAge; ++x) {
+      const std::string field = ReadString();
+      if (field.size() < static_cast<std::size_t>(kRateBytes)) {
+        Malformed("the value for age " + std::to_string(x) + " has " +
+                  std::to_string(field.size()) + " bytes, 3 expected");
+      }
+      table.set(x, UnPack(field, kRateBytes, kRateDecimals));
+    }
+  } else {
+    // A table that cannot be found means certain death within each year of age.
+    for (int x = 1; x <= kLastAge; ++x) table.set(x, 1.0);
+  }
+  return table;
+}
+
+}  // namespace orvane::tables

@@ -1,0 +1,47 @@
+#include <cmath>
+
+#include "numbers/rounding.h"
+#include "tables/detail/projection_years.h"
+#include "tables/table_store.h"
+
+namespace orvane::tables {
+namespace {
+
+constexpr int kLastAge = valuation::QTable::kLastAge;
+
+}  // namespace
+
+valuation::QTable TableStore::Projection(const TableRequest& request) {
+  // The chosen name does not pick the rates: the base tables of the year 2000 and the
+  // improvement scale of the life's sex do.
+  TableRequest direct = request;
+  direct.DontProjTable = true;
+  direct.BlendAnn = false;
+  direct.BlendSex = false;
+  if (request.Pre) {
+    direct.TableName = request.Male ? "M-N-Base" : "F-N-Base";
+  } else {
+    direct.TableName = request.Male ? "M-A-Base" : "F-A-Base";
+  }
+  const valuation::QTable base = LoadTable(direct);
+  const std::string base_name = direct.TableName;
+  direct.TableName = request.Male ? "M-Proj  " : "F-Proj  ";
+  const valuation::QTable scale = LoadTable(direct);
+  const auto years = detail::ProjectionYearsByAge(request);
+  valuation::QTable q;
+  for (int x = 1; x <= kLastAge; ++x) {
+    const double factor = std::pow(1.0 - scale.at(x), static_cast<double>(years[x]));
+    const double rate = base.at(x) * factor;
+    // A scale of 1 projected backwards divides by zero; a far-off year overflows.
+    if (!std::isfinite(rate)) {
+      throw TableError("Table \"" + base_name + "\" of " + data_file_.string() +
+                       " cannot be projected at age " + std::to_string(x) + ": improvement " +
+                       std::to_string(scale.at(x)) + " over " + std::to_string(years[x]) +
+                       " years gives no finite rate");
+    }
+    q.set(x, numbers::RoundHalfEven(rate, 6));
+  }
+  return q;
+}
+
+}  // namespace orvane::tables

@@ -8,14 +8,14 @@ namespace orvane::valuation {
 // Index order of the four-table arrays: participant before payment, spouse before payment,
 // participant from payment, spouse from payment.
 struct MonthStart {
-  long row = 0;                          // round(12 x MonthTime): month k of year n is 12n + k
-  double age = 0.0;                      // x, the participant's age at the start of the month
-  std::array<double, 4> monthly_q{};     // 1 - monthly factor of each segment
-  std::array<double, 4> annual_q{};      // 1 - Survival of each segment
+  long row = 0;                       // round(12 x MonthTime): month k of year n is 12n + k
+  double age = 0.0;                   // x, the participant's age at the start of the month
+  std::array<double, 4> monthly_q{};  // 1 - monthly factor of each segment
+  std::array<double, 4> annual_q{};   // 1 - Survival of each segment
   double Lx = 0.0;
   double Ly = 0.0;
-  double interest_rate_percent = 0.0;    // the annual rate that discounts this month
-  double Vx = 0.0;                       // the factor that discounts this month's payment
+  double interest_rate_percent = 0.0;  // the annual rate that discounts this month
+  double Vx = 0.0;                     // the factor that discounts this month's payment
 };
 
 // What a month paid. In a month before the payment age every amount is zero and
@@ -23,12 +23,12 @@ struct MonthStart {
 struct MonthPayment {
   long row = 0;
   bool payment_month = false;
-  bool within_period_certain = false;    // the payment is certain, not life-contingent
-  double primary_benefit = 0.0;          // CurrentBenefit
-  double survivor_benefit = 0.0;         // CurrentBenefit x PercentToSurvivor / 100
-  double period_certain_value = 0.0;     // CurrentBenefit x Vx x SurvivalAtPayment, if certain
-  double primary_value = 0.0;            // CurrentBenefit x Vx x Lx, if life-contingent
-  double contingent_value = 0.0;         // CurrentBenefit x Vx x % x (Ly - Lx Ly) / 100
+  bool within_period_certain = false;  // the payment is certain, not life-contingent
+  double primary_benefit = 0.0;        // CurrentBenefit
+  double survivor_benefit = 0.0;       // CurrentBenefit x PercentToSurvivor / 100
+  double period_certain_value = 0.0;   // CurrentBenefit x Vx x SurvivalAtPayment, if certain
+  double primary_value = 0.0;          // CurrentBenefit x Vx x Lx, if life-contingent
+  double contingent_value = 0.0;       // CurrentBenefit x Vx x % x (Ly - Lx Ly) / 100
 };
 
 // Receives every month of a valuation run while the calculation detail is kept. The valuation

@@ -34,8 +34,8 @@ class CurveDiscount {
   double RatePercent(long month) const;
 
  private:
-  std::vector<double> rates_;     // half-year 1..200 at index 0..199
-  std::vector<double> factors_;   // months 0..1440
+  std::vector<double> rates_;    // half-year 1..200 at index 0..199
+  std::vector<double> factors_;  // months 0..1440
 };
 
 }  // namespace orvane::valuation

@@ -1,0 +1,84 @@
+#include "valuation/detail/interest_state.h"
+
+#include <cmath>
+
+#include "numbers/rounding.h"
+
+namespace orvane::valuation::detail {
+namespace {
+
+InterestMode ModeOf(const ValuationInputs& inputs, const CurveDiscount* curve) {
+  if (curve != nullptr)
+    return InterestMode::kFullYieldCurve;
+  return inputs.TreatAsYieldCurve ? InterestMode::kSegment : InterestMode::kSelectAndUltimate;
+}
+
+}  // namespace
+
+double MonthlyDiscount(double rate_percent) {
+  return 1.0 / std::pow(1.0 + rate_percent / 100.0, 1.0 / 12.0);
+}
+
+InterestState::InterestState(const ValuationInputs& inputs, const CurveDiscount* curve)
+    : mode_(ModeOf(inputs, curve)),
+      curve_(curve),
+      rates_{inputs.InterestRate1, inputs.InterestRate2, inputs.InterestRate3},
+      post_retirement_rate_(inputs.PostRetirementInterest),
+      period1_(inputs.Period1),
+      period2_(inputs.Period2),
+      month_factor_(MonthlyDiscount(inputs.PostRetirementInterest)) {}
+
+void InterestState::StartYear(long years_elapsed) {
+  const double n = static_cast<double>(years_elapsed);
+  if (numbers::RoundHalfEven(n) < period1_) {
+    slot_ = 0;
+  } else if (n < period1_ + period2_) {
+    slot_ = 1;
+  } else {
+    slot_ = 2;
+  }
+  const double rate = rates_[static_cast<std::size_t>(slot_)];
+  if (mode_ == InterestMode::kSegment) {
+    // The whole time to each payment is discounted at its segment's spot rate: restart from the
+    // accumulator of that rate instead of carrying the previous year's factor on.
+    month_factor_ = MonthlyDiscount(rate);
+    vx_ = segment_discount_[static_cast<std::size_t>(slot_)];
+  } else if (mode_ == InterestMode::kSelectAndUltimate) {
+    select_factor_ = MonthlyDiscount(rate);
+  }
+}
+
+void InterestState::DiscountMonthBeforePayment() {
+  switch (mode_) {
+    case InterestMode::kFullYieldCurve:
+      break;
+    case InterestMode::kSegment:
+      vx_ = month_factor_ * vx_;
+      break;
+    case InterestMode::kSelectAndUltimate:
+      vx_ = vx_ * select_factor_;
+      break;
+  }
+}
+
+void InterestState::EndYear() {
+  if (mode_ != InterestMode::kSegment)
+    return;
+  for (std::size_t k = 0; k < 3; ++k) {
+    segment_discount_[k] = segment_discount_[k] / (1.0 + rates_[k] / 100.0);
+  }
+}
+
+double InterestState::RatePercent(bool before_payment, long month) const {
+  switch (mode_) {
+    case InterestMode::kFullYieldCurve:
+      return curve_->RatePercent(month);
+    case InterestMode::kSegment:
+      return rates_[static_cast<std::size_t>(slot_)];
+    case InterestMode::kSelectAndUltimate:
+      break;
+  }
+  return before_payment ? rates_[static_cast<std::size_t>(slot_)] : post_retirement_rate_;
+}
+
+}  // namespace orvane::valuation::detail

@@ -1,0 +1,26 @@
+#include "valuation/q_table.h"
+
+#include <string>
+
+#include "valuation/valuation_error.h"
+
+namespace orvane::valuation {
+
+double QTable::at(int age) const {
+  if (age < 0 || age > kLastAge) {
+    throw ValuationError("Age " + std::to_string(age) +
+                         " is outside the table, which holds ages 0 to 120");
+  }
+  return values_[static_cast<std::size_t>(age)];
+}
+
+void QTable::set(int age, double value) {
+  if (age < 1 || age > kLastAge) {
+    throw ValuationError("Age " + std::to_string(age) +
+                         " cannot be set in the table: only ages 1 to 120 hold rates "
+                         "(age 0 is always 0)");
+  }
+  values_[static_cast<std::size_t>(age)] = value;
+}
+
+}  // namespace orvane::valuation

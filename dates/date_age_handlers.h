@@ -25,9 +25,12 @@ class DateAgeForm {
 };
 
 // The validate handlers of the seven fields. Each normalises its own field, rewrites the dates or
-// ages that depend on it and returns; the caller then recalculates once. None refuses an entry.
-// They throw DateError when a field they read from another field cannot be used (a reference
-// date that does not parse, a date that would leave the years 100-9999).
+// ages that depend on it (every write through SetText, its own field first, in a fixed order)
+// and returns; the caller then recalculates once. None refuses an entry: an unusable age becomes
+// 65, an unusable date is rebuilt from its paired age. They throw DateError, naming the field and
+// its text, when a field they read from another field cannot be used (a reference date that does
+// not parse, an age that is not a number) or a date would leave the years 100-9999; a handler
+// that throws has written nothing.
 void CurrentAge_Validate(DateAgeForm& form);
 void SpousesAge_Validate(DateAgeForm& form);
 void RetirementAge_Validate(DateAgeForm& form);

@@ -38,4 +38,8 @@ std::string_view NameOf(Control control);
 // The control of that name, or nothing.
 std::optional<Control> ControlNamed(std::string_view name);
 
+// The control's caption as the form labels it ("Retirement Date", "Pre Retirement Primary"), for
+// messages that name a field.
+std::string_view CaptionOf(Control control);
+
 }  // namespace orvane::app

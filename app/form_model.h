@@ -1,31 +1,51 @@
+// The valuation form of Orvane without a toolkit.
+//
+// Map of this library:
+//   controls.h        the controls of the form: names, kinds, captions.
+//   numeric_fields.h  the fourteen plain-number fields: bounds, fallbacks, display formats.
+//   help_texts.h      the 38 texts of the message area and the events that write them.
+//   form_error.h      the one error type of the library.
+//   form_model.h      FormModel (this file): the controls' texts and states, start-up, the
+//                     recalculation, every event handler, the full yield curve and the two
+//                     exports. The Qt window and the command-line tools both drive this one
+//                     object, so they cannot disagree.
+//
+// The road of one recalculation: a handler (Validate of a field or chooser, Change of an option
+// button or blend box) normalises its control, then Calculate reads every input afresh, makes
+// the four LoadTable calls of the table store, converts the fifteen number texts, runs the
+// valuation and writes the rounded result into the results label.
 #pragma once
 
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/controls.h"
+#include "app/help_texts.h"
+#include "sheets/exports.h"
 #include "tables/table_store.h"
 
 namespace orvane::app {
 
 // Where the form finds its data files and how it asks the data-file question.
 struct FormEnvironment {
-  std::filesystem::path data_dir = ".";          // holds "Full Yield Curve.xls"
+  std::filesystem::path data_dir = ".";                   // holds "Full Yield Curve.xls"
   std::filesystem::path tables_file = "MortalityTables";  // relative paths are taken in data_dir
-  tables::RetryQuestion ask_retry;               // "Data File not available, retry"
+  tables::RetryQuestion ask_retry;  // "Data File not available, retry"; empty: Cancel
 };
 
 // The valuation form without a toolkit: every control's text or checked state, the message area,
-// the results label, the start-up sequence, the recalculation and every event handler. The Qt
-// window and the command-line tools both drive this one object, so they cannot disagree.
+// the results label, the start-up sequence, the recalculation and every event handler.
 //
 // Events are the form's own: a window calls Validate when the focus is about to leave a control,
 // SetText / SetChecked for every typed or clicked change (they fire the control's Change), and
 // MouseMove, GotFocus and Click as they happen. Handlers never throw: a failed recalculation
-// leaves the results label as it was and its reason in Failure().
+// leaves the results label as it was and its reason in Failure(). The one exception is
+// tables::DataFileUnavailable (the data-file question answered Cancel), which ends the program
+// and so reaches the caller of any handler that reads the data file.
 class FormModel {
  public:
   explicit FormModel(FormEnvironment environment);
@@ -35,30 +55,59 @@ class FormModel {
 
   // Start-up: fills the choosers from the data file's catalogue and writes the default texts.
   // Does not recalculate. Throws tables::DataFileUnavailable when the data-file question is
-  // answered Cancel.
+  // answered Cancel; a malformed catalogue leaves the lists empty and its reason in Failure().
   void Load();
 
-  // Reading the form.
-  const std::string& Text(Control control) const;   // text field or chooser
-  bool Checked(Control control) const;              // check box or option button
-  const std::string& Message() const;               // the message area (Label6)
-  const std::string& Result() const;                // the results label (orvaneresults)
-  const std::string& Failure() const;               // reason of the last failed recalculation,
-                                                    // empty after a successful one
+  // Reading the form. Text and Checked throw FormError for a control of the other kind.
+  const std::string& Text(Control control) const;     // text field or chooser
+  bool Checked(Control control) const;                // check box or option button
+  const std::string& Message() const;                 // the message area (Label6)
+  const std::string& Result() const;                  // the results label (orvaneresults)
+  const std::string& Failure() const;                 // reason of the last failed recalculation,
+                                                      // empty after a successful one
   const std::vector<std::string>& TableList() const;  // the choosers' list entries
-  int RecalculationCount() const;                   // successful or not, since Load
+  int RecalculationCount() const;                     // successful or not, since Load
+  bool KeepDetail() const;                            // true only while ExportDetail recalculates
+  bool YieldCurveLoaded() const;  // the full yield curve workbook has been read in this run
 
   // Events.
-  void SetText(Control control, const std::string& text);  // typed or picked: fires Change
-  void SetChecked(Control control, bool checked);  // clicked: fires Change of every button
-                                                   // whose state changes, in order
-  void Validate(Control control);                  // the focus is about to leave the control
+  // Typed or picked: fires Change (also when the text stays the same, as a program rewrite of
+  // the field does). Throws FormError unless the control is a text field or chooser.
+  void SetText(Control control, const std::string& text);
+  // Clicked: fires Change of every button whose state changes, the one turned on first. Clearing
+  // a selected option button selects the first other button of its group in the order of the
+  // Control enum (Male for Female, NoProjection for a projection, ProjToValuation for
+  // NoProjection). Throws FormError unless the control is a check box or option button.
+  void SetChecked(Control control, bool checked);
+  void Validate(Control control);  // the focus is about to leave the control
   void MouseMove(Control control);
   void GotFocus(Control control);
-  void Click(Control control);
+  void Click(Control control);  // only the help text; the exports are the two methods below
 
-  // The recalculation: four tables, the valuation, the results label.
+  // The recalculation: four tables, the valuation, the results label. Never throws but
+  // tables::DataFileUnavailable; a failure leaves the label and sets Failure().
   void Calculate();
+
+  // The four LoadTable requests of a recalculation, in the order Calculate makes them:
+  // PostRetPrimary, PostRetContingent, PreRetPrimary, PreRetContingent. Throws FormError when a
+  // date field the requests need (RetirementDate, ValuationDate, DateOfBirth) is not a date.
+  std::array<tables::TableRequest, 4> TableRequests() const;
+
+  // The four tables that the form's inputs select, loaded as Calculate loads them. Throws
+  // FormError (a date that is not a date, a table the loader rejects) and
+  // tables::DataFileUnavailable.
+  sheets::MortalityColumns LoadMortality();
+
+  // Writes the calculation detail workbook at `file`: the headings and input block from the
+  // field texts as they stand, then a recalculation (which also updates the results label) that
+  // records every month, then the workbook. KeepDetail is false again afterwards, on failure
+  // too. Throws FormError when the recalculation fails, sheets::SheetError when the workbook
+  // cannot be written, tables::DataFileUnavailable.
+  void ExportDetail(const std::filesystem::path& file);
+
+  // Writes the four tables in use into a mortality workbook at `file`; does not recalculate.
+  // Throws as LoadMortality, and sheets::SheetError when the workbook cannot be written.
+  void ExportMortality(const std::filesystem::path& file);
 
   // Told after every change of a text, a checked state, the message area, the results label or
   // the failure text, so a window can refresh what it shows.
@@ -67,6 +116,12 @@ class FormModel {
  private:
   struct State;
   std::unique_ptr<State> state_;
+
+  bool RunCalculate();      // Calculate, telling whether it succeeded
+  std::string ValueText();  // the recalculation proper; throws what its steps throw
+  void FireChange(Control control);
+  void ShowHelp(Control control, HelpEvent event);
+  void Notify();
 };
 
 }  // namespace orvane::app

@@ -1,0 +1,40 @@
+// The two workbook exports of the form.
+#include "app/detail/form_state.h"
+#include "app/form_error.h"
+#include "app/form_model.h"
+#include "sheets/exports.h"
+
+namespace orvane::app {
+
+void FormModel::ExportDetail(const std::filesystem::path& file) {
+  State& s = *state_;
+  if (!s.detail)
+    s.detail = std::make_unique<valuation::DetailTable>();
+  sheets::WriteDetailHeadings(
+      *s.detail,
+      sheets::DetailInputs{Text(Control::ValuationDate), Text(Control::DateOfBirth),
+                           Text(Control::SpousesDateOfBirth), Text(Control::PeriodCertain),
+                           Text(Control::PercentToSurvivor)});
+  // An earlier, longer valuation must not leave its months behind in the sheet and its total.
+  s.detail->ClearMonths();
+
+  struct KeepDetailWhileRecalculating {
+    explicit KeepDetailWhileRecalculating(bool& keep) : flag(keep) { flag = true; }
+    ~KeepDetailWhileRecalculating() { flag = false; }
+    bool& flag;
+  };
+  bool succeeded = false;
+  {
+    KeepDetailWhileRecalculating keep(s.keep_detail);
+    succeeded = RunCalculate();
+  }
+  if (!succeeded)
+    throw FormError("The calculation detail was not exported: " + s.failure);
+  sheets::WriteDetailWorkbook(file, *s.detail);
+}
+
+void FormModel::ExportMortality(const std::filesystem::path& file) {
+  sheets::WriteMortalityWorkbook(file, LoadMortality());
+}
+
+}  // namespace orvane::app

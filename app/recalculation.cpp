@@ -1,0 +1,159 @@
+// Calculate and the table requests: the road from the form's texts to the results label.
+#include <optional>
+
+#include "app/detail/form_state.h"
+#include "app/form_error.h"
+#include "app/form_model.h"
+#include "dates/calendar.h"
+#include "numbers/number_text.h"
+#include "sheets/yield_curve_workbook.h"
+#include "valuation/valuation_engine.h"
+
+namespace orvane::app {
+namespace {
+
+using valuation::ValuationInputs;
+
+// The calendar year of a date field. The parser accepts the 372-day dates that the date
+// handlers can write (4/31/1962), so such a date does not stop the recalculation.
+int YearOf(const FormModel& form, Control control) {
+  const std::string& text = form.Text(control);
+  const std::optional<dates::CalendarDate> date = dates::ParseDate(text);
+  if (!date) {
+    throw FormError(std::string(CaptionOf(control)) + " \"" + text +
+                    "\" is not a date: enter it as month/day/year");
+  }
+  return date->year;
+}
+
+double NumberOf(const FormModel& form, Control control) {
+  const std::string& text = form.Text(control);
+  const std::optional<double> value = numbers::ParseNumber(text);
+  if (!value) {
+    throw FormError(std::string(CaptionOf(control)) + " \"" + text + "\" is not a number");
+  }
+  return *value;
+}
+
+// The fifteen number fields and the valuation inputs they fill, in the valuation's order.
+struct NumberInput {
+  Control control;
+  double ValuationInputs::*input;
+};
+
+constexpr std::array<NumberInput, 15> kNumberInputs = {{
+    {Control::CurrentAge, &ValuationInputs::CurrentAge},
+    {Control::SpousesAge, &ValuationInputs::SpousesCurrentAge},
+    {Control::RetirementAge, &ValuationInputs::PaymentAge},
+    {Control::Benefit, &ValuationInputs::InitialBenefit},
+    {Control::Maximum, &ValuationInputs::Maximum},
+    {Control::InterestRate1, &ValuationInputs::InterestRate1},
+    {Control::InterestRate2, &ValuationInputs::InterestRate2},
+    {Control::InterestRate3, &ValuationInputs::InterestRate3},
+    {Control::PostRetirementInterest, &ValuationInputs::PostRetirementInterest},
+    {Control::Period1, &ValuationInputs::Period1},
+    {Control::Period2, &ValuationInputs::Period2},
+    {Control::PeriodCertain, &ValuationInputs::PeriodCertain},
+    {Control::PercentToSurvivor, &ValuationInputs::PercentToSurvivor},
+    {Control::COLA, &ValuationInputs::COLA},
+    {Control::Load, &ValuationInputs::Load},
+}};
+
+// The choosers in the order of the four loads.
+constexpr std::array<Control, 4> kLoadOrder = {Control::PostRetPrimary, Control::PostRetContingent,
+                                               Control::PreRetPrimary, Control::PreRetContingent};
+
+valuation::QTable LoadChosen(tables::TableStore& store, const tables::TableRequest& request,
+                             Control chooser) {
+  try {
+    return store.LoadTable(request);
+  } catch (const tables::DataFileUnavailable&) {
+    throw;
+  } catch (const tables::TableError& e) {
+    throw FormError(std::string(CaptionOf(chooser)) + " table \"" + request.TableName +
+                    "\" cannot be used: " + e.what());
+  }
+}
+
+}  // namespace
+
+std::array<tables::TableRequest, 4> FormModel::TableRequests() const {
+  tables::TableRequest common;
+  common.DontProjTable = Checked(Control::NoProjection);
+  common.ProjToValuation = Checked(Control::ProjToValuation);
+  common.ProjToRetirement = Checked(Control::ProjToRetirement);
+  common.ProjToPayment = Checked(Control::ProjToPayment);
+  common.BlendAnn = Checked(Control::BlendedAnnuitnat);
+  common.BlendSex = Checked(Control::BlendedMaleFemale);
+  common.RetirementYear = YearOf(*this, Control::RetirementDate);
+  common.ValuationYear = YearOf(*this, Control::ValuationDate);
+  // Generational projection follows the participant's year of birth for all four tables.
+  common.YearOfBirth = YearOf(*this, Control::DateOfBirth);
+  common.FollowPreamble = Checked(Control::UsePreamble);
+
+  std::array<tables::TableRequest, 4> requests;
+  for (size_t i = 0; i < kLoadOrder.size(); ++i) {
+    const Control chooser = kLoadOrder[i];
+    const bool contingent =
+        chooser == Control::PostRetContingent || chooser == Control::PreRetContingent;
+    requests[i] = common;
+    requests[i].TableName = Text(chooser);
+    // The spouse is taken to be of the other sex than the participant.
+    requests[i].Male = contingent ? Checked(Control::Female) : Checked(Control::Male);
+    requests[i].Pre = chooser == Control::PreRetPrimary || chooser == Control::PreRetContingent;
+  }
+  return requests;
+}
+
+sheets::MortalityColumns FormModel::LoadMortality() {
+  const std::array<tables::TableRequest, 4> requests = TableRequests();
+  std::array<valuation::QTable, 4> loaded;
+  for (size_t i = 0; i < kLoadOrder.size(); ++i) {
+    loaded[i] = LoadChosen(state_->store, requests[i], kLoadOrder[i]);
+  }
+  sheets::MortalityColumns columns;
+  columns.PostPrimary = loaded[0];
+  columns.PostContingent = loaded[1];
+  columns.PrePrimary = loaded[2];
+  columns.PreContingent = loaded[3];
+  return columns;
+}
+
+std::string FormModel::ValueText() {
+  State& s = *state_;
+  sheets::MortalityColumns tables = LoadMortality();
+
+  ValuationInputs inputs;
+  for (const NumberInput& number : kNumberInputs) {
+    inputs.*number.input = NumberOf(*this, number.control);
+  }
+  inputs.PrePrimaryMortality = std::move(tables.PrePrimary);
+  inputs.PreContingentMortality = std::move(tables.PreContingent);
+  inputs.PostPrimaryMortality = std::move(tables.PostPrimary);
+  inputs.PostContingentMortality = std::move(tables.PostContingent);
+  inputs.UseRoundedAge = Checked(Control::UseRoundedAge);
+  inputs.ProjectMortality = Checked(Control::NoProjection);
+  inputs.TreatAsYieldCurve = Checked(Control::YieldCurve);
+
+  valuation::ValuationContext context;
+  std::optional<valuation::CurveDiscount> curve;
+  if (Checked(Control::FullYieldCurve)) {
+    // The workbook is read once per run; a failed read leaves YieldCurveLoaded false, so the
+    // next valuation tries again. The curve itself follows the form's year and month every time.
+    if (!s.yield_curve) {
+      s.yield_curve =
+          sheets::ReadYieldCurveWorkbook(s.environment.data_dir / sheets::kYieldCurveWorkbookName);
+    }
+    const int index = valuation::CurveIndex(NumberOf(*this, Control::YearOfYieldCurve),
+                                            NumberOf(*this, Control::MonthOfYieldCurve),
+                                            s.yield_curve->CurveCount());
+    curve.emplace(s.yield_curve->Discount(index));
+    context.full_yield_curve = &*curve;
+  }
+  if (s.keep_detail)
+    context.detail = s.detail.get();
+
+  return numbers::ResultText(valuation::Orvane(inputs, context));
+}
+
+}  // namespace orvane::app

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <filesystem>
+#include <string>
 
 #include "valuation/detail_table.h"
 #include "valuation/q_table.h"

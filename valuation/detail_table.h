@@ -23,17 +23,26 @@ class DetailTable : public MonthObserver {
 
   DetailTable();
 
-  const DetailCell& Cell(int row, int column) const;  // throws ValuationError outside the table
+  const DetailCell& Cell(int row, int column) const;    // throws ValuationError outside the table
   void SetCell(int row, int column, DetailCell value);  // throws ValuationError outside
 
   // Empties rows 1..1440 of columns 1..19, so that a shorter valuation leaves no rows of an
   // earlier, longer one behind.
   void ClearMonths();
 
+  // All cells, the row index varying fastest (column c starts at c x kRows): the layout that the
+  // detail export hands to the sheet as one block.
+  const std::vector<DetailCell>& Cells() const { return cells_; }
+
+  // Record the month's row (1..1440) from the month loop; a row beyond 1440 is dropped. Throw
+  // ValuationError for a row below 1, which would overwrite the headings.
   void OnMonthStart(const MonthStart& month) override;
   void OnPayment(const MonthPayment& payment) override;
 
  private:
+  static std::size_t Index(int row, int column);  // throws ValuationError outside the table
+  static bool KeepsRow(long row);
+
   std::vector<DetailCell> cells_;  // the row index varies fastest: column c starts at c x kRows
 };
 

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tables/table_store.h"
+
+namespace orvane::tools {
+
+// One used entry of the data file's directory (start block above 0).
+struct DirectoryEntry {
+  std::int32_t block = 0;  // directory block
+  int entry = 0;           // 1..16 within the block
+  std::string name;        // the 8 stored characters
+  std::int32_t start = 0;  // start block of the table file
+};
+
+// The used directory entries in directory order, read block by block through `store`.
+// Throws DataFileUnavailable when a directory block cannot be read.
+std::vector<DirectoryEntry> ReadDirectory(tables::TableStore& store);
+
+// What `check` found: one line per problem; empty when the file is sound.
+struct CheckReport {
+  std::vector<std::string> problems;
+  int tables_read = 0;
+  int catalogue_names = 0;
+};
+
+// Reads every directory entry and every catalogue name of `file` through the table store as the
+// window does, and lists what is malformed: a directory or table file past the end of the file,
+// shadowed or unreachable names, malformed fields, values that are not six packed digits,
+// catalogue names without a table file, and missing tables that the loader itself uses.
+// Never throws for a bad file; the problems say what is wrong.
+CheckReport CheckDataFile(const std::filesystem::path& file);
+
+}  // namespace orvane::tools

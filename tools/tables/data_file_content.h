@@ -1,0 +1,28 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orvane::tools {
+
+inline constexpr int kTableAges = 120;
+// The largest value three packed bytes hold, in millionths: 0.999999.
+inline constexpr std::int32_t kLargestMicro = 999999;
+
+// One table file of a data file: its name, its description and its value for ages 1..120 in
+// millionths (index 0 unused).
+struct TableFile {
+  std::string name;  // 8 characters, padded with blanks
+  std::string description;
+  std::array<std::int32_t, kTableAges + 1> micro{};
+};
+
+// What a data file holds: the table files in directory order and the catalogue's names.
+struct DataFileContent {
+  std::vector<TableFile> tables;
+  std::vector<std::string> catalogue;  // 8-character names; empty: no catalogue entry
+};
+
+}  // namespace orvane::tools

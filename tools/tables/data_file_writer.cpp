@@ -1,0 +1,160 @@
+#include "tools/tables/data_file_writer.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <fstream>
+#include <system_error>
+#include <vector>
+
+#include "tools/tables/tool_error.h"
+
+namespace orvane::tools {
+namespace {
+
+constexpr std::size_t kBlock = 256;
+constexpr std::size_t kDirectoryEntries = 16;
+constexpr std::size_t kNamesPerCatalogueBlock = 32;
+constexpr std::size_t kCatalogueLimit = 320;
+constexpr std::size_t kLongestField = 124;
+constexpr std::size_t kMostBlocks = 65536;
+constexpr unsigned char kMarker = 255;
+constexpr unsigned char kLengthBase = 128;
+
+using Block = std::string;
+
+Block EmptyBlock() {
+  return Block(kBlock, '\0');
+}
+
+void PutBigEndian16(Block& block, std::size_t at, std::size_t value) {
+  block[at] = static_cast<char>((value >> 8) & 0xFF);
+  block[at + 1] = static_cast<char>(value & 0xFF);
+}
+
+void CheckName(const std::string& name) {
+  if (name.size() != 8) {
+    throw ToolError("Table name \"" + name + "\" is not 8 characters long");
+  }
+}
+
+// Three bytes of two decimal digits each, most significant first.
+std::string Packed(std::int32_t micro, const std::string& table, int age) {
+  if (micro < 0 || micro > kLargestMicro) {
+    throw ToolError("Table \"" + table + "\", age " + std::to_string(age) +
+                    ": value outside 0 to 0.999999");
+  }
+  std::string bytes(3, '\0');
+  for (int i = 2; i >= 0; --i) {
+    const int pair = micro % 100;
+    micro /= 100;
+    bytes[static_cast<std::size_t>(i)] = static_cast<char>((pair / 10) * 16 + pair % 10);
+  }
+  return bytes;
+}
+
+// Lays fields into blocks: a field goes into the current block when it leaves room for a
+// marker after it, or when it is the last field and ends by byte 255.
+std::vector<Block> FieldBlocks(const std::vector<std::string>& fields) {
+  std::vector<Block> blocks{EmptyBlock()};
+  std::size_t at = 2;
+  for (std::size_t f = 0; f < fields.size(); ++f) {
+    const std::size_t n = fields[f].size();
+    const bool last = f + 1 == fields.size();
+    const bool fits = last ? at + n <= kBlock - 1 : at + n <= kBlock - 2;
+    if (!fits) {
+      blocks.back()[at] = static_cast<char>(kMarker);
+      blocks.push_back(EmptyBlock());
+      at = 2;
+    }
+    blocks.back()[at] = static_cast<char>(kLengthBase + n);
+    blocks.back().replace(at + 1, n, fields[f]);
+    at += 1 + n;
+  }
+  return blocks;
+}
+
+std::vector<Block> TableBlocks(const TableFile& table) {
+  CheckName(table.name);
+  if (table.description.size() > kLongestField) {
+    throw ToolError("Table \"" + table.name + "\": the description is longer than 124 bytes");
+  }
+  std::vector<std::string> fields{table.name, table.description};
+  for (int age = 1; age <= kTableAges; ++age) {
+    fields.push_back(Packed(table.micro[static_cast<std::size_t>(age)], table.name, age));
+  }
+  return FieldBlocks(fields);
+}
+
+std::vector<Block> CatalogueBlocks(const std::vector<std::string>& names) {
+  if (names.size() > kCatalogueLimit) {
+    throw ToolError("The catalogue holds at most 320 names, not " + std::to_string(names.size()));
+  }
+  // Room for the blank name that ends the list, unless ten full blocks end it by themselves.
+  const std::size_t slots = names.size() == kCatalogueLimit ? names.size() : names.size() + 1;
+  const std::size_t count = (slots + kNamesPerCatalogueBlock - 1) / kNamesPerCatalogueBlock;
+  std::vector<Block> blocks(count, Block(kBlock, ' '));
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    CheckName(names[i]);
+    blocks[i / kNamesPerCatalogueBlock].replace((i % kNamesPerCatalogueBlock) * 8, 8, names[i]);
+  }
+  return blocks;
+}
+
+}  // namespace
+
+std::string EncodeDataFile(const DataFileContent& content) {
+  std::vector<std::string> names;
+  std::vector<std::vector<Block>> files;
+  if (!content.catalogue.empty()) {
+    names.push_back("INDEX13 ");
+    files.push_back(CatalogueBlocks(content.catalogue));
+  }
+  for (const TableFile& table : content.tables) {
+    names.push_back(table.name);
+    files.push_back(TableBlocks(table));
+  }
+  const std::size_t directory_blocks =
+      std::max<std::size_t>(1, (names.size() + kDirectoryEntries - 1) / kDirectoryEntries);
+  std::vector<Block> directory(directory_blocks, EmptyBlock());
+  std::size_t next = directory_blocks;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    Block& block = directory[i / kDirectoryEntries];
+    const std::size_t entry = (i % kDirectoryEntries) * 16;
+    if (next >= kMostBlocks)
+      throw ToolError("The data file would exceed 65,536 blocks");
+    PutBigEndian16(block, entry + 2, next);
+    block.replace(entry + 8, 8, names[i]);
+    next += files[i].size();
+  }
+  if (next > kMostBlocks)
+    throw ToolError("The data file would exceed 65,536 blocks");
+  PutBigEndian16(directory[0], 0, directory_blocks - 1);
+  std::string bytes;
+  bytes.reserve(next * kBlock);
+  for (const Block& block : directory) bytes += block;
+  for (const auto& file : files) {
+    for (const Block& block : file) bytes += block;
+  }
+  return bytes;
+}
+
+void WriteDataFile(const std::filesystem::path& file, const DataFileContent& content) {
+  const std::string bytes = EncodeDataFile(content);
+  std::filesystem::path temporary = file;
+  temporary += ".writing";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out)
+      throw ToolError(temporary.string() + ": cannot be written");
+  }
+  std::error_code error;
+  std::filesystem::rename(temporary, file, error);
+  if (error) {
+    std::filesystem::remove(temporary, error);
+    throw ToolError(file.string() + ": cannot be replaced");
+  }
+}
+
+}  // namespace orvane::tools

@@ -1,0 +1,224 @@
+// orvane-tables: lists, shows, builds, derives and checks Orvane's mortality table data file.
+// Exit status: 0 success, 1 an error or a malformed file, 2 a usage error.
+
+#include <cstdio>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tables/table_store.h"
+#include "tools/tables/data_file_check.h"
+#include "tools/tables/data_file_writer.h"
+#include "tools/tables/table_derivation.h"
+#include "tools/tables/table_sources.h"
+#include "tools/tables/tool_error.h"
+
+namespace {
+
+namespace tools = orvane::tools;
+namespace tables = orvane::tables;
+
+constexpr const char* kUsage =
+    "Usage:\n"
+    "  orvane-tables list [FILE]              the directory entries and the choosers' list\n"
+    "  orvane-tables show NAME [FILE]         the 120 values of a table as age,value CSV\n"
+    "  orvane-tables build --out FILE SOURCE...\n"
+    "                                         write a data file from CSV sources\n"
+    "  orvane-tables derive --out CSV [--data FILE] [--name NAME] [--year YEAR] SOURCE...\n"
+    "                                         compute the unisex lump-sum table (default\n"
+    "                                         2008417e, 2008) with the loader from the base\n"
+    "                                         tables, write it as CSV and, with --data,\n"
+    "                                         rebuild the data file with it\n"
+    "  orvane-tables check FILE               report what is malformed (exit 1 if anything)\n"
+    "FILE defaults to MortalityTables in the current directory. The CSV layout is described\n"
+    "in data/tables/README.\n";
+
+constexpr const char* kDefaultFile = "MortalityTables";
+
+class UsageError : public std::runtime_error {
+ public:
+  explicit UsageError(const std::string& message) : std::runtime_error(message) {}
+};
+
+// Tools never wait on a question: a data file that cannot be read is an error at once.
+tables::TableStore OpenStore(const std::string& file) {
+  return tables::TableStore(file, [] { return tables::RetryAnswer::kCancel; });
+}
+
+std::string Quoted(const std::string& name) {
+  return "\"" + name + "\"";
+}
+
+int List(const std::vector<std::string>& args) {
+  if (args.size() > 1)
+    throw UsageError("list takes at most one FILE");
+  const std::string file = args.empty() ? kDefaultFile : args[0];
+  tables::TableStore store = OpenStore(file);
+  std::cout << "Directory of " << file << "\n"
+            << "block entry start name\n";
+  for (const tools::DirectoryEntry& entry : tools::ReadDirectory(store)) {
+    char line[64];
+    std::snprintf(line, sizeof line, "%5d %5d %5d ", entry.block, entry.entry, entry.start);
+    std::cout << line << Quoted(entry.name) << "\n";
+  }
+  const std::vector<std::string> list = store.GetTableList();
+  std::cout << "\nChoosers' list (" << list.size() << " entries)\n";
+  for (const std::string& text : list) std::cout << text << "\n";
+  return 0;
+}
+
+int Show(const std::vector<std::string>& args) {
+  if (args.empty() || args.size() > 2)
+    throw UsageError("show takes a NAME and at most one FILE");
+  const std::string file = args.size() == 2 ? args[1] : kDefaultFile;
+  tables::TableStore store = OpenStore(file);
+  if (store.OpenFile(args[0]) <= 0) {
+    // The loader would give rate 1 at every age; say plainly that the table is not there.
+    std::cerr << "orvane-tables: " << file << " has no table " << Quoted(args[0]) << "\n";
+    return 1;
+  }
+  tables::TableRequest request;
+  request.TableName = args[0];
+  request.DontProjTable = true;
+  const orvane::valuation::QTable q = store.LoadTable(request);
+  std::string name = args[0].substr(0, 8);
+  tables::TableStore::ClearBlanks(name);
+  std::cout << "age," << name << "\n";
+  for (int age = 1; age <= orvane::valuation::QTable::kLastAge; ++age) {
+    char line[64];
+    std::snprintf(line, sizeof line, "%d,%.6f\n", age, q.at(age));
+    std::cout << line;
+  }
+  return 0;
+}
+
+struct Options {
+  std::optional<std::string> out;
+  std::optional<std::string> data;
+  std::optional<std::string> name;
+  std::optional<std::string> year;
+  std::vector<std::filesystem::path> sources;
+};
+
+Options ParseOptions(const std::vector<std::string>& args, bool derive) {
+  Options options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    std::optional<std::string>* target = nullptr;
+    if (arg == "--out")
+      target = &options.out;
+    if (derive && arg == "--data")
+      target = &options.data;
+    if (derive && arg == "--name")
+      target = &options.name;
+    if (derive && arg == "--year")
+      target = &options.year;
+    if (target != nullptr) {
+      if (i + 1 == args.size())
+        throw UsageError(arg + " needs a value");
+      *target = args[++i];
+    } else if (arg.rfind("--", 0) == 0) {
+      throw UsageError("unknown option " + arg);
+    } else {
+      options.sources.emplace_back(arg);
+    }
+  }
+  if (!options.out)
+    throw UsageError("--out is required");
+  if (options.sources.empty())
+    throw UsageError("no SOURCE files given");
+  return options;
+}
+
+int Build(const std::vector<std::string>& args) {
+  const Options options = ParseOptions(args, false);
+  const tools::DataFileContent content =
+      tools::AssembleDataFile(tools::ReadSources(options.sources));
+  tools::WriteDataFile(*options.out, content);
+  std::cout << "Wrote " << *options.out << ": " << content.tables.size() << " tables, "
+            << content.catalogue.size() << " listed\n";
+  return 0;
+}
+
+int Derive(const std::vector<std::string>& args) {
+  const Options options = ParseOptions(args, true);
+  const std::string name = tools::TableNameFromCell(options.name.value_or("2008417e"), "--name");
+  int year = 2008;
+  if (options.year) {
+    try {
+      std::size_t used = 0;
+      year = std::stoi(*options.year, &used);
+      if (used != options.year->size())
+        throw std::invalid_argument("trailing text");
+    } catch (const std::logic_error&) {
+      throw UsageError("--year needs a whole year, not " + Quoted(*options.year));
+    }
+  }
+  tools::SourceSet sources = tools::ReadSources(options.sources);
+  // The table being derived is never its own input: the projection reads only base tables,
+  // scales and weights, and leaving it out lets the first derivation run before it exists.
+  std::vector<tools::TableValues> bases;
+  for (const tools::TableValues& table : sources.tables) {
+    if (table.name != name)
+      bases.push_back(table);
+  }
+  std::filesystem::path scratch = *options.out;
+  scratch += ".scratch";
+  const auto micro = tools::DeriveTable(bases, tools::UnisexLumpSumRequest(name, year), scratch);
+  tools::WriteTableCsv(*options.out, name, micro);
+  std::cout << "Wrote " << *options.out << "\n";
+  if (options.data) {
+    bases.push_back({name, micro, *options.out});
+    sources.tables = bases;
+    tools::WriteDataFile(*options.data, tools::AssembleDataFile(sources));
+    std::cout << "Wrote " << *options.data << "\n";
+  }
+  return 0;
+}
+
+int Check(const std::vector<std::string>& args) {
+  if (args.size() != 1)
+    throw UsageError("check takes one FILE");
+  const tools::CheckReport report = tools::CheckDataFile(args[0]);
+  for (const std::string& problem : report.problems) std::cout << problem << "\n";
+  std::cout << args[0] << ": " << report.tables_read << " tables, " << report.catalogue_names
+            << " catalogue names, " << report.problems.size() << " problems\n";
+  return report.problems.empty() ? 0 : 1;
+}
+
+int Run(const std::vector<std::string>& args) {
+  if (args.empty())
+    throw UsageError("no command given");
+  const std::string command = args[0];
+  const std::vector<std::string> rest(args.begin() + 1, args.end());
+  if (command == "--help" || command == "help") {
+    std::cout << kUsage;
+    return 0;
+  }
+  if (command == "list")
+    return List(rest);
+  if (command == "show")
+    return Show(rest);
+  if (command == "build")
+    return Build(rest);
+  if (command == "derive")
+    return Derive(rest);
+  if (command == "check")
+    return Check(rest);
+  throw UsageError("unknown command " + Quoted(command));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const UsageError& error) {
+    std::cerr << "orvane-tables: " << error.what() << "\n" << kUsage;
+    return 2;
+  } catch (const std::exception& error) {
+    std::cerr << "orvane-tables: " << error.what() << "\n";
+    return 1;
+  }
+}

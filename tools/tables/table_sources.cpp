@@ -1,0 +1,303 @@
+#include "tools/tables/table_sources.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+
+#include "tools/tables/csv_file.h"
+#include "tools/tables/tool_error.h"
+
+namespace orvane::tools {
+namespace {
+
+constexpr std::size_t kNameLength = 8;
+constexpr std::size_t kLongestDescription = 124;
+constexpr std::size_t kLongestCatalogue = 320;
+
+std::string Trim(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos)
+    return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+bool IsPrintable(const std::string& text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return c >= 32 && c <= 126; });
+}
+
+std::string Cell(const std::filesystem::path& file, int line, std::size_t column) {
+  return file.string() + ", line " + std::to_string(line) + ", column " +
+         std::to_string(column + 1);
+}
+
+std::string Quoted(const std::string& name) {
+  return "\"" + name + "\"";
+}
+
+void ReadTableFile(const std::filesystem::path& file, const std::vector<CsvRow>& rows,
+                   SourceSet& sources) {
+  const CsvRow& header = rows.front();
+  std::size_t columns = header.cells.size();
+  // Trailing empty header cells are spreadsheet artefacts, not tables.
+  while (columns > 1 && Trim(header.cells[columns - 1]).empty()) --columns;
+  if (columns < 2) {
+    throw ToolError(file.string() + ", line " + std::to_string(header.line) +
+                    ": the header names no table after \"age\"");
+  }
+  std::vector<TableValues> tables;
+  for (std::size_t c = 1; c < columns; ++c) {
+    TableValues table;
+    table.name = TableNameFromCell(header.cells[c], Cell(file, header.line, c));
+    table.origin = file.string() + ", column " + std::to_string(c + 1);
+    tables.push_back(table);
+  }
+  int age = 0;
+  int last_line = header.line;
+  for (std::size_t r = 1; r < rows.size(); ++r) {
+    const CsvRow& row = rows[r];
+    last_line = row.line;
+    ++age;
+    const std::string age_cell = Trim(row.cells[0]);
+    if (age > kTableAges) {
+      throw ToolError(Cell(file, row.line, 0) + ": a row after age 120 (\"" + age_cell + "\")");
+    }
+    if (age_cell != std::to_string(age)) {
+      throw ToolError(Cell(file, row.line, 0) + ": age " + std::to_string(age) +
+                      " is missing (found \"" + age_cell + "\"; ages run from 1 to 120 in order)");
+    }
+    for (std::size_t c = 1; c < row.cells.size(); ++c) {
+      if (c >= columns && !Trim(row.cells[c]).empty()) {
+        throw ToolError(Cell(file, row.line, c) + ": a value in a column without a table name");
+      }
+    }
+    for (std::size_t c = 1; c < columns; ++c) {
+      const std::string where = Cell(file, row.line, c) + " (" + Quoted(tables[c - 1].name) +
+                                ", age " + std::to_string(age) + ")";
+      const std::string cell = c < row.cells.size() ? row.cells[c] : std::string();
+      tables[c - 1].micro[static_cast<std::size_t>(age)] = ParseValue(cell, where);
+    }
+  }
+  if (age < kTableAges) {
+    throw ToolError(Cell(file, last_line + 1, 0) + ": age " + std::to_string(age + 1) +
+                    " is missing (the rows end after age " + std::to_string(age) + ")");
+  }
+  sources.tables.insert(sources.tables.end(), tables.begin(), tables.end());
+}
+
+bool ParseListed(const std::string& cell, const std::string& where) {
+  const std::string text = Lower(Trim(cell));
+  if (text == "yes")
+    return true;
+  if (text == "no")
+    return false;
+  throw ToolError(where + ": \"listed\" must be yes or no, not \"" + cell + "\"");
+}
+
+void ReadCatalogueFile(const std::filesystem::path& file, const std::vector<CsvRow>& rows,
+                       SourceSet& sources) {
+  const CsvRow& header = rows.front();
+  const char* expected[] = {"name", "description", "listed"};
+  for (std::size_t c = 0; c < 3; ++c) {
+    if (c >= header.cells.size() || Lower(Trim(header.cells[c])) != expected[c]) {
+      throw ToolError(Cell(file, header.line, c) + ": the catalogue header must read " +
+                      "\"name,description,listed\"");
+    }
+  }
+  ++sources.catalogue_files;
+  for (std::size_t r = 1; r < rows.size(); ++r) {
+    const CsvRow& row = rows[r];
+    CatalogueRow entry;
+    entry.name = TableNameFromCell(row.cells[0], Cell(file, row.line, 0));
+    entry.description = row.cells.size() > 1 ? Trim(row.cells[1]) : std::string();
+    if (!IsPrintable(entry.description)) {
+      throw ToolError(Cell(file, row.line, 1) +
+                      ": the description may hold only printable ASCII characters");
+    }
+    if (entry.description.size() > kLongestDescription) {
+      throw ToolError(Cell(file, row.line, 1) + ": the description has " +
+                      std::to_string(entry.description.size()) + " characters, at most 124 fit");
+    }
+    entry.listed =
+        ParseListed(row.cells.size() > 2 ? row.cells[2] : std::string(), Cell(file, row.line, 2));
+    for (std::size_t c = 3; c < row.cells.size(); ++c) {
+      if (!Trim(row.cells[c]).empty()) {
+        throw ToolError(Cell(file, row.line, c) + ": the catalogue has three columns only");
+      }
+    }
+    entry.origin = file.string() + ", line " + std::to_string(row.line);
+    sources.rows.push_back(entry);
+  }
+}
+
+}  // namespace
+
+std::string TableNameFromCell(const std::string& cell, const std::string& where) {
+  std::string name = cell;
+  name.erase(name.find_last_not_of(' ') + 1);
+  if (name.empty())
+    throw ToolError(where + ": the table name is empty");
+  if (name.front() == ' ') {
+    throw ToolError(where + ": the table name \"" + cell +
+                    "\" begins with a blank, which the loader would drop");
+  }
+  if (!IsPrintable(name)) {
+    throw ToolError(where + ": the table name may hold only printable ASCII characters");
+  }
+  if (name.size() > kNameLength) {
+    throw ToolError(where + ": the table name \"" + name + "\" is longer than 8 characters");
+  }
+  name.resize(kNameLength, ' ');
+  if (name == "INDEX13 ") {
+    throw ToolError(where + ": \"INDEX13\" is the catalogue's own name");
+  }
+  return name;
+}
+
+std::int32_t ParseValue(const std::string& cell, const std::string& where) {
+  const std::string text = Trim(cell);
+  if (text.empty())
+    throw ToolError(where + ": no value");
+  const auto not_a_number = [&] {
+    return ToolError(where + ": \"" + text + "\" is not a number from 0 to 0.999999");
+  };
+  const auto outside = [&] {
+    return ToolError(where + ": value " + text +
+                     " is outside 0 to 0.999999 (the file cannot hold 1: write 0.999999)");
+  };
+  std::size_t i = 0;
+  if (text[0] == '-') {
+    // A negative number is outside the range, anything else after the sign is not a number.
+    if (text.size() > 1 && (std::isdigit(static_cast<unsigned char>(text[1])) || text[1] == '.')) {
+      throw outside();
+    }
+    throw not_a_number();
+  }
+  std::string digits;
+  std::size_t fraction_digits = 0;
+  bool point = false;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (std::isdigit(static_cast<unsigned char>(c))) {
+      digits += c;
+      if (point)
+        ++fraction_digits;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (digits.empty())
+    throw not_a_number();
+  long exponent = 0;
+  if (i < text.size()) {
+    if (text[i] != 'e' && text[i] != 'E')
+      throw not_a_number();
+    ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+      negative = text[i++] == '-';
+    if (i == text.size())
+      throw not_a_number();
+    for (; i < text.size(); ++i) {
+      if (!std::isdigit(static_cast<unsigned char>(text[i])))
+        throw not_a_number();
+      exponent = std::min(exponent * 10 + (text[i] - '0'), 100000L);
+    }
+    if (negative)
+      exponent = -exponent;
+  }
+  // value = digits x 10^(exponent - fraction_digits); in millionths the power grows by 6.
+  const long power = exponent - static_cast<long>(fraction_digits) + 6;
+  digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size()));
+  if (digits.empty())
+    return 0;
+  if (power < 0) {
+    const std::size_t dropped = static_cast<std::size_t>(-power);
+    const std::size_t keep = dropped >= digits.size() ? 0 : digits.size() - dropped;
+    if (digits.find_first_not_of('0', keep) != std::string::npos) {
+      throw ToolError(where + ": value " + text + " has more than 6 decimals");
+    }
+    digits.erase(keep);
+    if (digits.empty())
+      return 0;
+  } else if (digits.size() + static_cast<std::size_t>(power) > 6) {
+    throw outside();
+  } else {
+    digits.append(static_cast<std::size_t>(power), '0');
+  }
+  if (digits.size() > 6)
+    throw outside();
+  return static_cast<std::int32_t>(std::stol(digits));
+}
+
+SourceSet ReadSources(const std::vector<std::filesystem::path>& files) {
+  SourceSet sources;
+  for (const std::filesystem::path& file : files) {
+    const std::vector<CsvRow> rows = ReadCsvFile(file);
+    if (rows.empty())
+      throw ToolError(file.string() + ": the file is empty");
+    const std::string first = Lower(Trim(rows.front().cells.front()));
+    if (first == "age") {
+      ReadTableFile(file, rows, sources);
+    } else if (first == "name") {
+      ReadCatalogueFile(file, rows, sources);
+    } else {
+      throw ToolError(Cell(file, rows.front().line, 0) +
+                      ": the first row must begin with \"age\" (a table file) or \"name\" (the "
+                      "catalogue), not \"" +
+                      rows.front().cells.front() + "\"");
+    }
+  }
+  return sources;
+}
+
+DataFileContent AssembleDataFile(const SourceSet& sources) {
+  if (sources.catalogue_files != 1) {
+    throw ToolError(sources.catalogue_files == 0
+                        ? "No catalogue file (header \"name,description,listed\") among the sources"
+                        : "More than one catalogue file among the sources");
+  }
+  std::map<std::string, const TableValues*> by_name;
+  for (const TableValues& table : sources.tables) {
+    const auto [it, inserted] = by_name.emplace(table.name, &table);
+    if (!inserted) {
+      throw ToolError("Table " + Quoted(table.name) + " is given twice: " + it->second->origin +
+                      " and " + table.origin);
+    }
+  }
+  DataFileContent content;
+  std::map<std::string, std::string> rows_seen;
+  for (const CatalogueRow& row : sources.rows) {
+    if (!rows_seen.emplace(row.name, row.origin).second) {
+      throw ToolError(row.origin + ": table " + Quoted(row.name) + " has a row already at " +
+                      rows_seen[row.name]);
+    }
+    const auto it = by_name.find(row.name);
+    if (it == by_name.end()) {
+      throw ToolError(row.origin + ": no table file has a column " + Quoted(row.name));
+    }
+    content.tables.push_back({row.name, row.description, it->second->micro});
+    if (row.listed)
+      content.catalogue.push_back(row.name);
+  }
+  for (const TableValues& table : sources.tables) {
+    if (rows_seen.count(table.name) == 0) {
+      throw ToolError(table.origin + ": table " + Quoted(table.name) +
+                      " has no row in the catalogue file");
+    }
+  }
+  if (content.catalogue.size() > kLongestCatalogue) {
+    throw ToolError("The catalogue lists " + std::to_string(content.catalogue.size()) +
+                    " tables; the choosers read at most 320");
+  }
+  return content;
+}
+
+}  // namespace orvane::tools

@@ -1,0 +1,136 @@
+#include "app/numeric_fields.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "form_test_support.h"
+#include "numbers/number_text.h"
+
+namespace orvane::app::testing {
+namespace {
+
+struct Entry {
+  Control control;
+  std::string typed;
+  std::string shown;
+};
+
+// The field rules' worked examples: fallbacks, bounds on both sides, display rounding that leaves
+// a text just outside the range, two-digit years.
+const std::vector<Entry> kEntries = {
+    {Control::Benefit, "", "1,000.00"},
+    {Control::Benefit, "abc", "1,000.00"},
+    {Control::Benefit, "-5", "1,000.00"},
+    {Control::Benefit, "100000", "1,000.00"},
+    {Control::Benefit, "99999.99", "99,999.99"},
+    {Control::Benefit, "99999.996", "100,000.00"},
+    {Control::Benefit, "  1,000.00", "1,000.00"},
+    {Control::Maximum, "20000", "20,000.000"},
+    {Control::Maximum, "", "20,000.000"},
+    {Control::PeriodCertain, "", "0.000"},
+    {Control::PeriodCertain, "99.9999", "100.000"},
+    {Control::PeriodCertain, "100", "0.000"},
+    {Control::PercentToSurvivor, "100", "100.000"},
+    {Control::PercentToSurvivor, "100.5", "00.000"},
+    {Control::PercentToSurvivor, "50", "50.000"},
+    {Control::PercentToSurvivor, "5", "05.000"},
+    {Control::COLA, "3", "3.000"},
+    {Control::COLA, "-0.001", "0.000"},
+    {Control::InterestRate1, "4.6", "4.600"},
+    {Control::InterestRate1, "", "5.000"},
+    {Control::InterestRate2, "", "5.000"},
+    {Control::InterestRate3, "x", "5.000"},
+    {Control::PostRetirementInterest, "100", "5.000"},
+    {Control::Period1, "5.6", "6"},
+    {Control::Period1, "", "5"},
+    {Control::Period2, "", "15"},
+    {Control::Period2, "7", "7"},
+    {Control::Load, "2", "2.000"},
+    {Control::Load, "100", "0.000"},
+    {Control::YearOfYieldCurve, "8", "2008"},
+    {Control::YearOfYieldCurve, "19", "2019"},
+    {Control::YearOfYieldCurve, "20", "2008"},
+    {Control::YearOfYieldCurve, "2006", "2008"},
+    {Control::YearOfYieldCurve, "1999", "2008"},
+    {Control::YearOfYieldCurve, "2019", "2019"},
+    {Control::YearOfYieldCurve, "2007", "2007"},
+    {Control::MonthOfYieldCurve, "0.6", "1"},
+    {Control::MonthOfYieldCurve, "12.4", "1"},
+    {Control::MonthOfYieldCurve, "11.6", "12"},
+    {Control::MonthOfYieldCurve, "12", "12"},
+};
+
+TEST(NumericFields, NormaliseEveryWorkedExample) {
+  for (const Entry& entry : kEntries) {
+    const NumericField* field = NumericFieldOf(entry.control);
+    ASSERT_NE(field, nullptr) << NameOf(entry.control);
+    EXPECT_EQ(NormalisedNumberText(*field, entry.typed), entry.shown)
+        << NameOf(entry.control) << " \"" << entry.typed << "\"";
+  }
+}
+
+TEST(NumericFields, AreTheFourteenPlainNumberFieldsOnly) {
+  EXPECT_EQ(NumericFields().size(), 14u);
+  EXPECT_EQ(NumericFieldOf(Control::CurrentAge), nullptr);
+  EXPECT_EQ(NumericFieldOf(Control::ValuationDate), nullptr);
+  EXPECT_EQ(NumericFieldOf(Control::PostRetPrimary), nullptr);
+}
+
+using NumericValidate = FormTest;
+
+// Leaving a number field rewrites it and recalculates once, changed or not.
+TEST_F(NumericValidate, RewritesTheFieldAndRecalculatesOnEveryDeparture) {
+  auto form = MakeForm();
+  int expected = 0;
+  for (const Entry& entry : kEntries) {
+    Enter(*form, entry.control, entry.typed);
+    EXPECT_EQ(form->Text(entry.control), entry.shown) << NameOf(entry.control);
+    EXPECT_EQ(form->RecalculationCount(), ++expected);
+  }
+  form->Validate(Control::Load);
+  EXPECT_EQ(form->RecalculationCount(), expected + 1);
+  EXPECT_EQ(form->Failure(), "");
+}
+
+// The start-up texts keep their leading blanks until the field's own Validate.
+TEST_F(NumericValidate, StartUpTextsKeepTheirBlanksUntilLeft) {
+  auto form = MakeForm();
+  form->Validate(Control::InterestRate1);
+  EXPECT_EQ(form->Text(Control::InterestRate1), "4.600");
+  EXPECT_EQ(form->Text(Control::InterestRate2), " 4.820");
+  form->Validate(Control::Maximum);
+  EXPECT_EQ(form->Text(Control::Maximum), "20,000.000");
+  form->Validate(Control::PercentToSurvivor);
+  EXPECT_EQ(form->Text(Control::PercentToSurvivor), "00.000");
+}
+
+// A benefit that rounds to 100,000.00 on display is used as shown, not replaced by the
+// fallback: the value is a hundred times that of a benefit of 1,000.
+TEST_F(NumericValidate, BenefitRoundedUpToTheBoundIsUsedAsShown) {
+  auto form = MakeForm();
+  Enter(*form, Control::Maximum, "99999.9999");
+  EXPECT_EQ(form->Text(Control::Maximum), "100,000.000");
+  Enter(*form, Control::Benefit, "1000");
+  const double thousand = *numbers::ParseNumber(form->Result());
+  Enter(*form, Control::Benefit, "99999.996");
+  EXPECT_EQ(form->Text(Control::Benefit), "100,000.00");
+  const double hundred_thousand = *numbers::ParseNumber(form->Result());
+  EXPECT_GT(thousand, 1000.0);
+  EXPECT_NEAR(hundred_thousand, 100 * thousand, 0.51);
+}
+
+// A period of 5.6 shows 6 and the valuation sees 6: the same value as typing 6.
+TEST_F(NumericValidate, ThePeriodIsUsedAsDisplayed) {
+  auto form = MakeForm();
+  Enter(*form, Control::Period1, "6");
+  const std::string six = form->Result();
+  Enter(*form, Control::Period1, "5");
+  ASSERT_NE(form->Result(), six);
+  Enter(*form, Control::Period1, "5.6");
+  EXPECT_EQ(form->Result(), six);
+}
+
+}  // namespace
+}  // namespace orvane::app::testing

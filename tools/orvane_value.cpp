@@ -1,0 +1,190 @@
+// orvane-value: the valuation form without a window. It starts from the start-up state, applies
+// each Control=Text argument as a user would (type or click, then leave the control), runs one
+// recalculation and prints the results label.
+//
+// Exit status: 0 with the value on stdout; 1 when the recalculation, the data file or an export
+// fails (the reason on stderr); 2 for a malformed command line (usage on stderr).
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/controls.h"
+#include "app/form_model.h"
+#include "tables/table_error.h"
+
+namespace {
+
+using orvane::app::Control;
+using orvane::app::ControlKind;
+
+constexpr std::string_view kUsage =
+    "usage: orvane-value [--tables FILE] [--dir DIR] [--form] [--export-detail FILE.xlsx]\n"
+    "                    [--export-mortality FILE.xlsx] [Control=Text ...]\n"
+    "  Starts from the form's start-up state, applies each Control=Text in order as a user\n"
+    "  would (a text field or chooser takes the text, a check box or option button 1 or 0; then\n"
+    "  the control is left), recalculates once and prints the value.\n"
+    "  --dir DIR     folder of MortalityTables and Full Yield Curve.xls (default: .)\n"
+    "  --tables FILE the mortality table data file itself\n"
+    "  --form        also print every control as Control=Text, check boxes and options as 1/0\n";
+
+struct Assignment {
+  Control control;
+  std::string text;
+};
+
+struct Arguments {
+  std::optional<std::filesystem::path> tables;
+  std::filesystem::path dir = ".";
+  bool form = false;
+  std::optional<std::filesystem::path> export_detail;
+  std::optional<std::filesystem::path> export_mortality;
+  std::vector<Assignment> assignments;
+};
+
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+Assignment ParseAssignment(const std::string& argument) {
+  const size_t equals = argument.find('=');
+  if (equals == std::string::npos) {
+    throw UsageError("\"" + argument + "\" is not Control=Text");
+  }
+  const std::string name = argument.substr(0, equals);
+  const std::optional<Control> control = orvane::app::ControlNamed(name);
+  if (!control)
+    throw UsageError("unknown control \"" + name + "\"");
+  Assignment assignment{*control, argument.substr(equals + 1)};
+  switch (orvane::app::KindOf(*control)) {
+    case ControlKind::kButton:
+      throw UsageError("\"" + name + "\" is a button, not an input; use --export-detail or " +
+                       "--export-mortality");
+    case ControlKind::kCheckBox:
+    case ControlKind::kOptionButton:
+      if (assignment.text != "0" && assignment.text != "1") {
+        throw UsageError("\"" + name + "\" takes 1 or 0, not \"" + assignment.text + "\"");
+      }
+      break;
+    default:
+      break;
+  }
+  return assignment;
+}
+
+Arguments ParseArguments(int argc, char** argv) {
+  Arguments arguments;
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    const auto value = [&]() -> std::string {
+      if (i + 1 >= argc)
+        throw UsageError(argument + " needs a value");
+      return argv[++i];
+    };
+    if (argument == "--tables") {
+      arguments.tables = value();
+    } else if (argument == "--dir") {
+      arguments.dir = value();
+    } else if (argument == "--form") {
+      arguments.form = true;
+    } else if (argument == "--export-detail") {
+      arguments.export_detail = value();
+    } else if (argument == "--export-mortality") {
+      arguments.export_mortality = value();
+    } else if (argument.starts_with("--")) {
+      throw UsageError("unknown option " + argument);
+    } else {
+      arguments.assignments.push_back(ParseAssignment(argument));
+    }
+  }
+  return arguments;
+}
+
+void PrintForm(const orvane::app::FormModel& form) {
+  for (int i = 0; i < orvane::app::kControlCount; ++i) {
+    const auto control = static_cast<Control>(i);
+    const std::string_view name = orvane::app::NameOf(control);
+    switch (orvane::app::KindOf(control)) {
+      case ControlKind::kTextField:
+      case ControlKind::kTableChooser:
+        std::cout << name << '=' << form.Text(control) << '\n';
+        break;
+      case ControlKind::kCheckBox:
+      case ControlKind::kOptionButton:
+        std::cout << name << '=' << (form.Checked(control) ? '1' : '0') << '\n';
+        break;
+      case ControlKind::kButton:
+        break;
+    }
+  }
+}
+
+int Run(const Arguments& arguments) {
+  orvane::app::FormEnvironment environment;
+  environment.data_dir = arguments.dir;
+  if (arguments.tables) {
+    // Named on the command line, so taken from the working directory, not from --dir.
+    environment.tables_file = std::filesystem::absolute(*arguments.tables);
+  }
+  // A tool cannot wait on a question: the data file is unavailable, and that is the answer.
+  environment.ask_retry = [] { return orvane::tables::RetryAnswer::kCancel; };
+
+  orvane::app::FormModel form(environment);
+  form.Load();
+  for (const Assignment& assignment : arguments.assignments) {
+    const ControlKind kind = orvane::app::KindOf(assignment.control);
+    if (kind == ControlKind::kTextField || kind == ControlKind::kTableChooser) {
+      form.SetText(assignment.control, assignment.text);
+    } else {
+      form.SetChecked(assignment.control, assignment.text == "1");
+    }
+    form.Validate(assignment.control);
+  }
+  form.Calculate();
+  const bool calculated = form.Failure().empty();
+  if (calculated) {
+    std::cout << form.Result() << '\n';
+  } else {
+    std::cerr << form.Failure() << '\n';
+  }
+  if (arguments.form)
+    PrintForm(form);
+  std::cout.flush();
+  if (!calculated)
+    return 1;
+
+  try {
+    if (arguments.export_detail)
+      form.ExportDetail(*arguments.export_detail);
+    if (arguments.export_mortality)
+      form.ExportMortality(*arguments.export_mortality);
+  } catch (const orvane::tables::DataFileUnavailable&) {
+    throw;
+  } catch (const std::runtime_error& e) {
+    // Every error type of Orvane's libraries is a std::runtime_error with a message for the user.
+    std::cerr << e.what() << '\n';
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Arguments arguments;
+  try {
+    arguments = ParseArguments(argc, argv);
+  } catch (const UsageError& e) {
+    std::cerr << "orvane-value: " << e.what() << '\n' << kUsage;
+    return 2;
+  }
+  try {
+    return Run(arguments);
+  } catch (const orvane::tables::DataFileUnavailable& e) {
+    std::cerr << e.what() << '\n';
+    return 1;
+  }
+}

@@ -17,6 +17,8 @@
 namespace orvane::sheets {
 namespace {
 
+constexpr double kLargestNumber = 1e308;
+
 // A cell as gathered: its value (a formula is held as its text) and the order of writing, so
 // that the last write to a cell wins.
 struct Entry {
@@ -60,11 +62,22 @@ struct NewWorkbook::State {
 
   void Add(int row, int column, Cell value) {
     CheckPlace(row, column);
-    if (const double* number = std::get_if<double>(&value); number && !std::isfinite(*number)) {
-      throw SheetError("the number for " + Where(row, column) + " is not finite");
+    if (const double* number = std::get_if<double>(&value)) {
+      CheckNumber(*number, row, column);
     }
     entries.push_back(Entry{static_cast<std::uint32_t>(row), static_cast<std::uint16_t>(column),
                             false, 0.0, std::move(value)});
+  }
+
+  // libxlsxwriter writes numbers with 16 significant digits, so a number within a few units of
+  // the largest double would be written as one that overflows when the sheet is read.
+  void CheckNumber(double number, int row, int column) const {
+    if (!std::isfinite(number)) {
+      throw SheetError("the number for " + Where(row, column) + " is not finite");
+    }
+    if (std::abs(number) >= kLargestNumber) {
+      throw SheetError("the number for " + Where(row, column) + " is too large for a workbook");
+    }
   }
 
   void Check(lxw_error error, const std::string& what) const {
@@ -198,10 +211,7 @@ void NewWorkbook::WriteCell(int row, int column, Cell value) {
 
 void NewWorkbook::WriteFormula(int row, int column, std::string formula, double cached_result) {
   state_->CheckPlace(row, column);
-  if (!std::isfinite(cached_result)) {
-    throw SheetError("the result of the formula for " + state_->Where(row, column) +
-                     " is not finite");
-  }
+  state_->CheckNumber(cached_result, row, column);
   state_->entries.push_back(Entry{static_cast<std::uint32_t>(row),
                                   static_cast<std::uint16_t>(column), true, cached_result,
                                   std::move(formula)});

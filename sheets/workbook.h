@@ -63,8 +63,9 @@ class NewWorkbook {
 
   // Writes element (i, j) of `block` to row range.first_row + i, column range.first_column + j;
   // elements that fall outside the rectangle are dropped, and an empty element empties its cell.
-  // Throws SheetError for a number that is not finite (naming the cell) or a block whose cells
-  // do not match its size.
+  // Numbers are stored with 16 significant digits (libxlsxwriter's precision; Excel shows 15).
+  // Throws SheetError for a number that is not finite or of magnitude 1e308 or more (naming the
+  // cell), or for a block whose cells do not match its size.
   void WriteBlock(const CellRange& range, const CellBlock& block);
 
   // Writes one cell (0-based row and column); throws SheetError as WriteBlock does.

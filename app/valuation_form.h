@@ -1,0 +1,111 @@
+// The Qt window of Orvane: a thin binding of widgets and events to the toolkit-free form model.
+//
+// Map of the window:
+//   app/form_model.h       FormModel: every text and checked state, the message area, the
+//                          results label, start-up, the recalculation and every event handler.
+//                          It knows nothing of Qt; the window only forwards events to it.
+//   valuation_form.h (this) ValuationForm: the frames, labels and controls at their design
+//                          positions (twips scaled by the screen's logical dpi), the tab order,
+//                          and the translation of Qt events into the model's events:
+//                            focus moving between two of the window's controls -> Validate
+//                            typed text, a pick from a chooser's list          -> SetText
+//                            a click on a check box or option button           -> SetChecked
+//                            a click on any button or box                      -> Click
+//                            mouse movement over a control                     -> MouseMove
+//                            a control receiving the focus                     -> GotFocus
+//                          The model's change listener repaints every widget from the model, with
+//                          the widgets' signals blocked, so nothing the program writes comes back
+//                          as a user event.
+//   app/icon.h             the 32 x 32 picture of the message area, also the window icon.
+//   app/main.cpp           the program: data files in the current directory, the data-file
+//                          question as a modal box whose Cancel ends the program at once.
+//
+// Failures never block the user: a failed recalculation's reason appears in a small line under
+// the result; export problems appear in a non-modal note.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include <QString>
+#include <QWidget>
+
+#include "app/controls.h"
+#include "app/form_model.h"
+
+class QAbstractButton;
+class QLabel;
+
+namespace orvane::app {
+
+// Shows "Data File not available, retry" in a modal box titled "Orvane" with OK and Cancel and
+// returns the answer (OK: kRetry, Cancel or closing the box: kCancel). Does not throw.
+tables::RetryAnswer AskDataFileRetry(QWidget* parent);
+
+// The valuation form's window. Owns its FormModel for the life of the window.
+class ValuationForm : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Opens a workbook that an export has just written (an absolute path); false when nothing
+  // could open it. The default hands the file to the desktop (QDesktopServices::openUrl).
+  using FileOpener = std::function<bool(const QString& path)>;
+
+  // Builds the window and runs the form's start-up (reads the data file's catalogue, writes the
+  // defaults) before the window is shown. Does not throw: a start-up failure, including the
+  // data-file question answered Cancel, is shown in the failure line under the result.
+  explicit ValuationForm(FormEnvironment environment, FileOpener open_file = {},
+                         QWidget* parent = nullptr);
+  ~ValuationForm() override;
+
+  FormModel& model() { return model_; }
+
+  // The widget of a control (a QLineEdit, QComboBox, QCheckBox, QRadioButton or QPushButton).
+  QWidget* WidgetOf(Control control) const;
+
+  // The control that `widget` belongs to, a child such as a chooser's line edit included, or
+  // nothing for a widget outside this window's controls (labels, frames, popups, other windows).
+  std::optional<Control> ControlOf(const QWidget* widget) const;
+
+  // Converts twips (1/1440 inch) to pixels at this screen's logical dpi.
+  int Pixels(int twips) const;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildFrames();
+  void BuildLabels();
+  void BuildControls();
+  void BuildMessageArea();
+  void BuildResultArea();
+  void Connect(Control control);
+  void SetTabOrder();
+
+  void OnFocusChanged(QWidget* old_widget, QWidget* new_widget);
+  void OnTextTyped(Control control, const QString& text);
+  void OnButtonClicked(Control control, QAbstractButton* button);
+  void Export(Control button);
+
+  // Runs one forwarded event; an error that escapes the model is shown, never rethrown.
+  void Forward(const std::function<void()>& event);
+  void Refresh();
+  void ShowFailureLine();
+  void ShowNote(const QString& text);
+
+  FormModel model_;
+  FileOpener open_file_;
+  int dpi_ = 96;
+  std::array<QWidget*, kControlCount> widgets_{};
+  QLabel* message_ = nullptr;    // Label6
+  QLabel* result_ = nullptr;     // orvaneresults
+  QLabel* failure_ = nullptr;    // the reason of a failed recalculation
+  std::string note_;             // a failure the model does not hold (start-up, a cancelled read)
+  int note_recalculations_ = 0;  // RecalculationCount() when note_ was set
+  std::optional<Control> focused_;  // the last control of this window that had the focus
+  bool forwarding_ = false;
+};
+
+}  // namespace orvane::app

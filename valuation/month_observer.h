@@ -14,8 +14,11 @@ struct MonthStart {
   std::array<double, 4> annual_q{};   // 1 - Survival of each segment
   double Lx = 0.0;
   double Ly = 0.0;
-  double interest_rate_percent = 0.0;  // the annual rate that discounts this month
-  double Vx = 0.0;                     // the factor that discounts this month's payment
+  // The annual rate in percent that actually discounts this month: in segment mode the rate of
+  // the year's slot; in select-and-ultimate mode that rate before the payment age and
+  // PostRetirementInterest from it on; with a full yield curve the curve's rate of the month.
+  double interest_rate_percent = 0.0;
+  double Vx = 0.0;  // the factor that discounts this month's payment
 };
 
 // What a month paid. In a month before the payment age every amount is zero and

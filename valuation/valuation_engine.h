@@ -30,8 +30,13 @@ struct ValuationContext {
 };
 
 // The present value at the valuation date of the monthly benefit described by `inputs`, grossed
-// up for the load, in the currency unit of InitialBenefit. Never returns NaN or infinity: inputs
-// that make the arithmetic fail raise ValuationError (see valuation_error.h for the cases).
+// up for the load, in the currency unit of InitialBenefit. The run goes on month by month until
+// both lives have passed age 120, however many months that takes. Never returns NaN or
+// infinity. Throws ValuationError, naming the input, for: a number input that is NaN; a
+// PaymentAge that is not finite; a Load of exactly 100; an interest rate of -100 or below; a
+// starting age (after preparation) outside 0..120; a table rate of 1 or more at a life's starting
+// whole age or the age below it when that is read; a table rate that is not finite at an age the
+// run reads; a result that is not finite.
 double Orvane(const ValuationInputs& inputs, const ValuationContext& context = {});
 
 }  // namespace orvane::valuation

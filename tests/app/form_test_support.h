@@ -1,9 +1,11 @@
-// A form model on a synthetic data file in a fresh folder of its own, for the app tests.
+// A form model in a fresh folder of its own, for the app tests: on a copy of the shipped data
+// file, or on the synthetic one where a test needs a table the shipped file does not have.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -22,7 +24,21 @@ class FormTest : public ::testing::Test {
             std::to_string(::getpid()));
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
+    const char* source = std::getenv("ORVANE_SOURCE_DIR");
+    ASSERT_NE(source, nullptr) << "ORVANE_SOURCE_DIR must name the repository";
+    source_ = source;
+    std::filesystem::copy_file(source_ / "data" / "MortalityTables", dir_ / "MortalityTables");
+  }
+
+  // Replaces the data file by the synthetic one (for its malformed and made-up tables).
+  void UseSyntheticTables() {
     WriteSyntheticTables(dir_ / "MortalityTables", StandardSyntheticTables());
+  }
+
+  // Puts the shipped full yield curve workbook into the form's folder.
+  void AddYieldCurveWorkbook() {
+    std::filesystem::copy_file(source_ / "data" / "Full Yield Curve.xls",
+                               dir_ / "Full Yield Curve.xls");
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 
@@ -45,6 +61,7 @@ class FormTest : public ::testing::Test {
     form.Validate(control);
   }
 
+  std::filesystem::path source_;
   std::filesystem::path dir_;
   int questions_ = 0;
 };

@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "app/form_error.h"
+#include "form_test_support.h"
+#include "sheets/sheet_error.h"
+
+namespace orvane::app::testing {
+namespace {
+
+bool IsWorkbook(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::string magic(2, '\0');
+  in.read(magic.data(), 2);
+  return in && magic == "PK";  // an .xlsx is a zip archive
+}
+
+using FullYieldCurve = FormTest;
+
+// The workbook is read once per run; a failed read leaves YieldCurveLoaded false, so the next
+// valuation tries again.
+TEST_F(FullYieldCurve, IsReadOnceAndRetriedAfterAFailure) {
+  auto form = MakeForm();
+  form->Calculate();
+  const std::string segments = form->Result();
+  form->SetChecked(Control::FullYieldCurve, true);
+  form->Validate(Control::FullYieldCurve);
+  EXPECT_EQ(form->Result(), segments);
+  EXPECT_NE(form->Failure().find("Full Yield Curve.xls"), std::string::npos) << form->Failure();
+  EXPECT_FALSE(form->YieldCurveLoaded());
+
+  AddYieldCurveWorkbook();
+  form->Validate(Control::FullYieldCurve);
+  EXPECT_EQ(form->Failure(), "");
+  EXPECT_TRUE(form->YieldCurveLoaded());
+  const std::string january = form->Result();
+  EXPECT_NE(january, segments);
+
+  // Gone from disk, still in memory; the curve follows the month at every valuation.
+  std::filesystem::remove(dir_ / "Full Yield Curve.xls");
+  Enter(*form, Control::MonthOfYieldCurve, "2");
+  EXPECT_EQ(form->Failure(), "");
+  EXPECT_NE(form->Result(), january);
+  Enter(*form, Control::MonthOfYieldCurve, "1");
+  EXPECT_EQ(form->Result(), january);
+
+  // Ticking the box off again returns to the segment rates.
+  form->SetChecked(Control::FullYieldCurve, false);
+  form->Validate(Control::FullYieldCurve);
+  EXPECT_EQ(form->Result(), segments);
+
+  form->Load();
+  EXPECT_FALSE(form->YieldCurveLoaded());
+}
+
+// Months before the first curve take curve 1 (August 2007); months after the last take the last.
+TEST_F(FullYieldCurve, MonthsOutsideTheWorkbookTakeTheFirstOrLastCurve) {
+  AddYieldCurveWorkbook();
+  auto form = MakeForm();
+  form->SetChecked(Control::FullYieldCurve, true);
+  Enter(*form, Control::YearOfYieldCurve, "2007");
+  Enter(*form, Control::MonthOfYieldCurve, "8");
+  const std::string first = form->Result();
+  Enter(*form, Control::MonthOfYieldCurve, "7");
+  EXPECT_EQ(form->Result(), first);
+  Enter(*form, Control::MonthOfYieldCurve, "9");
+  EXPECT_NE(form->Result(), first);
+
+  Enter(*form, Control::YearOfYieldCurve, "2019");
+  Enter(*form, Control::MonthOfYieldCurve, "12");
+  const std::string last = form->Result();
+  form->SetText(Control::YearOfYieldCurve, "2030");  // typed, not left: used as it stands
+  form->Calculate();
+  EXPECT_EQ(form->Failure(), "");
+  EXPECT_EQ(form->Result(), last);
+
+  form->SetText(Control::YearOfYieldCurve, "next");
+  form->Calculate();
+  EXPECT_EQ(form->Failure(), "Year \"next\" is not a number");
+  EXPECT_EQ(form->Result(), last);
+}
+
+using Exports = FormTest;
+
+TEST_F(Exports, TheDetailExportRecalculatesWithTheDetailKept) {
+  auto form = MakeForm();
+  std::vector<bool> keep_detail_at_result;
+  form->SetChangeListener([&] {
+    if (form->Result() != "Not calculated" && keep_detail_at_result.empty()) {
+      keep_detail_at_result.push_back(form->KeepDetail());
+    }
+  });
+  const auto file = dir_ / "detail.xlsx";
+  form->ExportDetail(file);
+  EXPECT_TRUE(IsWorkbook(file));
+  EXPECT_EQ(form->Result(), "145,812.23");
+  EXPECT_EQ(form->RecalculationCount(), 1);
+  EXPECT_EQ(keep_detail_at_result, std::vector<bool>{true});
+  EXPECT_FALSE(form->KeepDetail());
+  // The field texts go to the sheet as they stand; the export leaves them so.
+  EXPECT_EQ(form->Text(Control::PeriodCertain), " 0.000");
+
+  // A second export of a shorter valuation in the same run.
+  Enter(*form, Control::CurrentAge, "90");
+  form->ExportDetail(dir_ / "second.xlsx");
+  EXPECT_TRUE(IsWorkbook(dir_ / "second.xlsx"));
+}
+
+TEST_F(Exports, AFailedDetailExportThrowsAndClearsKeepDetail) {
+  auto form = MakeForm();
+  form->Calculate();
+  form->SetText(Control::Load, "100");
+  try {
+    form->ExportDetail(dir_ / "detail.xlsx");
+    ADD_FAILURE() << "the export went on after a failed recalculation";
+  } catch (const FormError& e) {
+    EXPECT_NE(std::string(e.what()).find("Load"), std::string::npos) << e.what();
+  }
+  EXPECT_FALSE(form->KeepDetail());
+  EXPECT_EQ(form->Result(), "145,812.23");
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "detail.xlsx"));
+
+  form->SetText(Control::Load, "0");
+  EXPECT_THROW(form->ExportDetail(dir_ / "no" / "such" / "detail.xlsx"), sheets::SheetError);
+  EXPECT_FALSE(form->KeepDetail());
+}
+
+TEST_F(Exports, TheMortalityExportLoadsTheTablesWithoutRecalculating) {
+  auto form = MakeForm();
+  form->ExportMortality(dir_ / "mortality.xlsx");
+  EXPECT_TRUE(IsWorkbook(dir_ / "mortality.xlsx"));
+  EXPECT_EQ(form->RecalculationCount(), 0);
+  EXPECT_EQ(form->Result(), "Not calculated");
+
+  EXPECT_THROW(form->ExportMortality(dir_ / "no" / "such.xlsx"), sheets::SheetError);
+  form->SetText(Control::RetirementDate, "someday");
+  EXPECT_THROW(form->ExportMortality(dir_ / "again.xlsx"), FormError);
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "again.xlsx"));
+}
+
+}  // namespace
+}  // namespace orvane::app::testing

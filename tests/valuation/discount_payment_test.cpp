@@ -202,6 +202,27 @@ TEST(Payments, PeriodCertainCounts) {
   EXPECT_EQ(CertainPayments(deferred), 120);
 }
 
+// A guarantee that reaches past age 120 is still paid in full: the run goes on until the last
+// certain payment, although both lives are gone.
+TEST(Payments, PeriodCertainBeyondTheLastAgeIsPaidInFull) {
+  ValuationInputs inputs = PlainInputs(testing::ConstantTable(0.5));
+  inputs.CurrentAge = inputs.SpousesCurrentAge = inputs.PaymentAge = 90.0;
+  inputs.PeriodCertain = 40.0;
+  MonthRecorder months;
+  const double value = Orvane(inputs, {nullptr, &months});
+  EXPECT_EQ(CertainPayments(months), 480);
+  EXPECT_DOUBLE_EQ(value, 480 * 1000.0);
+  EXPECT_EQ(months.starts.size() % 12, 0U);
+  EXPECT_GE(months.starts.size(), 480U);
+  EXPECT_LT(months.starts.size(), 492U);
+
+  // Without the guarantee the run still ends once both lives have passed 120.
+  inputs.PeriodCertain = 0.0;
+  MonthRecorder lives;
+  Orvane(inputs, {nullptr, &lives});
+  EXPECT_EQ(lives.starts.size(), 31U * 12U);
+}
+
 TEST(Payments, SurvivorShareWeights) {
   ValuationInputs inputs = PlainInputs(AgeTable());
   inputs.SpousesCurrentAge = 60.0;

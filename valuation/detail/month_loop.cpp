@@ -81,7 +81,8 @@ double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
   const double payment_month_number = RoundHalfEven(12.0 * r);
 
   for (long years_elapsed = 0;; ++years_elapsed) {
-    if (participant.alive <= 0.0 && spouse.alive <= 0.0)
+    if (participant.alive <= 0.0 && spouse.alive <= 0.0 &&
+        !payments.CertainPaymentsRemain(participant.age, r))
       break;
     if (!full_curve)
       interest.StartYear(years_elapsed);

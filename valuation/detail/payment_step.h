@@ -21,6 +21,13 @@ class PaymentStep {
   // payment age the benefit grows by COLA and is then limited to Maximum.
   void CostOfLivingCheck(double x, double r);
 
+  // Whether payments have begun and the next one, at age `x`, still falls within the period
+  // certain. The run goes on for such payments after both lives have passed 120: a guarantee
+  // is owed to the beneficiary whoever is alive.
+  bool CertainPaymentsRemain(double x, double r) const {
+    return survival_at_payment_ > 0.0 && x - r + 0.001 <= period_certain_;
+  }
+
   double ValueSum() const { return value_sum_; }
   double CurrentBenefit() const { return current_benefit_; }
 

@@ -13,7 +13,8 @@ double RoundToEvenInteger(double s) {
   const double diff = s - lower;
   if (diff > 0.5) return lower + 1.0;
   if (diff < 0.5) return lower;
-  return std::fmod(lower, 2.0) == 0.0 ? lower : lower + 1.0;
+  // An exact tie: the even one of the two neighbours (cheaper than fmod in the month loop).
+  return std::floor(lower * 0.5) * 2.0 == lower ? lower : lower + 1.0;
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 """Reads back the workbooks written by orvane_sheets_sample_writer and checks them with openpyxl.
 
 usage: check_exported_workbooks.py FOLDER   (FOLDER holds detail.xlsx, detail_table.tsv,
-                                             mortality.xlsx, mortality.tsv)
+                                             mortality.xlsx, mortality.tsv, rules.xlsx)
 
 The expected headings, labels and formats are written out here, independently of the C++ code.
 Numbers are compared to 1e-15 relative: libxlsxwriter stores 16 significant digits.
@@ -144,10 +144,20 @@ def check_mortality(folder):
           f"the mortality sheet spans {sheet.dimensions}, expected A1:E121")
 
 
+def check_rules(folder):
+    sheet = openpyxl.load_workbook(folder / "rules.xlsx").worksheets[0]
+    found = {c.coordinate: (c.value, c.data_type, c.number_format)
+             for row in sheet.iter_rows() for c in row if c.value is not None}
+    expected = {"A2": (1.25, "n", "0.0"), "B1": (7, "n", "General"), "B2": (3.5, "n", "0.0"),
+                "C1": ("=1+1", "s", "General"), "C2": (4.75, "n", "0.000")}
+    check(found == expected, f"rules.xlsx holds {found}, expected {expected}")
+
+
 def main():
     folder = pathlib.Path(sys.argv[1])
     check_detail(folder)
     check_mortality(folder)
+    check_rules(folder)
     for message in failures[:40]:
         print("FAIL:", message)
     if failures:

@@ -106,6 +106,12 @@ TEST(NewWorkbook, WritesOnlyAtCloseAndReportsAFileThatCannotBeWritten) {
   EXPECT_GT(std::filesystem::file_size(written), 0u);
   EXPECT_TRUE(Holds(ErrorOf([&] { book.Close(); }), "already closed"));
 
+  // A text longer than a cell can hold (32,767 characters) is refused when the file is written.
+  NewWorkbook overlong(dir.path() / "overlong.xlsx");
+  overlong.WriteCell(6, 2, std::string(40000, 'x'));
+  const std::string refused = ErrorOf([&] { overlong.Close(); });
+  EXPECT_TRUE(Holds(refused, "C7") && Holds(refused, "overlong.xlsx")) << refused;
+
   const auto unreachable = dir.path() / "no such folder" / "detail.xlsx";
   NewWorkbook orphan(unreachable);
   orphan.WriteCell(0, 0, std::string("text"));

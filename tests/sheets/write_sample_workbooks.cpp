@@ -1,6 +1,7 @@
 // Writes a detail workbook and a mortality workbook from synthetic tables into the folder given,
-// each with a dump of what it was given (detail_table.tsv, mortality.tsv), for
-// check_exported_workbooks.py to compare with what it reads back. Exits non-zero on failure.
+// each with a dump of what it was given (detail_table.tsv, mortality.tsv), and a small workbook of
+// the writer's rules (rules.xlsx), for check_exported_workbooks.py to compare with what it reads
+// back. Exits non-zero on failure.
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -8,9 +9,11 @@
 #include <iostream>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "sheets/exports.h"
 #include "sheets/sheet_error.h"
+#include "sheets/workbook.h"
 #include "valuation/detail_table.h"
 
 namespace {
@@ -105,6 +108,23 @@ void DumpMortality(const orvane::sheets::MortalityColumns& tables,
   }
 }
 
+// The workbook interface's own rules, for the checker: the last write to a cell wins, an empty
+// element empties its cell, and a number format applies whether it is set before or after the
+// cells it formats (later formats winning where rectangles overlap).
+void WriteRulesWorkbook(const std::filesystem::path& file) {
+  using orvane::sheets::Cell;
+  using orvane::sheets::CellRange;
+  orvane::sheets::NewWorkbook book(file);
+  book.WriteCell(0, 0, std::string("emptied"));
+  book.WriteCell(0, 1, std::string("replaced"));
+  book.SetNumberFormat(CellRange::Parse("A2:D2"), "0.0");
+  const std::vector<Cell> block = {Cell{}, 1.25, 2L, 3.5, std::string("=1+1"), 4.75};
+  book.WriteBlock(CellRange::Parse("A1:C2"), orvane::sheets::CellBlock{block, 2, 3});
+  book.WriteCell(0, 1, 7L);
+  book.SetNumberFormat(CellRange::Parse("C2:D2"), "0.000");
+  book.Close();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -121,6 +141,7 @@ int main(int argc, char** argv) {
     const auto mortality = SyntheticMortality();
     DumpMortality(mortality, folder / "mortality.tsv");
     orvane::sheets::WriteMortalityWorkbook(folder / "mortality.xlsx", mortality);
+    WriteRulesWorkbook(folder / "rules.xlsx");
   } catch (const std::exception& error) {
     std::cerr << error.what() << '\n';
     return 1;

@@ -402,15 +402,17 @@ TEST_F(FailedRecalculation, LeavesTheLabelAndNamesTheReason) {
 }
 
 TEST_F(FailedRecalculation, ATableTheLoaderRejectsIsNamedWithItsChooser) {
-  UseSyntheticTables();
+  SpoilTable("RP2000CF");
   auto form = MakeForm();
+  EXPECT_EQ(form->TableList()[3], "RP2000CF RP-2000 Combined Healthy, female, base year 2000");
   form->Calculate();
   const std::string value = form->Result();
   ASSERT_EQ(form->Failure(), "");
-  Enter(*form, Control::PostRetContingent, "Broken");
+  Enter(*form, Control::PostRetContingent, "RP2000CF");
   EXPECT_EQ(form->Result(), value);
   EXPECT_EQ(
-      form->Failure().rfind("Post Retirement Contingent table \"Broken\" cannot be used: ", 0), 0u)
+      form->Failure().rfind("Post Retirement Contingent table \"RP2000CF\" cannot be used: ", 0),
+      0u)
       << form->Failure();
   Enter(*form, Control::PostRetContingent, "2008417e");
   EXPECT_EQ(form->Failure(), "");

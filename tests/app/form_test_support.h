@@ -1,5 +1,5 @@
-// A form model in a fresh folder of its own, for the app tests: on a copy of the shipped data
-// file, or on the synthetic one where a test needs a table the shipped file does not have.
+// A form model in a fresh folder of its own, on a copy of the shipped data file, for the app
+// tests.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,11 +7,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
 #include "app/form_model.h"
-#include "synthetic_tables.h"
 
 namespace orvane::app::testing {
 
@@ -30,9 +30,30 @@ class FormTest : public ::testing::Test {
     std::filesystem::copy_file(source_ / "data" / "MortalityTables", dir_ / "MortalityTables");
   }
 
-  // Replaces the data file by the synthetic one (for its malformed and made-up tables).
-  void UseSyntheticTables() {
-    WriteSyntheticTables(dir_ / "MortalityTables", StandardSyntheticTables());
+  // Spoils the rate of age 1 (the third field) of the table file `name` in the copy of the data
+  // file: its length byte becomes 5, below the 128 that every field starts with, so the loader
+  // rejects the table while the choosers still list it with its description.
+  void SpoilTable(const std::string& name) {
+    std::fstream file(dir_ / "MortalityTables", std::ios::in | std::ios::out | std::ios::binary);
+    std::string block(256, '\0');
+    file.read(block.data(), 256);
+    for (size_t entry = 0; entry < 16; ++entry) {
+      if (block.substr(entry * 16 + 8, 8) != name)
+        continue;
+      const auto start = static_cast<unsigned char>(block[entry * 16 + 2]) * 256 +
+                         static_cast<unsigned char>(block[entry * 16 + 3]);
+      file.seekg(start * 256);
+      file.read(block.data(), 256);
+      size_t position = 2;
+      for (int field = 0; field < 2; ++field) {
+        position += 1 + (static_cast<unsigned char>(block[position]) - 128);
+      }
+      file.seekp(static_cast<std::streamoff>(start * 256 + position));
+      file.put('\x05');
+      ASSERT_TRUE(file.good());
+      return;
+    }
+    FAIL() << name << " is not in block 0 of the directory";
   }
 
   // Puts the shipped full yield curve workbook into the form's folder.
@@ -42,7 +63,7 @@ class FormTest : public ::testing::Test {
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 
-  // A loaded form on the synthetic tables; the data-file question is answered Cancel.
+  // A loaded form; the data-file question is answered Cancel.
   std::unique_ptr<FormModel> MakeForm() {
     FormEnvironment environment;
     environment.data_dir = dir_;

@@ -201,6 +201,7 @@ constexpr double kCaptionPoints = 12.0;  // the caption of Frame5
 constexpr double kResultPoints = 9.75;   // orvaneresults
 constexpr double kFailurePoints = 7.0;
 constexpr double kSmallestPoints = 5.5;  // the message area shrinks its font down to this
+constexpr double kSmallestCaptionPoints = 6.5;
 
 // The form's typeface; where "MS Sans Serif" is missing, the nearest sans-serif stands in.
 QFont FormFont(double points, bool bold) {
@@ -212,6 +213,17 @@ QFont FormFont(double points, bool bold) {
   font.setPointSizeF(points);
   font.setBold(bold);
   return font;
+}
+
+// A stand-in face may be wider than the design's: shrinks the caption of a label, check box or
+// option button a little, down to kSmallestCaptionPoints, until it fits the designed width.
+void FitCaption(QWidget* widget) {
+  QFont font = widget->font();
+  while (widget->sizeHint().width() > widget->width() &&
+         font.pointSizeF() - 0.25 >= kSmallestCaptionPoints) {
+    font.setPointSizeF(font.pointSizeF() - 0.25);
+    widget->setFont(font);
+  }
 }
 
 // The form model holds single-byte text (the data file's names compare byte for byte).
@@ -360,6 +372,7 @@ void ValuationForm::BuildLabels() {
     const Twips& p = spec.place;
     label->setGeometry(Pixels(p.left), Pixels(p.top), Pixels(p.left + p.width) - Pixels(p.left),
                        Pixels(p.top + p.height) - Pixels(p.top));
+    FitCaption(label);
   }
 }
 
@@ -443,6 +456,8 @@ void ValuationForm::BuildControls() {
     const Twips& p = spec.place;
     widget->setGeometry(Pixels(p.left), Pixels(p.top), Pixels(p.left + p.width) - Pixels(p.left),
                         Pixels(p.top + p.height) - Pixels(p.top));
+    if (spec.caption && KindOf(spec.control) != ControlKind::kButton)
+      FitCaption(widget);
     widgets_[static_cast<std::size_t>(spec.control)] = widget;
     Connect(spec.control);
 

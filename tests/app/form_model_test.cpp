@@ -104,6 +104,20 @@ TEST_F(StartUp, WithoutTheDataFileTheAnswerCancelEndsTheProgram) {
   EXPECT_EQ(questions_, 1);
 }
 
+// A catalogue entry whose table file is malformed: the lists stay empty, the reason is kept, and
+// start-up goes on so that the window still opens with its defaults.
+TEST_F(StartUp, AnUnreadableTableListLeavesTheChoosersEmptyAndGoesOn) {
+  SpoilTable("RP2000CM", 0);
+  auto form = MakeForm();
+  EXPECT_TRUE(form->TableList().empty());
+  EXPECT_EQ(form->Failure().rfind("The table list could not be read: ", 0), 0u) << form->Failure();
+  EXPECT_EQ(form->Text(Control::MonthOfYieldCurve), " 1");
+  EXPECT_EQ(form->Message(), kMonthHelp);
+  form->Calculate();
+  EXPECT_EQ(form->Result(), "145,812.23");
+  EXPECT_EQ(form->Failure(), "");
+}
+
 using DatesAndAges = FormTest;
 
 TEST_F(DatesAndAges, AnEnteredAgeMovesTheDatesAndAnEnteredDateTheAges) {

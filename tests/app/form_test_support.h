@@ -30,10 +30,10 @@ class FormTest : public ::testing::Test {
     std::filesystem::copy_file(source_ / "data" / "MortalityTables", dir_ / "MortalityTables");
   }
 
-  // Spoils the rate of age 1 (the third field) of the table file `name` in the copy of the data
-  // file: its length byte becomes 5, below the 128 that every field starts with, so the loader
-  // rejects the table while the choosers still list it with its description.
-  void SpoilTable(const std::string& name) {
+  // Spoils field `field` (0-based; 2 is the rate of age 1) of the table file `name` in the copy
+  // of the data file: its length byte becomes 5, below the 128 that every field starts with, so
+  // the table store rejects the table from that field on.
+  void SpoilTable(const std::string& name, int field = 2) {
     std::fstream file(dir_ / "MortalityTables", std::ios::in | std::ios::out | std::ios::binary);
     std::string block(256, '\0');
     file.read(block.data(), 256);
@@ -45,7 +45,7 @@ class FormTest : public ::testing::Test {
       file.seekg(start * 256);
       file.read(block.data(), 256);
       size_t position = 2;
-      for (int field = 0; field < 2; ++field) {
+      for (int skipped = 0; skipped < field; ++skipped) {
         position += 1 + (static_cast<unsigned char>(block[position]) - 128);
       }
       file.seekp(static_cast<std::streamoff>(start * 256 + position));

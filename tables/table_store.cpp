@@ -1,5 +1,6 @@
 #include "tables/table_store.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "tables/detail/block_file.h"
@@ -9,19 +10,19 @@ namespace {
 
 // Written into every fresh buffer; a try whose buffer still starts with it has failed.
 constexpr std::string_view kSentinel = "File Not Read   ";
-constexpr int kFirstSeriesTries = 1000;
-constexpr int kLaterSeriesTries = 999;
 constexpr std::size_t kNameLength = 8;
 constexpr int kEntriesPerBlock = 16;
 constexpr int kEntryLength = 16;
 
 }  // namespace
 
-TableStore::TableStore(std::filesystem::path data_file, RetryQuestion ask)
-    : data_file_(std::move(data_file)), ask_(std::move(ask)) {}
+TableStore::TableStore(std::filesystem::path data_file, RetryQuestion ask, ReadTries tries)
+    : data_file_(std::move(data_file)),
+      ask_(std::move(ask)),
+      read_tries_{std::max(1, tries.first_series), std::max(1, tries.later_series)} {}
 
 std::string TableStore::ReadDataAt(std::int32_t location) {
-  int tries_in_series = kFirstSeriesTries;
+  int tries_in_series = read_tries_.first_series;
   for (;;) {
     for (int attempt = 1; attempt <= tries_in_series; ++attempt) {
       ++tries_;
@@ -36,7 +37,7 @@ std::string TableStore::ReadDataAt(std::int32_t location) {
     // The owner decides; without a question to ask, the answer is Cancel.
     if (!ask_ || ask_() == RetryAnswer::kCancel)
       throw DataFileUnavailable();
-    tries_in_series = kLaterSeriesTries;
+    tries_in_series = read_tries_.later_series;
   }
 }
 

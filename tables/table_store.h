@@ -38,6 +38,14 @@ enum class RetryAnswer { kRetry, kCancel };
 // The window shows a modal message box; tools answer kCancel without asking.
 using RetryQuestion = std::function<RetryAnswer()>;
 
+// How many tries of a block read make one series before the retry question is asked. The
+// defaults ride out a file that another program is replacing; an owner that would rather hear
+// at once (a fuzzer feeding short files, a batch check) may lower them. Counts below 1 count as 1.
+struct ReadTries {
+  int first_series = 1000;
+  int later_series = 999;
+};
+
 // The thirteen arguments of LoadTable under their own names.
 struct TableRequest {
   std::string TableName;  // a chooser's text; its first 8 characters name the table
@@ -59,7 +67,9 @@ class TableStore {
  public:
   static constexpr int kBlockSize = 256;
 
-  TableStore(std::filesystem::path data_file, RetryQuestion ask);
+  // A store reading `data_file`, asking `ask` (empty: Cancel) after each series of `tries`
+  // failed block reads. Reads nothing yet; never throws but std::bad_alloc.
+  TableStore(std::filesystem::path data_file, RetryQuestion ask, ReadTries tries = {});
 
   const std::filesystem::path& data_file() const { return data_file_; }
 
@@ -111,6 +121,7 @@ class TableStore {
 
   std::filesystem::path data_file_;
   RetryQuestion ask_;
+  ReadTries read_tries_;
   // The read cursor.
   std::string BlockBuffer;
   std::int32_t BlockPosition = 1;

@@ -22,7 +22,8 @@ int main(int argc, char* argv[]) {
 
   orvane::app::FormEnvironment environment;  // MortalityTables in the current directory
   environment.ask_retry = [] {
-    if (orvane::app::AskDataFileRetry(nullptr) == orvane::tables::RetryAnswer::kCancel)
+    if (orvane::app::AskDataFileRetry(QApplication::activeWindow()) ==
+        orvane::tables::RetryAnswer::kCancel)
       std::_Exit(1);  // Cancel ends the program at once, without further events or clean-up
     return orvane::tables::RetryAnswer::kRetry;
   };

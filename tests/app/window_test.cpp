@@ -524,8 +524,16 @@ class WindowTest : public QObject {
     });
     QVERIFY(form);
 
+    // Pressing a button leaves the field first: its entry is validated before the export.
+    QLineEdit* benefit = Edit(*form, Control::Benefit);
+    benefit->setFocus(Qt::TabFocusReason);
+    benefit->selectAll();
+    QTest::keyClicks(benefit, QStringLiteral("2000"));
+    const int before = Count(*form);
     QAbstractButton* mortality = Button(*form, Control::ExportMortality);
     QTest::mouseClick(mortality, Qt::LeftButton);
+    QCOMPARE(Count(*form), before + 1);
+    QVERIFY(benefit->text().contains(QStringLiteral("2,000.00")));
     QTest::mouseClick(mortality, Qt::LeftButton);
     QCOMPARE(opened.size(), 2);
     QVERIFY(opened[0] != opened[1]);  // the second export does not overwrite the first

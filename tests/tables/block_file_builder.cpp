@@ -19,7 +19,7 @@ std::string PackedDigits(std::string_view six_digits) {
 std::string RateField(int micro) {
   std::string digits = std::to_string(micro);
   digits.insert(0, 6 - digits.size(), '0');
-  return std::string(1, static_cast<char>(0x83)) + PackedDigits(digits);
+  return std::string(1, static_cast<char>(0x83)).append(PackedDigits(digits));
 }
 
 BlockFileBuilder::BlockFileBuilder() : bytes_(256, '\0') {}

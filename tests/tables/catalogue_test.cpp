@@ -63,7 +63,7 @@ TEST_F(Catalogue, ABlankNameEndsTheList) {
 TEST_F(Catalogue, TenFullBlocksGive320EntriesAndNoEleventhBlockIsRead) {
   BlockFileBuilder file;
   std::vector<std::string> names;
-  for (int i = 0; i < 320; ++i) names.push_back("N" + std::to_string(i));
+  for (int i = 0; i < 320; ++i) names.push_back(std::string("N").append(std::to_string(i)));
   file.Entry(0, 1, "INDEX13", file.AppendCatalogue(names));
   ASSERT_EQ(file.blocks(), 11);  // the file ends with the tenth catalogue block
   const std::vector<std::string> list = List(file);

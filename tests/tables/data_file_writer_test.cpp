@@ -42,7 +42,8 @@ TEST(DataFileWriter, WritesWhatTheReaderReads) {
   // the directory takes three blocks (48 entries with the catalogue's).
   content.tables.push_back(MakeTable("Longest ", std::string(124, 'x'), 8334));
   for (int i = 0; i < 37; ++i) {
-    content.tables.push_back(MakeTable("T" + std::to_string(100 + i) + "    ", "", 17 * i));
+    content.tables.push_back(
+        MakeTable(std::string("T").append(std::to_string(100 + i)).append("    "), "", 17 * i));
   }
   content.catalogue = {"Longest ", "None    ", "T136    ", "Missing "};
   WriteDataFile(folder / "MortalityTables", content);
@@ -75,7 +76,7 @@ TEST(DataFileWriter, EndsTheCatalogueWithABlankNameUnlessTenBlocksAreFull) {
   for (const int count : {31, 32, 320}) {
     DataFileContent content;
     for (int i = 0; i < count; ++i)
-      content.catalogue.push_back("N" + std::to_string(1000 + i) + "   ");
+      content.catalogue.push_back(std::string("N").append(std::to_string(1000 + i)).append("   "));
     const std::string bytes = EncodeDataFile(content);
     // One directory block, then the catalogue: 31 names and a blank fit one block, 32 need a
     // second for the blank, 320 fill ten blocks and need none.

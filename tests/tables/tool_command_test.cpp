@@ -48,7 +48,7 @@ class ToolCommand : public ::testing::Test {
     std::string list;
     for (const auto& entry : std::filesystem::directory_iterator(Source("data/tables"))) {
       if (entry.path().extension() == ".csv")
-        list += "'" + entry.path().string() + "' ";
+        list.append("'").append(entry.path().string()).append("' ");
     }
     return list;
   }
@@ -57,7 +57,8 @@ class ToolCommand : public ::testing::Test {
 };
 
 TEST_F(ToolCommand, ShowsListsAndChecksTheShippedFile) {
-  const std::string shipped = "'" + Source("data/MortalityTables").string() + "'";
+  const std::string shipped =
+      std::string("'").append(Source("data/MortalityTables").string()).append("'");
   const Outcome check = Run("check " + shipped);
   EXPECT_EQ(check.exit_code, 0) << check.out;
   EXPECT_NE(check.out.find("12 tables, 8 catalogue names, 0 problems"), std::string::npos);

@@ -83,6 +83,9 @@ TEST_F(ToolCommand, BuildAndDeriveReproduceTheCommittedFiles) {
   ASSERT_EQ(build.exit_code, 0) << build.err;
   EXPECT_EQ(Slurp(folder_ / "built"), Slurp(Source("data/MortalityTables")));
 
+  if (!std::filesystem::exists(Source("data/tables/2008417e_computed.csv"))) {
+    GTEST_SKIP() << "2008417e is not the computed table";
+  }
   const Outcome derive = Run("derive --out '" + (folder_ / "derived.csv").string() + "' --data '" +
                              (folder_ / "rebuilt").string() + "' " + Sources());
   ASSERT_EQ(derive.exit_code, 0) << derive.err;

@@ -229,5 +229,29 @@ TEST(MonthLoop, RunsBeyond1440MonthsAreValued) {
   EXPECT_NEAR(curved.Start(1195).Vx, std::pow(1.0 / 1.06, 1194.0 / 12.0), 1e-15);
 }
 
+// A table of zeros meets the survival floor after age 120; the tilt of the log-linear months
+// would push the survival of the year of age 120 above 1. It stays at 1 instead, and an
+// annuity valued on such a table is the plain count of its payments.
+TEST(SurvivalSegment, NoMonthlySurvivalAboveOne) {
+  ValuationInputs inputs = PlainInputs(ConstantTable(0.0));
+  inputs.CurrentAge = inputs.SpousesCurrentAge = inputs.PaymentAge = 65.5;
+  MonthRecorder months;
+  const double value = Orvane(inputs, {nullptr, &months});
+  for (const MonthStart& month : months.starts) {
+    ASSERT_LE(month.Lx, 1.0) << month.row;
+    for (double q : month.monthly_q) ASSERT_GE(q, 0.0) << month.row;
+  }
+  EXPECT_EQ(months.starts.size(), 55U * 12U);
+  EXPECT_DOUBLE_EQ(value, 660 * 1000.0);
+
+  // A real year keeps its tilted months: the worked year of age 60 is untouched.
+  QTable table;
+  table.set(59, 0.01);
+  table.set(60, 0.012);
+  table.set(61, 0.014);
+  SurvivalSegment year60(table, "T", "participant", 60.0);
+  EXPECT_NEAR(year60.Slope(), -1.40575990486118e-05, 1e-18);
+}
+
 }  // namespace
 }  // namespace orvane::valuation

@@ -65,6 +65,14 @@ void SurvivalSegment::Fit() {
   // and A + 1; 66 = 0 + 1 + ... + 11 makes the twelve monthly logs add up to log(Survival).
   slope_ = (std::log(next_survival_) / 12.0 - std::log(prev_survival_) / 12.0) / 24.0;
   level_ = (std::log(survival_) - 66.0 * slope_) / 12.0;
+  // Next to a steep change of mortality, a year of (almost) no deaths would be tilted so far
+  // that a monthly survival factor exceeds 1 (a table of zeros meets the floor at 121 this way),
+  // and the probability of being alive would rise above 1. Such a year is spread evenly
+  // instead: its twelve factors still multiply to the year's survival.
+  if (level_ > 0.0 || level_ + 11.0 * slope_ > 0.0) {
+    slope_ = 0.0;
+    level_ = std::log(survival_) / 12.0;
+  }
 }
 
 double SurvivalSegment::Factor(double age) const {

@@ -77,33 +77,47 @@ class TableStore {
   // DataFileUnavailable when the answer is kCancel.
   std::string ReadDataAt(std::int32_t location);
 
-  // Big-endian unsigned value of the first `length` characters of data (0 for empty data).
+  // Big-endian unsigned value of the first `length` characters of data (0 for empty data;
+  // characters beyond the data count as absent). Meant for lengths 0 to 4. Never throws.
   static std::uint32_t AscValue(std::string_view data, int length);
 
   // Start block of the table file `name` (first 8 characters, blank-padded), 0 when absent.
+  // Scans the directory from block 0; throws DataFileUnavailable as ReadDataAt does.
   std::int32_t LocationFile(std::string_view name);
 
   // Trims `name`, looks it up and positions the read cursor on the table file's first block.
-  // Returns the start block, or 0 for a blank or absent name.
+  // Returns the start block, or 0 for a blank name (nothing read) or an absent one (the cursor
+  // then holds block 0). Throws DataFileUnavailable as ReadDataAt does.
   std::int32_t OpenFile(std::string_view name);
 
-  // Loads block NextBlock into the read cursor.
+  // Loads block NextBlock into the read cursor and moves NextBlock on. Throws
+  // DataFileUnavailable as ReadDataAt does.
   void OpenFileReadNext();
 
-  // `temp` without leading and trailing blanks; `temp` itself is trimmed as well.
+  // `temp` without leading and trailing blanks (code 32 only); `temp` itself is trimmed as
+  // well. Never throws but std::bad_alloc.
   static std::string ClearBlanks(std::string& temp);
 
-  // The next field of the open table file. Throws TableError for a malformed field.
+  // The next field of the open table file, loading the next block after a continuation marker.
+  // Throws TableError naming the data file, the table and the block for a malformed field (a
+  // length byte below 128, a missing marker, a marker at byte 2, a field past byte 255) and when
+  // no table file is open; never reads outside the block.
   std::string ReadString();
 
-  // Packed decimal digits of the first `length` bytes of data, divided by 10^decimal_position.
+  // Packed decimal digits of the first `length` bytes of data, divided by 10^decimal_position
+  // (rates: 3 bytes, position 6). Half-bytes above 9 count their face value. Throws TableError
+  // when data holds fewer than `length` bytes.
   static double UnPack(std::string_view data, int length, int decimal_position);
 
-  // The chooser entries in catalogue order: the 8-character name, a blank and the description.
+  // The chooser entries in catalogue order: the 8-character name, a blank and the description;
+  // the bare name when the directory lacks the table; empty without a catalogue "INDEX13 ".
+  // Throws TableError for a malformed description field, DataFileUnavailable as ReadDataAt.
   std::vector<std::string> GetTableList();
 
-  // The table that the request selects, built as the decision order says. Throws TableError for
-  // a malformed table file or a request with no projection flag at all.
+  // The table that the request selects, built as the decision order says: rates as fractions
+  // for ages 1..120, 1 at every age for a blank or absent name. Throws TableError for a
+  // malformed table file, a request with no projection flag at all, or a projection without a
+  // finite result; DataFileUnavailable as ReadDataAt does.
   valuation::QTable LoadTable(const TableRequest& request);
 
  private:
@@ -126,7 +140,7 @@ class TableStore {
   std::string BlockBuffer;
   std::int32_t BlockPosition = 1;
   std::int32_t NextBlock = 0;
-  // The name given to the last OpenFile that found a table, for error messages.
+  // The trimmed name given to the last OpenFile, for error messages.
   std::string open_table_;
   // Counters for tests and tools: tries of block reads, blocks returned, direct loads.
   std::int64_t tries_ = 0;

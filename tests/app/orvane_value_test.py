@@ -49,13 +49,16 @@ def segment_rate(year, rates):
 def life_annuity_from_65(q, rates):
     """1,000 a month from age 65 exactly, paid at the start of each month while alive; the twelve
     monthly survival factors of a year of age are log-linear with a central-difference slope and
-    multiply to 1 - q; each payment is discounted at the spot rate of its year's segment."""
+    multiply to 1 - q (evenly spread where the tilt would lift a factor above 1); each payment is discounted at the spot rate of its year's segment."""
     age, alive, total, year = 65, 1.0, 0.0, 0
     prev, surv, nxt = 1 - q[64], 1 - q[65], max(1 - q[66], SURVIVAL_FLOOR)
     while alive > 0:
         rate = segment_rate(year, rates) / 100
         slope = (math.log(nxt) / 12 - math.log(prev) / 12) / 24
         level = (math.log(surv) - 66 * slope) / 12
+        if level > 0 or level + 11 * slope > 0:
+            # no monthly survival above 1: such a year is spread evenly
+            slope, level = 0.0, math.log(surv) / 12
         for month in range(12):
             total += 1000 * (1 + rate) ** -(year + month / 12) * alive
             alive *= math.exp(level + slope * month)
@@ -115,7 +118,7 @@ class Value(unittest.TestCase):
             self.assertEqual((code, out, err), (0, label(expected) + "\n", ""), column)
 
     def test_benefit_and_load_scale_the_value(self):
-        default = 145812.2333077338
+        default = life_annuity_from_65(read_table("2008417e_computed.csv"), DEFAULT_RATES)
         self.assertEqual(run("Benefit=2000")[1], label(2 * default) + "\n")
         self.assertEqual(run("Load=50")[1], label(2 * default) + "\n")
 

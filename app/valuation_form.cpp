@@ -348,15 +348,15 @@ int ValuationForm::Pixels(int twips) const {
 }
 
 void ValuationForm::BuildFrames() {
-  for (const FrameSpec& spec : kFrames) {
-    QWidget* parent = spec.parent ? findChild<QWidget*>(QLatin1String(spec.parent)) : this;
+  for (const FrameSpec& entry : kFrames) {
+    QWidget* parent = entry.parent ? findChild<QWidget*>(QLatin1String(entry.parent)) : this;
     QWidget* frame = nullptr;
-    if (spec.caption)
-      frame = new QGroupBox(QString::fromLatin1(spec.caption), parent);
+    if (entry.caption)
+      frame = new QGroupBox(QString::fromLatin1(entry.caption), parent);
     else
       frame = new QFrame(parent);
-    frame->setObjectName(QLatin1String(spec.name));
-    const Twips& p = spec.place;
+    frame->setObjectName(QLatin1String(entry.name));
+    const Twips& p = entry.place;
     frame->setGeometry(Pixels(p.left), Pixels(p.top), Pixels(p.left + p.width) - Pixels(p.left),
                        Pixels(p.top + p.height) - Pixels(p.top));
   }
@@ -364,12 +364,12 @@ void ValuationForm::BuildFrames() {
 }
 
 void ValuationForm::BuildLabels() {
-  for (const LabelSpec& spec : kLabels) {
-    auto* label = new QLabel(QString::fromLatin1(spec.caption),
-                             findChild<QWidget*>(QLatin1String(spec.frame)));
-    label->setObjectName(QLatin1String(spec.name));
+  for (const LabelSpec& entry : kLabels) {
+    auto* label = new QLabel(QString::fromLatin1(entry.caption),
+                             findChild<QWidget*>(QLatin1String(entry.frame)));
+    label->setObjectName(QLatin1String(entry.name));
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    const Twips& p = spec.place;
+    const Twips& p = entry.place;
     label->setGeometry(Pixels(p.left), Pixels(p.top), Pixels(p.left + p.width) - Pixels(p.left),
                        Pixels(p.top + p.height) - Pixels(p.top));
     FitCaption(label);
@@ -418,11 +418,11 @@ void ValuationForm::BuildResultArea() {
 }
 
 void ValuationForm::BuildControls() {
-  for (const ControlSpec& spec : kControls) {
-    QWidget* parent = spec.frame ? findChild<QWidget*>(QLatin1String(spec.frame)) : this;
-    const QString caption = spec.caption ? QString::fromLatin1(spec.caption) : QString();
+  for (const ControlSpec& entry : kControls) {
+    QWidget* parent = entry.frame ? findChild<QWidget*>(QLatin1String(entry.frame)) : this;
+    const QString caption = entry.caption ? QString::fromLatin1(entry.caption) : QString();
     QWidget* widget = nullptr;
-    switch (KindOf(spec.control)) {
+    switch (KindOf(entry.control)) {
       case ControlKind::kTextField:
         widget = new QLineEdit(parent);
         break;
@@ -451,15 +451,15 @@ void ValuationForm::BuildControls() {
         break;
       }
     }
-    widget->setObjectName(QLatin1String(NameOf(spec.control).data(),
-                                        static_cast<qsizetype>(NameOf(spec.control).size())));
-    const Twips& p = spec.place;
+    widget->setObjectName(QLatin1String(NameOf(entry.control).data(),
+                                        static_cast<qsizetype>(NameOf(entry.control).size())));
+    const Twips& p = entry.place;
     widget->setGeometry(Pixels(p.left), Pixels(p.top), Pixels(p.left + p.width) - Pixels(p.left),
                         Pixels(p.top + p.height) - Pixels(p.top));
-    if (spec.caption && KindOf(spec.control) != ControlKind::kButton)
+    if (entry.caption && KindOf(entry.control) != ControlKind::kButton)
       FitCaption(widget);
-    widgets_[static_cast<std::size_t>(spec.control)] = widget;
-    Connect(spec.control);
+    widgets_[static_cast<std::size_t>(entry.control)] = widget;
+    Connect(entry.control);
 
     // MouseMove of the control and of its parts (a chooser's line edit and arrow).
     widget->setMouseTracking(true);

@@ -238,7 +238,7 @@ void FormModel::FireChange(Control control) {
     case Control::Male:
     case Control::BlendedAnnuitnat:
     case Control::BlendedMaleFemale:
-      Calculate();
+      Recalculate();
       return;
     default:
       return;
@@ -248,7 +248,7 @@ void FormModel::FireChange(Control control) {
 void FormModel::Validate(Control control) {
   if (const NumericField* field = NumericFieldOf(control)) {
     SetText(control, NormalisedNumberText(*field, Text(control)));
-    Calculate();
+    Recalculate();
     return;
   }
   if (const DateAgeBinding* binding = DateAgeBindingOf(control)) {
@@ -262,13 +262,13 @@ void FormModel::Validate(Control control) {
       Notify();
       return;
     }
-    Calculate();
+    Recalculate();
     return;
   }
   // Choice controls and table choosers recalculate on leaving, changed or not; the buttons have
   // no Validate.
   if (KindOf(control) != ControlKind::kButton)
-    Calculate();
+    Recalculate();
 }
 
 void FormModel::MouseMove(Control control) {
@@ -291,6 +291,11 @@ void FormModel::ShowHelp(Control control, HelpEvent event) {
 
 void FormModel::Calculate() {
   RunCalculate();
+}
+
+void FormModel::Recalculate() {
+  if (!state_->environment.recalculate_only_on_request)
+    RunCalculate();
 }
 
 bool FormModel::RunCalculate() {

@@ -26,6 +26,7 @@
 #include "app/controls.h"
 #include "app/help_texts.h"
 #include "sheets/exports.h"
+#include "tables/table_cache.h"
 #include "tables/table_store.h"
 
 namespace orvane::app {
@@ -35,6 +36,13 @@ struct FormEnvironment {
   std::filesystem::path data_dir = ".";                   // holds "Full Yield Curve.xls"
   std::filesystem::path tables_file = "MortalityTables";  // relative paths are taken in data_dir
   tables::RetryQuestion ask_retry;  // "Data File not available, retry"; empty: Cancel
+  // Tables shared by the form models of a batch run, each read once (not owned; must outlive
+  // the form). Empty, as in the window: every recalculation reloads its tables from the file.
+  tables::TableCache* table_cache = nullptr;
+  // A batch run that types many entries and then asks for one value: the handlers normalise
+  // their controls as always, but only an explicit Calculate recalculates. The value is the
+  // same, since a recalculation reads every input afresh and changes no input.
+  bool recalculate_only_on_request = false;
 };
 
 // The valuation form without a toolkit: every control's text or checked state, the message area,
@@ -118,6 +126,7 @@ class FormModel {
   std::unique_ptr<State> state_;
 
   bool RunCalculate();      // Calculate, telling whether it succeeded
+  void Recalculate();       // a handler's recalculation, unless only requested ones run
   std::string ValueText();  // the recalculation proper; throws what its steps throw
   void FireChange(Control control);
   void ShowHelp(Control control, HelpEvent event);

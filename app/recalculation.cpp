@@ -63,10 +63,10 @@ constexpr std::array<NumberInput, 15> kNumberInputs = {{
 constexpr std::array<Control, 4> kLoadOrder = {Control::PostRetPrimary, Control::PostRetContingent,
                                                Control::PreRetPrimary, Control::PreRetContingent};
 
-valuation::QTable LoadChosen(tables::TableStore& store, const tables::TableRequest& request,
-                             Control chooser) {
+valuation::QTable LoadChosen(tables::TableStore& store, tables::TableCache* cache,
+                             const tables::TableRequest& request, Control chooser) {
   try {
-    return store.LoadTable(request);
+    return cache != nullptr ? cache->Load(request, store) : store.LoadTable(request);
   } catch (const tables::DataFileUnavailable&) {
     throw;
   } catch (const tables::TableError& e) {
@@ -109,7 +109,8 @@ sheets::MortalityColumns FormModel::LoadMortality() {
   const std::array<tables::TableRequest, 4> requests = TableRequests();
   std::array<valuation::QTable, 4> loaded;
   for (size_t i = 0; i < kLoadOrder.size(); ++i) {
-    loaded[i] = LoadChosen(state_->store, requests[i], kLoadOrder[i]);
+    loaded[i] =
+        LoadChosen(state_->store, state_->environment.table_cache, requests[i], kLoadOrder[i]);
   }
   sheets::MortalityColumns columns;
   columns.PostPrimary = loaded[0];

@@ -1,0 +1,40 @@
+#include "tables/table_cache.h"
+
+namespace orvane::tables {
+
+TableCache::Key TableCache::KeyOf(const TableRequest& r) {
+  std::string name8 = r.TableName.substr(0, 8);
+  // The same test that LoadTable makes before it looks at any other field.
+  if (name8 == "None" || r.DontProjTable)
+    return Key(std::move(name8), true, false, false, false, false, false, 0, 0, false, 0, false,
+               false);
+  return Key(std::move(name8), r.DontProjTable, r.ProjToValuation, r.ProjToRetirement,
+             r.ProjToPayment, r.BlendAnn, r.BlendSex, r.RetirementYear, r.ValuationYear, r.Male,
+             r.YearOfBirth, r.Pre, r.FollowPreamble);
+}
+
+valuation::QTable TableCache::Load(const TableRequest& request, TableStore& store) {
+  Key key = KeyOf(request);
+  // The lock is held while a table loads, so concurrent first requests for one table read the
+  // data file once; the loads of a run are few, the look-ups many and short.
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto found = tables_.find(key);
+  if (found != tables_.end())
+    return found->second;
+  valuation::QTable table = store.LoadTable(request);
+  ++loads_;
+  tables_.emplace(std::move(key), table);
+  return table;
+}
+
+std::size_t TableCache::size() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return tables_.size();
+}
+
+long TableCache::loads() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return loads_;
+}
+
+}  // namespace orvane::tables

@@ -1,0 +1,50 @@
+// TableCache: the tables of one batch run, each read from the data file once and then shared by
+// every form model of the run, across threads.
+//
+// The window does not use it: every recalculation there reloads its tables from the data file,
+// so a file replaced while the program runs is used from the next recalculation on. A batch run
+// (a census of many participants) reads each distinct request once; a data file replaced while
+// it runs is not seen by that run.
+#pragma once
+
+#include <map>
+#include <mutex>
+#include <string>
+#include <tuple>
+
+#include "tables/table_store.h"
+#include "valuation/q_table.h"
+
+namespace orvane::tables {
+
+class TableCache {
+ public:
+  TableCache() = default;
+  TableCache(const TableCache&) = delete;
+  TableCache& operator=(const TableCache&) = delete;
+
+  // The table `store.LoadTable(request)` returns, loaded through `store` the first time the
+  // request (or an equivalent one) is seen and copied from the cache afterwards. Safe to call
+  // from several threads, each with its own store on the same data file. A failed load is not
+  // kept: it throws what LoadTable throws (TableError, DataFileUnavailable) and the next call
+  // tries again.
+  valuation::QTable Load(const TableRequest& request, TableStore& store);
+
+  // Distinct tables held, and the loads that went to the data file (for tests and benchmarks).
+  std::size_t size() const;
+  long loads() const;
+
+ private:
+  // Every field LoadTable reads, the name cut to the 8 characters that name a table. A direct
+  // load (no projection, or exactly "None") depends on the name alone, so its other fields are
+  // blanked out of the key.
+  using Key =
+      std::tuple<std::string, bool, bool, bool, bool, bool, bool, int, int, bool, int, bool, bool>;
+  static Key KeyOf(const TableRequest& request);
+
+  mutable std::mutex mutex_;
+  std::map<Key, valuation::QTable> tables_;
+  long loads_ = 0;
+};
+
+}  // namespace orvane::tables

@@ -1,9 +1,15 @@
 // orvane-value: the valuation form without a window. It starts from the start-up state, applies
 // each Control=Text argument as a user would (type or click, then leave the control), runs one
-// recalculation and prints the results label.
+// recalculation and prints the results label. With --census it values every row of a CSV file
+// instead (app/census.h).
 //
 // Exit status: 0 with the value on stdout; 1 when the recalculation, the data file or an export
-// fails (the reason on stderr); 2 for a malformed command line (usage on stderr).
+// fails (the reason on stderr); 2 for a malformed command line (usage on stderr). A census exits
+// 0 when it completed, failed rows included; 1 when its files cannot be read or written; 2 for
+// a header that names no control.
+#include <unistd.h>
+
+#include <charconv>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -12,6 +18,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/census.h"
+#include "app/control_entry.h"
 #include "app/controls.h"
 #include "app/form_model.h"
 #include "tables/table_error.h"
@@ -24,12 +32,18 @@ using orvane::app::ControlKind;
 constexpr std::string_view kUsage =
     "usage: orvane-value [--tables FILE] [--dir DIR] [--form] [--export-detail FILE.xlsx]\n"
     "                    [--export-mortality FILE.xlsx] [Control=Text ...]\n"
+    "       orvane-value --census IN.csv [--out OUT.csv] [--jobs N] [--tables FILE] [--dir DIR]\n"
+    "                    [Control=Text ...]\n"
     "  Starts from the form's start-up state, applies each Control=Text in order as a user\n"
     "  would (a text field or chooser takes the text, a check box or option button 1 or 0; then\n"
     "  the control is left), recalculates once and prints the value.\n"
     "  --dir DIR     folder of MortalityTables and Full Yield Curve.xls (default: .)\n"
     "  --tables FILE the mortality table data file itself\n"
-    "  --form        also print every control as Control=Text, check boxes and options as 1/0\n";
+    "  --form        also print every control as Control=Text, check boxes and options as 1/0\n"
+    "  --census IN   value every row of IN.csv: its header names controls, each row's cells\n"
+    "                are entered after the Control=Text arguments; the rows are written with\n"
+    "                PresentValue and Error to stdout or OUT.csv, N threads (default: every "
+    "core)\n";
 
 struct Assignment {
   Control control;
@@ -43,11 +57,22 @@ struct Arguments {
   std::optional<std::filesystem::path> export_detail;
   std::optional<std::filesystem::path> export_mortality;
   std::vector<Assignment> assignments;
+  std::optional<std::filesystem::path> census;
+  std::optional<std::filesystem::path> out;
+  unsigned jobs = 0;  // 0: every core
 };
 
 struct UsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
+
+unsigned ParseJobs(const std::string& text) {
+  unsigned jobs = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), jobs);
+  if (error != std::errc() || end != text.data() + text.size() || jobs == 0 || jobs > 1024)
+    throw UsageError("--jobs takes a number of threads from 1 to 1024, not \"" + text + "\"");
+  return jobs;
+}
 
 Assignment ParseAssignment(const std::string& argument) {
   const size_t equals = argument.find('=');
@@ -94,12 +119,24 @@ Arguments ParseArguments(int argc, char** argv) {
       arguments.export_detail = value();
     } else if (argument == "--export-mortality") {
       arguments.export_mortality = value();
+    } else if (argument == "--census") {
+      arguments.census = value();
+    } else if (argument == "--out") {
+      arguments.out = value();
+    } else if (argument == "--jobs") {
+      arguments.jobs = ParseJobs(value());
     } else if (argument.starts_with("--")) {
       throw UsageError("unknown option " + argument);
     } else {
       arguments.assignments.push_back(ParseAssignment(argument));
     }
   }
+  if (arguments.census &&
+      (arguments.form || arguments.export_detail || arguments.export_mortality)) {
+    throw UsageError("--census writes values only: --form and the exports are for one valuation");
+  }
+  if (!arguments.census && (arguments.out || arguments.jobs != 0))
+    throw UsageError("--out and --jobs need --census");
   return arguments;
 }
 
@@ -122,7 +159,7 @@ void PrintForm(const orvane::app::FormModel& form) {
   }
 }
 
-int Run(const Arguments& arguments) {
+orvane::app::FormEnvironment EnvironmentOf(const Arguments& arguments) {
   orvane::app::FormEnvironment environment;
   environment.data_dir = arguments.dir;
   if (arguments.tables) {
@@ -131,17 +168,37 @@ int Run(const Arguments& arguments) {
   }
   // A tool cannot wait on a question: the data file is unavailable, and that is the answer.
   environment.ask_retry = [] { return orvane::tables::RetryAnswer::kCancel; };
+  return environment;
+}
 
-  orvane::app::FormModel form(environment);
+int RunCensus(const Arguments& arguments) {
+  orvane::app::CensusSettings settings;
+  settings.environment = EnvironmentOf(arguments);
+  for (const Assignment& assignment : arguments.assignments) {
+    settings.plan.push_back({assignment.control, assignment.text});
+  }
+  settings.jobs = arguments.jobs;
+  if (::isatty(STDERR_FILENO) == 1)
+    settings.progress = &std::cerr;
+  try {
+    orvane::app::RunCensusFile(*arguments.census, arguments.out, std::cout, settings);
+  } catch (const orvane::app::CensusHeaderError& e) {
+    std::cerr << "orvane-value: " << e.what() << '\n' << kUsage;
+    return 2;
+  } catch (const orvane::app::CensusFileError& e) {
+    std::cerr << e.what() << '\n';
+    return 1;
+  }
+  return 0;
+}
+
+int Run(const Arguments& arguments) {
+  if (arguments.census)
+    return RunCensus(arguments);
+  orvane::app::FormModel form(EnvironmentOf(arguments));
   form.Load();
   for (const Assignment& assignment : arguments.assignments) {
-    const ControlKind kind = orvane::app::KindOf(assignment.control);
-    if (kind == ControlKind::kTextField || kind == ControlKind::kTableChooser) {
-      form.SetText(assignment.control, assignment.text);
-    } else {
-      form.SetChecked(assignment.control, assignment.text == "1");
-    }
-    form.Validate(assignment.control);
+    orvane::app::EnterControlText(form, assignment.control, assignment.text);
   }
   form.Calculate();
   const bool calculated = form.Failure().empty();

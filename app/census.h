@@ -1,0 +1,70 @@
+// A census: one valuation per participant of a CSV file, each on the form as the plan's entries
+// and then the participant's cells leave it, computed on every core.
+//
+// The file's first record names controls (DateOfBirth, Benefit, Female, ...); every later record
+// is one participant. Each worker thread owns one form model, started up and given the plan's
+// entries once; before each participant its inputs return to that state, the row's cells are
+// entered in the header's order as a user enters them (type or click, then leave the control),
+// and one recalculation gives the value. The handlers' own recalculations are skipped: the
+// value does not depend on them. Every distinct table is read from the data file once per run
+// (tables::TableCache). A row that fails keeps its reason and never stops the run.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/controls.h"
+#include "app/form_error.h"
+#include "app/form_model.h"
+
+namespace orvane::app {
+
+// A header that names no control, a button, or nothing at all; a malformed header record.
+class CensusHeaderError : public FormError {
+ public:
+  using FormError::FormError;
+};
+
+// The census file cannot be read, or the output cannot be written. The message names the file.
+class CensusFileError : public FormError {
+ public:
+  using FormError::FormError;
+};
+
+// One entry of the plan, as a Control=Text argument gives it.
+struct PlanEntry {
+  Control control;
+  std::string text;
+};
+
+struct CensusSettings {
+  FormEnvironment environment;  // data files and the retry question; its cache is the run's own
+  std::vector<PlanEntry> plan;  // entered first, in order, for every participant
+  unsigned jobs = 0;            // worker threads; 0: every core
+  std::ostream* progress = nullptr;  // when set, a progress bar is drawn there
+};
+
+// Values every participant of the CSV text and returns the output CSV: the header's cells and
+// then each record's, padded with empty cells to the header's width (a longer record keeps only
+// the first ones), followed by PresentValue (the results label, empty when the row failed) and
+// Error (empty, or the reason), in input order. A malformed record, one with more or fewer cells
+// than the header, and a cell a check box or option button cannot take ("1" or "0") make an
+// error row without a value. Throws CensusHeaderError before any row is valued;
+// tables::DataFileUnavailable when the data file cannot be read at start-up (a row that loses
+// it later fails alone); FormError for a plan entry the controls refuse.
+std::string RunCensus(std::string_view csv, const CensusSettings& settings);
+
+// Reads `input`, runs the census and writes the result to `output` (replaced) or, without one,
+// to `standard_output`. The output file is opened before any row is valued. Throws
+// CensusFileError when the input cannot be read or the output cannot be written, and what
+// RunCensus throws.
+void RunCensusFile(const std::filesystem::path& input,
+                   const std::optional<std::filesystem::path>& output,
+                   std::ostream& standard_output, const CensusSettings& settings);
+
+}  // namespace orvane::app

@@ -1,0 +1,176 @@
+#include "app/census_csv.h"
+
+namespace orvane::app {
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// A cursor over the text that counts lines; CRLF is one line end, a lone CR another.
+class Reader {
+ public:
+  explicit Reader(std::string_view text) : text_(text) {
+    if (text_.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+      pos_ = kByteOrderMark.size();
+  }
+
+  bool AtEnd() const { return pos_ >= text_.size(); }
+  char Peek() const { return text_[pos_]; }
+  int line() const { return line_; }
+  std::size_t pos() const { return pos_; }
+
+  bool AtLineEnd() const { return !AtEnd() && (Peek() == '\n' || Peek() == '\r'); }
+
+  // Steps over the line end at the cursor, returning it as read ("\r\n", "\n" or "\r").
+  std::string_view TakeLineEnd() {
+    const std::size_t start = pos_;
+    if (Peek() == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') {
+      pos_ += 2;
+    } else {
+      ++pos_;
+    }
+    ++line_;
+    return text_.substr(start, pos_ - start);
+  }
+
+  void Advance() { ++pos_; }
+
+  // Moves to the start of the line after the cursor's line.
+  void SkipRestOfLine() {
+    while (!AtEnd() && !AtLineEnd()) ++pos_;
+    if (!AtEnd())
+      TakeLineEnd();
+  }
+
+  void JumpTo(std::size_t pos, int line) {
+    pos_ = pos;
+    line_ = line;
+  }
+
+  std::string_view Slice(std::size_t from, std::size_t to) const {
+    return text_.substr(from, to - from);
+  }
+
+ private:
+  std::string_view text_;
+  std::size_t pos_ = 0;
+  int line_ = 1;
+};
+
+std::string LinePrefix(int line) {
+  return "line " + std::to_string(line) + ": ";
+}
+
+// Reads a quoted field, the cursor on its opening quote. Returns false, with the record's error
+// set and the cursor on the line after the opening quote, when the quote is never closed.
+bool ReadQuoted(Reader& reader, CsvRecord& record, std::string& cell) {
+  const int open_line = reader.line();
+  reader.Advance();
+  const std::size_t content_start = reader.pos();
+  // Where to resume when the quote turns out to be unclosed: the line after the opening one.
+  std::size_t resume_pos = std::string_view::npos;
+  std::size_t first_break = std::string_view::npos;
+  for (;;) {
+    if (reader.AtEnd()) {
+      record.error = LinePrefix(open_line) + "a quoted field is not closed";
+      if (resume_pos == std::string_view::npos) {
+        cell = std::string(reader.Slice(content_start, reader.pos()));
+      } else {
+        cell = std::string(reader.Slice(content_start, first_break));
+        reader.JumpTo(resume_pos, open_line + 1);
+      }
+      return false;
+    }
+    const char c = reader.Peek();
+    if (c == '"') {
+      reader.Advance();
+      if (!reader.AtEnd() && reader.Peek() == '"') {
+        cell += '"';
+        reader.Advance();
+        continue;
+      }
+      return true;
+    }
+    if (reader.AtLineEnd()) {
+      const std::size_t before = reader.pos();
+      const std::string_view end = reader.TakeLineEnd();
+      if (resume_pos == std::string_view::npos) {
+        first_break = before;
+        resume_pos = reader.pos();
+      }
+      cell += end;
+      continue;
+    }
+    cell += c;
+    reader.Advance();
+  }
+}
+
+}  // namespace
+
+std::vector<CsvRecord> ParseCensusCsv(std::string_view text) {
+  std::vector<CsvRecord> records;
+  Reader reader(text);
+  while (!reader.AtEnd()) {
+    if (reader.AtLineEnd()) {  // a line that holds nothing
+      reader.TakeLineEnd();
+      continue;
+    }
+    CsvRecord record;
+    record.line = reader.line();
+    for (;;) {
+      std::string cell;
+      if (!reader.AtEnd() && reader.Peek() == '"') {
+        if (!ReadQuoted(reader, record, cell)) {
+          record.cells.push_back(std::move(cell));
+          break;
+        }
+        if (!reader.AtEnd() && reader.Peek() != ',' && !reader.AtLineEnd()) {
+          record.cells.push_back(std::move(cell));
+          record.error = LinePrefix(reader.line()) + "text after the closing quote of cell " +
+                         std::to_string(record.cells.size());
+          reader.SkipRestOfLine();
+          break;
+        }
+      } else {
+        const std::size_t start = reader.pos();
+        while (!reader.AtEnd() && reader.Peek() != ',' && !reader.AtLineEnd()) reader.Advance();
+        cell = std::string(reader.Slice(start, reader.pos()));
+      }
+      record.cells.push_back(std::move(cell));
+      if (reader.AtEnd())
+        break;
+      if (reader.Peek() == ',') {
+        reader.Advance();
+        continue;
+      }
+      reader.TakeLineEnd();
+      break;
+    }
+    records.push_back(std::move(record));
+  }
+  return records;
+}
+
+std::string CsvLine(const std::vector<std::string>& cells) {
+  std::string line;
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    if (i > 0)
+      line += ',';
+    const std::string& cell = cells[i];
+    if (cell.find_first_of(",\"\r\n") == std::string::npos) {
+      line += cell;
+      continue;
+    }
+    line += '"';
+    for (const char c : cell) {
+      if (c == '"')
+        line += '"';
+      line += c;
+    }
+    line += '"';
+  }
+  line += '\n';
+  return line;
+}
+
+}  // namespace orvane::app

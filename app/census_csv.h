@@ -1,0 +1,32 @@
+// The census file: comma-separated values as spreadsheets write them. Fields may be quoted, a
+// quoted field may hold commas, doubled quotes and line breaks; a UTF-8 byte order mark before
+// the first field and CRLF, LF or CR line ends are accepted.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvane::app {
+
+// One record of the file: its cells and where it starts.
+struct CsvRecord {
+  int line = 0;                    // line of the file (1 = first) where the record starts
+  std::vector<std::string> cells;  // as read, quotes removed
+  std::string error;               // empty, or why the record is malformed ("line 7: ...")
+};
+
+// Splits a whole CSV text into records. Lines that hold nothing at all are skipped. A malformed
+// record is returned with its error and the cells read up to the fault, and reading goes on:
+//   - a quote that is never closed: the record ends with the line on which the quote opened and
+//     reading resumes on the next line, so one stray quote does not swallow the rest of the file;
+//   - text after a closing quote (`"ab"c`): the rest of that line is dropped.
+// A quote inside an unquoted field is an ordinary character. Never throws but std::bad_alloc.
+std::vector<CsvRecord> ParseCensusCsv(std::string_view text);
+
+// One line of CSV for `cells`, ended by "\n". A cell holding a comma, a quote, a CR or a LF is
+// quoted, its quotes doubled; other cells are written as they are. Never throws but
+// std::bad_alloc.
+std::string CsvLine(const std::vector<std::string>& cells);
+
+}  // namespace orvane::app

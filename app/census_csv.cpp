@@ -157,7 +157,10 @@ std::string CsvLine(const std::vector<std::string>& cells) {
     if (i > 0)
       line += ',';
     const std::string& cell = cells[i];
-    if (cell.find_first_of(",\"\r\n") == std::string::npos) {
+    // A cell that opens with a byte order mark is quoted too: at the start of a file a reader
+    // takes an unquoted mark for the file's own and drops it from the cell.
+    if (cell.find_first_of(",\"\r\n") == std::string::npos &&
+        !std::string_view(cell).starts_with(kByteOrderMark)) {
       line += cell;
       continue;
     }

@@ -24,9 +24,9 @@ struct CsvRecord {
 // A quote inside an unquoted field is an ordinary character. Never throws but std::bad_alloc.
 std::vector<CsvRecord> ParseCensusCsv(std::string_view text);
 
-// One line of CSV for `cells`, ended by "\n". A cell holding a comma, a quote, a CR or a LF is
-// quoted, its quotes doubled; other cells are written as they are. Never throws but
-// std::bad_alloc.
+// One line of CSV for `cells`, ended by "\n". A cell holding a comma, a quote, a CR or a LF, or
+// opening with a UTF-8 byte order mark, is quoted, its quotes doubled; other cells are written
+// as they are. Never throws but std::bad_alloc.
 std::string CsvLine(const std::vector<std::string>& cells);
 
 }  // namespace orvane::app

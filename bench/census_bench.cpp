@@ -1,0 +1,78 @@
+// A census of 10,000 participants through orvane-value's runner, on one thread and on every core:
+// the rows are parsed, every row returns to the plan's state, enters six cells as a user would
+// and recalculates once; the tables come from the run's cache. Rows per second of wall time.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "app/census.h"
+
+namespace {
+
+std::filesystem::path DataDir() {
+  const char* root = std::getenv("ORVANE_SOURCE_DIR");
+  return std::filesystem::path(root != nullptr ? root : ORVANE_DEFAULT_SOURCE_DIR) / "data";
+}
+
+constexpr int kRows = 10000;
+
+// Participants aged about 22 to 68 at the default valuation date, half of them women, with
+// spouses, periods certain and survivor shares; a fixed linear congruential sequence.
+std::string Census() {
+  std::string csv =
+      "DateOfBirth,SpousesDateOfBirth,Benefit,Female,PeriodCertain,PercentToSurvivor\n";
+  unsigned state = 12345;
+  const auto next = [&](unsigned n) {
+    state = state * 1103515245u + 12345u;
+    return (state >> 8) % n;
+  };
+  for (int i = 0; i < kRows; ++i) {
+    csv += std::to_string(1 + next(12)) + "/" + std::to_string(1 + next(28)) + "/" +
+           std::to_string(1940 + next(46)) + ",";
+    csv += std::to_string(1 + next(12)) + "/" + std::to_string(1 + next(28)) + "/" +
+           std::to_string(1938 + next(50)) + ",";
+    csv += std::to_string(100 + next(5000)) + "." + std::to_string(next(10)) + "0,";
+    csv += std::to_string(next(2)) + "," + std::to_string(5 * next(4)) + "," +
+           std::to_string(25 * next(5)) + "\n";
+  }
+  return csv;
+}
+
+void RunCensusOn(benchmark::State& state, unsigned jobs) {
+  const std::string csv = Census();
+  orvane::app::CensusSettings settings;
+  settings.environment.data_dir = DataDir();
+  settings.environment.ask_retry = [] { return orvane::tables::RetryAnswer::kCancel; };
+  settings.jobs = jobs;
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    const std::string output = orvane::app::RunCensus(csv, settings);
+    bytes = output.size();
+    benchmark::DoNotOptimize(output.data());
+  }
+  state.counters["rows_per_s"] =
+      benchmark::Counter(static_cast<double>(kRows), benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["threads"] = jobs != 0 ? jobs : std::thread::hardware_concurrency();
+  state.SetLabel(std::to_string(bytes) + " bytes out");
+}
+
+void BM_Census10000Rows1Thread(benchmark::State& state) {
+  RunCensusOn(state, 1);
+}
+BENCHMARK(BM_Census10000Rows1Thread)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+
+void BM_Census10000RowsAllCores(benchmark::State& state) {
+  RunCensusOn(state, 0);
+}
+BENCHMARK(BM_Census10000RowsAllCores)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+
+}  // namespace

@@ -48,5 +48,19 @@ bench: deps $(BENCH_BUILD)/CMakeCache.txt
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@for b in $(BENCH_BUILD)/bench/orvane_bench_*; do echo "== $$b"; "$$b" || exit 1; done
 
+# make fuzz: builds the libFuzzer targets with clang, ASan and UBSan in $(FUZZ_BUILD) and runs
+# each for FUZZ_SECONDS seconds on a copy of its seed corpus; fails on any finding.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+.PHONY: fuzz
+
+$(FUZZ_BUILD)/CMakeCache.txt: | deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G "$(GENERATOR)" \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_FUZZ=ON -DORVANE_WINDOW=OFF -DORVANE_BENCH=OFF
+
+fuzz: deps $(FUZZ_BUILD)/CMakeCache.txt
+	cmake --build $(FUZZ_BUILD) --target orvane_fuzzers -j $(JOBS)
+	scripts/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)

@@ -1,0 +1,55 @@
+// Fuzz target of the census CSV reader: the input is the whole census file. The reader never
+// throws (but std::bad_alloc); every record starts on a later line than the one before, an
+// error names its line, and a record read without error comes back unchanged when its cells
+// are written with CsvLine and read again.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/census_csv.h"
+#include "tests/fuzz/fuzz_support.h"
+
+namespace orvane::fuzz {
+namespace {
+
+std::string Shown(const std::vector<std::string>& cells) {
+  std::string shown;
+  for (const std::string& cell : cells) shown += "[" + cell + "]";
+  return shown;
+}
+
+}  // namespace
+}  // namespace orvane::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace orvane;
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const std::vector<app::CsvRecord> records = app::ParseCensusCsv(text);
+  int previous_line = 0;
+  for (const app::CsvRecord& record : records) {
+    if (record.line <= previous_line)
+      fuzz::Fail("record on line " + std::to_string(record.line) + " follows line " +
+                 std::to_string(previous_line));
+    previous_line = record.line;
+    if (record.cells.empty())
+      fuzz::Fail("record on line " + std::to_string(record.line) + " has no cell");
+    if (!record.error.empty()) {
+      if (record.error.rfind("line ", 0) != 0)
+        fuzz::Fail("error \"" + record.error + "\" does not name its line");
+      continue;
+    }
+    // A record of one empty cell is an empty line, which the reader skips.
+    if (record.cells.size() == 1 && record.cells[0].empty())
+      continue;
+    const std::string written = app::CsvLine(record.cells);
+    const std::vector<app::CsvRecord> again = app::ParseCensusCsv(written);
+    if (again.size() != 1 || !again[0].error.empty() || again[0].cells != record.cells) {
+      fuzz::Fail("cells " + fuzz::Shown(record.cells) + " written as \"" + written +
+                 "\" read back as " +
+                 (again.empty() ? std::string("nothing") : fuzz::Shown(again[0].cells)));
+    }
+  }
+  return 0;
+}

@@ -1,5 +1,6 @@
 #include "numbers/number_text.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -107,6 +108,35 @@ std::string GroupThousands(const std::string& whole) {
   return grouped;
 }
 
+// Whether a cleaned number text (optional '-', digits with at most one '.', optional exponent) that
+// a double cannot hold lies below the smallest double rather than above the largest: its decimal
+// order of magnitude, the place of the first non-zero digit plus the exponent, is negative. A
+// mantissa of zeros counts as tiny. The exponent is read with saturation, since it may have any
+// number of digits.
+bool IsUnderflow(std::string_view cleaned) {
+  const size_t e = cleaned.find('e');
+  const std::string_view mantissa = cleaned.substr(0, e);
+  const size_t point = std::min(mantissa.find('.'), mantissa.size());
+  const size_t first = mantissa.find_first_of("123456789");
+  if (first == std::string_view::npos)
+    return true;
+  long long order = first < point ? static_cast<long long>(point - first) - 1
+                                  : static_cast<long long>(point) - static_cast<long long>(first);
+  if (e != std::string_view::npos) {
+    constexpr long long kSaturated = 1'000'000'000;  // far beyond any double and any text length
+    size_t i = e + 1;
+    const bool negative = i < cleaned.size() && cleaned[i] == '-';
+    if (i < cleaned.size() && (cleaned[i] == '-' || cleaned[i] == '+'))
+      ++i;
+    long long exponent = 0;
+    for (; i < cleaned.size(); ++i) {
+      exponent = std::min(kSaturated, exponent * 10 + (cleaned[i] - '0'));
+    }
+    order += negative ? -exponent : exponent;
+  }
+  return order < 0;
+}
+
 }  // namespace
 
 std::optional<double> ParseNumber(std::string_view text) {
@@ -159,9 +189,10 @@ std::optional<double> ParseNumber(std::string_view text) {
   const auto [ptr, ec] = std::from_chars(first, last, value);
   if (ptr != last) return std::nullopt;
   if (ec == std::errc::result_out_of_range) {
-    // Too small to hold is zero; too large to hold is not a number we can use.
-    const bool tiny = cleaned.find("e-") != std::string::npos;
-    if (!tiny) return std::nullopt;
+    // Too small to hold is zero; too large to hold is not a number we can use. The size decides,
+    // not the spelling: 0.000...01 is tiny without an exponent, 1000...0e-5 huge with a negative
+    // one.
+    if (!IsUnderflow(cleaned)) return std::nullopt;
     value = 0.0;
   } else if (ec != std::errc()) {
     return std::nullopt;

@@ -259,6 +259,32 @@ TEST_P(BadInput, EveryEntryIsNormalisedAndNeverReachesTheValuationUnexplained) {
   }
 }
 
+using OutOfRangeSpelling = FormTest;
+
+// A number a double cannot hold is judged by its size, not by its spelling: below the smallest
+// double it reads as 0, above the largest it is unreadable and falls back, whether or not an
+// exponent or a minus sign in the exponent is written.
+TEST_F(OutOfRangeSpelling, NumbersBeyondADoubleAreJudgedBySize) {
+  auto form = MakeForm();
+  const std::string zeros(400, '0');
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"1e-401", "0.00"},                   // tiny, with an exponent
+      {"0." + zeros + "1", "0.00"},         // tiny, without one
+      {"-0." + zeros + "1", "0.00"},        // tiny and negative: zero, inside the bounds
+      {"1" + zeros + "e-5", "1,000.00"},    // 1e395: huge despite the negative exponent
+      {"1" + zeros, "1,000.00"},            // 1e400
+      {"1" + zeros + "e-400", "1.00"},      // exactly 1 once the exponent is applied
+      {"0.0" + zeros + "1e401", "0.10"},    // tiny digits, big exponent: 0.1
+      {"1e-99999999999999999999", "0.00"},  // an exponent beyond any integer type
+      {"1e+99999999999999999999", "1,000.00"},
+  };
+  for (const auto& [text, shown] : cases) {
+    Enter(*form, Control::Benefit, text);
+    EXPECT_EQ(form->Text(Control::Benefit), shown) << text.substr(0, 40);
+    EXPECT_EQ(form->Failure(), "");
+  }
+}
+
 std::string CaseName(const ::testing::TestParamInfo<std::tuple<Control, bool>>& info) {
   return std::string(NameOf(std::get<0>(info.param))) +
          (std::get<1>(info.param) ? "_FullYieldCurve" : "");

@@ -3,14 +3,16 @@
 #   make test   the same build, then the whole suite through ctest, plain and under
 #               AddressSanitizer + UndefinedBehaviorSanitizer
 #   make bench  builds in release mode and prints the benchmarks
+#   make install  installs the plain build under PREFIX (default /usr/local), staged under DESTDIR
 
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-release
+PREFIX ?= /usr/local
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 
-.PHONY: all deps build build-asan run test test-plain test-asan bench clean
+.PHONY: all deps build build-asan run install test test-plain test-asan bench clean
 
 all: build
 
@@ -34,6 +36,11 @@ build-asan: deps $(ASAN_BUILD)/CMakeCache.txt
 
 run: build
 	@scripts/run-window $(BUILD)
+
+# The programs find share/orvane relative to their own folder, so the prefix is chosen here, at
+# install time, and DESTDIR (read by cmake --install from the environment) stages a package.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 test-plain: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)

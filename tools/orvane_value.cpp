@@ -21,6 +21,7 @@
 #include "app/census.h"
 #include "app/control_entry.h"
 #include "app/controls.h"
+#include "app/data_folder.h"
 #include "app/form_model.h"
 #include "tables/table_error.h"
 
@@ -37,7 +38,8 @@ constexpr std::string_view kUsage =
     "  Starts from the form's start-up state, applies each Control=Text in order as a user\n"
     "  would (a text field or chooser takes the text, a check box or option button 1 or 0; then\n"
     "  the control is left), recalculates once and prints the value.\n"
-    "  --dir DIR     folder of MortalityTables and Full Yield Curve.xls (default: .)\n"
+    "  --dir DIR     folder of MortalityTables and Full Yield Curve.xls (default: . when it\n"
+    "                holds a MortalityTables, else the installed data folder)\n"
     "  --tables FILE the mortality table data file itself\n"
     "  --form        also print every control as Control=Text, check boxes and options as 1/0\n"
     "  --census IN   value every row of IN.csv: its header names controls, each row's cells\n"
@@ -52,7 +54,7 @@ struct Assignment {
 
 struct Arguments {
   std::optional<std::filesystem::path> tables;
-  std::filesystem::path dir = ".";
+  std::optional<std::filesystem::path> dir;
   bool form = false;
   std::optional<std::filesystem::path> export_detail;
   std::optional<std::filesystem::path> export_mortality;
@@ -161,7 +163,13 @@ void PrintForm(const orvane::app::FormModel& form) {
 
 orvane::app::FormEnvironment EnvironmentOf(const Arguments& arguments) {
   orvane::app::FormEnvironment environment;
-  environment.data_dir = arguments.dir;
+  if (arguments.dir) {
+    environment.data_dir = *arguments.dir;
+  } else if (!arguments.tables) {
+    // As the window does: the current directory, or the installed data when it has none.
+    environment.data_dir =
+        orvane::app::DataFolder(".", orvane::app::InstalledDataFolder(ORVANE_DATA_DIR_FROM_BIN));
+  }
   if (arguments.tables) {
     // Named on the command line, so taken from the working directory, not from --dir.
     environment.tables_file = std::filesystem::absolute(*arguments.tables);

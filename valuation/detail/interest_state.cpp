@@ -23,6 +23,9 @@ InterestState::InterestState(const ValuationInputs& inputs, const CurveDiscount*
     : mode_(ModeOf(inputs, curve)),
       curve_(curve),
       rates_{inputs.InterestRate1, inputs.InterestRate2, inputs.InterestRate3},
+      rate_month_factors_{MonthlyDiscount(inputs.InterestRate1),
+                          MonthlyDiscount(inputs.InterestRate2),
+                          MonthlyDiscount(inputs.InterestRate3)},
       post_retirement_rate_(inputs.PostRetirementInterest),
       period1_(inputs.Period1),
       period2_(inputs.Period2),
@@ -37,14 +40,14 @@ void InterestState::StartYear(long years_elapsed) {
   } else {
     slot_ = 2;
   }
-  const double rate = rates_[static_cast<std::size_t>(slot_)];
+  const double rate_month_factor = rate_month_factors_[static_cast<std::size_t>(slot_)];
   if (mode_ == InterestMode::kSegment) {
     // The whole time to each payment is discounted at its segment's spot rate: restart from the
     // accumulator of that rate instead of carrying the previous year's factor on.
-    month_factor_ = MonthlyDiscount(rate);
+    month_factor_ = rate_month_factor;
     vx_ = segment_discount_[static_cast<std::size_t>(slot_)];
   } else if (mode_ == InterestMode::kSelectAndUltimate) {
-    select_factor_ = MonthlyDiscount(rate);
+    select_factor_ = rate_month_factor;
   }
 }
 

@@ -49,6 +49,7 @@ class InterestState {
   InterestMode mode_;
   const CurveDiscount* curve_;
   std::array<double, 3> rates_;
+  std::array<double, 3> rate_month_factors_;  // MonthlyDiscount of each rate, worked out once
   double post_retirement_rate_;
   double period1_;
   double period2_;

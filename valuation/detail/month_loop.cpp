@@ -26,17 +26,26 @@ struct Life {
   SurvivalSegment before;
   SurvivalSegment after;
 
-  // Adds a month to the age; at a whole age the accumulated error is removed and both segments
+  // Adds a month to the age; at a whole age the accumulated error is removed and the segments
   // move to the new year of age, the unused one too, so that a change of phase at the payment
-  // age continues within the same year of age.
-  void AgeOneMonth() {
+  // age continues within the same year of age. Once the payment age is reached nothing reads the
+  // segment before it again (unless an observer describes every month), so it is left behind.
+  void AgeOneMonth(bool before_still_read) {
     age += kOneMonth;
     if (!ReachesWholeAge(age))
       return;
     age = RoundHalfEven(age);
     const int whole_age = static_cast<int>(age);
-    before.Roll(whole_age);
+    if (before_still_read)
+      before.Roll(whole_age);
     after.Roll(whole_age);
+  }
+
+  // The month's survival step. A life that has died (alive exactly 0 after age 120) stays dead
+  // whatever the factor, a finite number in [0, 1], so its exp is skipped.
+  void Survive(const SurvivalSegment& segment) {
+    if (alive != 0.0)
+      alive *= segment.Factor(age);
   }
 };
 
@@ -105,8 +114,8 @@ double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
       }
 
       if (before_payment) {
-        participant.alive *= participant.before.Factor(participant.age);
-        spouse.alive *= spouse.before.Factor(spouse.age);
+        participant.Survive(participant.before);
+        spouse.Survive(spouse.before);
         interest.DiscountMonthBeforePayment();
         if (observer != nullptr) {
           MonthPayment nothing;
@@ -119,14 +128,16 @@ double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
             payments.Pay(row, participant.age, r, participant.alive, spouse.alive, interest.Vx());
         if (observer != nullptr)
           observer->OnPayment(paid);
-        participant.alive *= participant.after.Factor(participant.age);
-        spouse.alive *= spouse.after.Factor(spouse.age);
+        participant.Survive(participant.after);
+        spouse.Survive(spouse.after);
         interest.DiscountPaymentMonth();
         payments.CostOfLivingCheck(participant.age, r);
       }
 
-      participant.AgeOneMonth();
-      spouse.AgeOneMonth();
+      // The months are classified by the participant's age, which only grows.
+      const bool before_still_read = before_payment || observer != nullptr;
+      participant.AgeOneMonth(before_still_read);
+      spouse.AgeOneMonth(before_still_read);
     }
 
     interest.EndYear();

@@ -50,6 +50,9 @@ SurvivalSegment::SurvivalSegment(const QTable& table, const char* table_name, co
   RequireSurvivalAt(table, table_name, life, whole_age, age);
   next_survival_ = NextSurvivalAfter(whole_age, !(age < QTable::kLastAge));
   survival_ = 1.0 - table.at(whole_age);
+  log_prev_survival_ = std::log(prev_survival_);
+  log_survival_ = std::log(survival_);
+  log_next_survival_ = std::log(next_survival_);
   Fit();
 }
 
@@ -63,32 +66,26 @@ double SurvivalSegment::NextSurvivalAfter(int whole_age, bool table_ends) const 
 void SurvivalSegment::Fit() {
   // 12 turns an annual log survival into a monthly one; 24 months lie between the ages A - 1
   // and A + 1; 66 = 0 + 1 + ... + 11 makes the twelve monthly logs add up to log(Survival).
-  slope_ = (std::log(next_survival_) / 12.0 - std::log(prev_survival_) / 12.0) / 24.0;
-  level_ = (std::log(survival_) - 66.0 * slope_) / 12.0;
+  slope_ = (log_next_survival_ / 12.0 - log_prev_survival_ / 12.0) / 24.0;
+  level_ = (log_survival_ - 66.0 * slope_) / 12.0;
   // Next to a steep change of mortality, a year of (almost) no deaths would be tilted so far
   // that a monthly survival factor exceeds 1 (a table of zeros meets the floor at 121 this way),
   // and the probability of being alive would rise above 1. Such a year is spread evenly
   // instead: its twelve factors still multiply to the year's survival.
   if (level_ > 0.0 || level_ + 11.0 * slope_ > 0.0) {
     slope_ = 0.0;
-    level_ = std::log(survival_) / 12.0;
+    level_ = log_survival_ / 12.0;
   }
-}
-
-double SurvivalSegment::Factor(double age) const {
-  const double completed_months = numbers::RoundHalfEven((age - numbers::Int(age)) * 12.0);
-  return std::exp(level_ + slope_ * completed_months);
 }
 
 void SurvivalSegment::Roll(int whole_age) {
   prev_survival_ = survival_;
   survival_ = next_survival_;
   next_survival_ = NextSurvivalAfter(whole_age, whole_age >= QTable::kLastAge);
+  log_prev_survival_ = log_survival_;
+  log_survival_ = log_next_survival_;
+  log_next_survival_ = std::log(next_survival_);
   Fit();
-}
-
-bool ReachesWholeAge(double age) {
-  return numbers::RoundHalfEven((age - numbers::Int(age + 0.00001)) * 12.0) == 0.0;
 }
 
 }  // namespace orvane::valuation::detail

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cmath>
+
+#include "numbers/rounding.h"
 #include "valuation/q_table.h"
 
 namespace orvane::valuation::detail {
@@ -21,8 +24,12 @@ class SurvivalSegment {
   SurvivalSegment(const QTable& table, const char* table_name, const char* life, double age);
 
   // The survival factor of the month that starts at `age` (years) within the current year of
-  // age: exp(Level + Slope k), k the completed months since the birthday (0..11).
-  double Factor(double age) const;
+  // age: exp(Level + Slope k), k the completed months since the birthday (0..11). Inline, like
+  // ReachesWholeAge: the month loop calls both twice a month.
+  double Factor(double age) const {
+    const double completed_months = numbers::RoundHalfEven((age - numbers::Int(age)) * 12.0);
+    return std::exp(level_ + slope_ * completed_months);
+  }
 
   // Moves the segment to the year of age `whole_age`, reached at a birthday.
   void Roll(int whole_age);
@@ -41,12 +48,18 @@ class SurvivalSegment {
   double prev_survival_ = 1.0;
   double survival_ = 1.0;
   double next_survival_ = 1.0;
+  // Their logs, kept because a roll moves two of the three values on unchanged.
+  double log_prev_survival_ = 0.0;
+  double log_survival_ = 0.0;
+  double log_next_survival_ = 0.0;
   double slope_ = 0.0;
   double level_ = 0.0;
 };
 
 // True when a life's age, just advanced by a month, has reached a whole age. The tolerance of
 // 0.00001 catches an age that the repeated additions of 1/12 left a hair below the whole number.
-bool ReachesWholeAge(double age);
+inline bool ReachesWholeAge(double age) {
+  return numbers::RoundHalfEven((age - numbers::Int(age + 0.00001)) * 12.0) == 0.0;
+}
 
 }  // namespace orvane::valuation::detail

@@ -17,10 +17,10 @@ inline constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,
 // number (the default rounding mode takes ties to even) and the subtraction is exact. Zero keeps
 // its sign; a negative value that rounds to zero gives +0.
 inline double RoundWholeHalfEven(double v) {
-  if (!(std::fabs(v) < kTwoTo52) || v == 0.0)
-    return v;  // NaN, infinities, values without a fraction, and both zeros
-  if (v > 0.0)
+  if (v > 0.0 && v < kTwoTo52)  // the common case first: two comparisons and two additions
     return (v + kTwoTo52) - kTwoTo52;
+  if (!(v < 0.0 && v > -kTwoTo52))
+    return v;  // NaN, infinities, values without a fraction, and both zeros
   return -((kTwoTo52 - v) - kTwoTo52) + 0.0;
 }
 
@@ -44,8 +44,12 @@ inline double RoundHalfEven(double v, int decimals = 0) {
   return detail::RoundWholeHalfEven(scaled) / scale;
 }
 
-// The largest integer not above v (a floor), as a double.
+// The largest integer not above v (a floor), as a double. For a positive v below 2^52 the
+// conversion to a whole number, which cuts toward zero, is the floor and costs far less than the
+// general one (the month loop floors ages five times a month); zeros keep their sign.
 inline double Int(double v) {
+  if (v > 0.0 && v < detail::kTwoTo52)
+    return static_cast<double>(static_cast<long long>(v));
   return std::floor(v);
 }
 

@@ -100,9 +100,14 @@ double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
     double month_time = year_start;
     while (month_time < year_start + 1.0) {
       month_time += kMonthStep;
-      const long row = static_cast<long>(RoundHalfEven(12.0 * month_time));
-      // Whole months from the valuation date to the start of this month.
-      const long months_elapsed = static_cast<long>(RoundHalfEven(12.0 * month_time - 1.0));
+      // The month's row and the whole months from the valuation date to its start; only the
+      // full yield curve and the observer read them.
+      long row = 0;
+      long months_elapsed = 0;
+      if (full_curve || observer != nullptr) {
+        row = static_cast<long>(RoundHalfEven(12.0 * month_time));
+        months_elapsed = static_cast<long>(RoundHalfEven(12.0 * month_time - 1.0));
+      }
       if (full_curve)
         interest.StartMonth(months_elapsed);
 
@@ -124,10 +129,15 @@ double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
         }
       } else {
         // Payments are made at the start of the month, before its survival and discount steps.
-        const MonthPayment paid =
-            payments.Pay(row, participant.age, r, participant.alive, spouse.alive, interest.Vx());
-        if (observer != nullptr)
+        if (observer == nullptr) {
+          payments.Pay(row, participant.age, r, participant.alive, spouse.alive, interest.Vx(),
+                       nullptr);
+        } else {
+          MonthPayment paid;
+          payments.Pay(row, participant.age, r, participant.alive, spouse.alive, interest.Vx(),
+                       &paid);
           observer->OnPayment(paid);
+        }
         participant.Survive(participant.after);
         spouse.Survive(spouse.after);
         interest.DiscountPaymentMonth();

@@ -15,31 +15,34 @@ class PaymentStep {
   explicit PaymentStep(const ValuationInputs& inputs);
 
   // Adds the payment of the month starting at age `x` (payment age `r`, years) with the
-  // start-of-month survival probabilities and discount factor, and returns what it paid. Inline,
-  // like CostOfLivingCheck, so that a run without an observer does not work out the parts.
-  MonthPayment Pay(long row, double x, double r, double Lx, double Ly, double Vx) {
+  // start-of-month survival probabilities and discount factor. When `paid` is not null, also
+  // describes there what it paid. Inline, like CostOfLivingCheck: it runs every payment month.
+  void Pay(long row, double x, double r, double Lx, double Ly, double Vx, MonthPayment* paid) {
     // The probability of reaching the payment age, taken at the first payment month.
     if (survival_at_payment_ == 0.0)
       survival_at_payment_ = Lx;
-
-    MonthPayment paid;
-    paid.row = row;
-    paid.payment_month = true;
-    paid.primary_benefit = current_benefit_;
-    paid.survivor_benefit = current_benefit_ * percent_to_survivor_ / 100.0;
     // The 0.001 makes the count of certain payments exact for periods entered to three
     // decimals: 10 years give 120 certain payments, 10.5 give 126.
-    if (x - r + 0.001 > period_certain_) {
-      value_sum_ = value_sum_ +
-                   current_benefit_ * Vx * (Lx + percent_to_survivor_ / 100.0 * Ly * (1.0 - Lx));
-      paid.primary_value = current_benefit_ * Vx * Lx;
-      paid.contingent_value = current_benefit_ * Vx * percent_to_survivor_ * (Ly - Lx * Ly) / 100.0;
+    const bool certain = !(x - r + 0.001 > period_certain_);
+    if (!certain) {
+      value_sum_ = value_sum_ + current_benefit_ * Vx * (Lx + survivor_share_ * Ly * (1.0 - Lx));
     } else {
-      paid.within_period_certain = true;
       value_sum_ = value_sum_ + current_benefit_ * Vx * survival_at_payment_;
-      paid.period_certain_value = current_benefit_ * Vx * survival_at_payment_;
     }
-    return paid;
+    if (paid == nullptr)
+      return;
+    paid->row = row;
+    paid->payment_month = true;
+    paid->primary_benefit = current_benefit_;
+    paid->survivor_benefit = current_benefit_ * percent_to_survivor_ / 100.0;
+    if (!certain) {
+      paid->primary_value = current_benefit_ * Vx * Lx;
+      paid->contingent_value =
+          current_benefit_ * Vx * percent_to_survivor_ * (Ly - Lx * Ly) / 100.0;
+    } else {
+      paid->within_period_certain = true;
+      paid->period_certain_value = current_benefit_ * Vx * survival_at_payment_;
+    }
   }
 
   // Last step of a payment month (x still the age at its start): at an anniversary of the
@@ -70,6 +73,7 @@ class PaymentStep {
   double maximum_;
   double period_certain_;
   double percent_to_survivor_;
+  double survivor_share_;  // percent_to_survivor_ / 100, the first step of every payment's sum
   double cola_;
   double survival_at_payment_ = 0.0;
   double value_sum_ = 0.0;

@@ -8,6 +8,7 @@ import concurrent.futures
 import csv
 import io
 import os
+import pty
 import random
 import shutil
 import subprocess
@@ -127,6 +128,47 @@ class CensusTool(unittest.TestCase):
         self.assertTrue(any("has a rate of 1" in r[-1] for r in output[1:]))
         self.assertGreater(failed, 30)
         self.assertLess(failed, 200)
+
+    def test_projected_and_blended_tables_follow_each_row(self):
+        # Generational tables differ by year of birth and sex: each row must get its own.
+        plan = ["ProjToPayment=1", "BlendedAnnuitnat=1", "UsePreamble=1", "PreRetPrimary=2008417e"]
+        rows = self.rows[:120]
+        census = self.dir / "projected.csv"
+        census.write_text(census_text(rows), newline="")
+        code, out, err = self.run_tool("--census", str(census), *plan)
+        self.assertEqual(code, 0, err)
+        output = list(csv.reader(io.StringIO(out, newline="")))[1:]
+
+        def one(row):
+            code, out, err = self.run_tool(*plan, *(f"{c}={v}" for c, v in zip(COLUMNS, row)))
+            return (out.strip(), "") if code == 0 else ("", err.strip())
+
+        with concurrent.futures.ThreadPoolExecutor(max_workers=2) as pool:
+            expected = list(pool.map(one, rows))
+        for number, (written, pair) in enumerate(zip(output, expected), start=2):
+            self.assertEqual(tuple(written[len(COLUMNS):]), pair, f"line {number}")
+        self.assertGreater(len({value for value, _ in expected}), 100)
+
+    def test_a_progress_bar_only_on_a_terminal(self):
+        leader, follower = pty.openpty()
+        try:
+            done = subprocess.run([TOOL, "--dir", str(self.dir), "--census", str(self.census),
+                                   "--jobs", "1", *PLAN], stdout=subprocess.DEVNULL,
+                                  stderr=follower, timeout=120)
+            os.close(follower)
+            shown = b""
+            while True:
+                try:
+                    chunk = os.read(leader, 4096)
+                except OSError:
+                    break
+                if not chunk:
+                    break
+                shown += chunk
+        finally:
+            os.close(leader)
+        self.assertEqual(done.returncode, 0)
+        self.assertIn(b"100% 1000/1000 rows", shown)
 
     def test_the_thread_count_and_the_output_file_do_not_change_the_output(self):
         outputs = []

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <sstream>
 #include <string>
 
 #include "numbers/rounding.h"
@@ -20,8 +21,19 @@ long HalfYearRow(long month) {
   return static_cast<long>(numbers::Int(static_cast<double>(month) / 6.0 + 0.001)) + 1;
 }
 
-double Discount(double rate, long month) {
-  return std::pow(1.0 / (1.0 + rate), static_cast<double>(month) / 12.0);
+// (1 + rate)^(-month/12). A rate just above -100% discounts by a factor beyond the range of a
+// double within the 1441 months of a valuation (-99.9% from month 1234 on); that is refused here
+// rather than let an infinite present value out.
+double Discount(double rate, int half_year, long month) {
+  const double factor = std::pow(1.0 / (1.0 + rate), static_cast<double>(month) / 12.0);
+  if (!std::isfinite(factor)) {
+    std::ostringstream message;
+    message << "The yield curve rate of half-year " << half_year << " (" << rate * 100.0
+            << "%) gives month " << month
+            << " a discount factor too large for a number: the rate is too close to -100%";
+    throw ValuationError(message.str());
+  }
+  return factor;
 }
 
 }  // namespace
@@ -41,7 +53,9 @@ CurveDiscount::CurveDiscount(std::span<const double> half_year_rates)
   factors_.resize(static_cast<std::size_t>(kTabulatedMonths) + 1);
   factors_[0] = 1.0;
   for (long m = 1; m <= kTabulatedMonths; ++m) {
-    factors_[static_cast<std::size_t>(m)] = Discount(rates_[HalfYearRow(m) - 1], m);
+    const long row = HalfYearRow(m);
+    factors_[static_cast<std::size_t>(m)] =
+        Discount(rates_[static_cast<std::size_t>(row - 1)], static_cast<int>(row), m);
   }
 }
 
@@ -52,7 +66,7 @@ double CurveDiscount::Factor(long month) const {
   }
   if (month <= kTabulatedMonths)
     return factors_[static_cast<std::size_t>(month)];
-  return Discount(rates_[kHalfYears - 1], month);
+  return Discount(rates_[kHalfYears - 1], kHalfYears, month);
 }
 
 double CurveDiscount::RatePercent(long month) const {

@@ -24,10 +24,12 @@ class CurveDiscount {
   static constexpr int kHalfYears = 200;
 
   // Throws ValuationError when there are not exactly 200 rates, or a rate is not finite or is
-  // -100% or below (the discount would divide by zero or take a root of a negative number).
+  // -100% or below (the discount would divide by zero or take a root of a negative number), or
+  // so close to -100% that a factor of months 0..1440 exceeds the range of a double.
   explicit CurveDiscount(std::span<const double> half_year_rates);
 
-  // m >= 0; throws ValuationError for a negative month.
+  // m >= 0; throws ValuationError for a negative month, and for a month beyond 1440 whose factor
+  // exceeds the range of a double.
   double Factor(long month) const;
 
   // The spot rate in percent that discounts month m (the half-year row, at most 200).

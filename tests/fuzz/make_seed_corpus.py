@@ -105,6 +105,8 @@ def workbook_seeds():
           workbook(header, body, 2, lambda s: (s.write(5, 1, -0.5), s.write(7, 2, -1.0))))
     write(target, "whole_numbers.xls",
           workbook(header, body, 2, lambda s: (s.write(3, 1, 1), s.write(4, 2, 70000))))
+    write(target, "rates_near_minus_100_percent.xls",
+          workbook(header, body, 1, lambda s: [s.write(h, 1, -0.999) for h in range(1, 201)]))
     write(target, "labels_only.xls", workbook(header, body, 0))
     write(target, "truncated.xls", three[:len(three) // 2])
     shipped = (ROOT / "data" / "Full Yield Curve.xls").read_bytes()

@@ -1,5 +1,6 @@
 // Calculate and the table requests: the road from the form's texts to the results label.
 #include <optional>
+#include <string_view>
 
 #include "app/detail/form_state.h"
 #include "app/form_error.h"
@@ -72,6 +73,39 @@ valuation::QTable LoadChosen(tables::TableStore& store, tables::TableCache* cach
   } catch (const tables::TableError& e) {
     throw FormError(std::string(CaptionOf(chooser)) + " table \"" + request.TableName +
                     "\" cannot be used: " + e.what());
+  }
+}
+
+// The valuation's name of the table that each chooser fills.
+struct ChooserTable {
+  Control chooser;
+  std::string_view valuation_name;
+  size_t load;  // index in kLoadOrder
+};
+constexpr std::array<ChooserTable, 4> kChooserTables = {{
+    {Control::PostRetPrimary, "PostPrimaryMortality", 0},
+    {Control::PostRetContingent, "PostContingentMortality", 1},
+    {Control::PreRetPrimary, "PrePrimaryMortality", 2},
+    {Control::PreRetContingent, "PreContingentMortality", 3},
+}};
+
+// A chooser naming a table the data file lacks loads as certain death at every age, and the
+// valuation then stops on a rate of 1 in a table it knows only by its own name. Says which
+// chooser it was and why, so the user can pick another table.
+void ExplainMissingTable(const valuation::ValuationError& error, tables::TableStore& store,
+                         const std::array<tables::TableRequest, 4>& requests) {
+  const std::string_view message = error.what();
+  for (const ChooserTable& entry : kChooserTables) {
+    if (message.substr(0, entry.valuation_name.size()) != entry.valuation_name)
+      continue;
+    const tables::TableRequest& request = requests[entry.load];
+    const std::string name8 = request.TableName.substr(0, 8);
+    const bool direct = request.DontProjTable || name8 == "None";
+    if (direct && store.OpenFile(name8) == 0) {
+      throw FormError(std::string(CaptionOf(entry.chooser)) + " table \"" + request.TableName +
+                      "\" is not in the data file " + store.data_file().filename().string() +
+                      ", so every rate reads as 1: choose a table from the list");
+    }
   }
 }
 
@@ -154,7 +188,12 @@ std::string FormModel::ValueText() {
   if (s.keep_detail)
     context.detail = s.detail.get();
 
-  return numbers::ResultText(valuation::Orvane(inputs, context));
+  try {
+    return numbers::ResultText(valuation::Orvane(inputs, context));
+  } catch (const valuation::ValuationError& e) {
+    ExplainMissingTable(e, s.store, TableRequests());
+    throw;
+  }
 }
 
 }  // namespace orvane::app

@@ -95,7 +95,9 @@ TEST_F(CensusRun, EveryRowEqualsTheSameEntriesMadeOnAFreshForm) {
       << rows[2][6];
   EXPECT_NE(rows[3][5], "");
   EXPECT_NE(rows[4][5], "");
-  EXPECT_NE(rows[5][6].find("has a rate of 1"), std::string::npos) << rows[5][6];
+  EXPECT_EQ(rows[5][6],
+            "Post Retirement Contingent table \"Missing\" is not in the data file MortalityTables, "
+            "so every rate reads as 1: choose a table from the list");
 }
 
 TEST_F(CensusRun, MalformedRowsAreWrittenWithTheirLineAndTheOthersValued) {

@@ -2,8 +2,10 @@
 // way to stop the run with a message when a library breaks its own contract.
 #pragma once
 
+#include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -34,7 +36,8 @@ class ScratchFile {
     std::filesystem::path base = "/dev/shm";
     if (!std::filesystem::is_directory(base, ignored))
       base = std::filesystem::temp_directory_path();
-    folder_ = base / ("orvane-fuzz-" + std::to_string(::getpid()));
+    RemoveFoldersOfEndedProcesses(base);
+    folder_ = base / (std::string(kPrefix) + std::to_string(::getpid()));
     std::filesystem::create_directories(folder_);
     file_ = folder_ / name;
   }
@@ -58,6 +61,25 @@ class ScratchFile {
   const std::filesystem::path& path() const { return file_; }
 
  private:
+  static constexpr std::string_view kPrefix = "orvane-fuzz-";
+
+  // A run that crashes never removes its folder, and in fork mode every crash is a process of
+  // its own; the next process clears the folders whose process has ended.
+  static void RemoveFoldersOfEndedProcesses(const std::filesystem::path& base) {
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(base, ignored)) {
+      const std::string name = entry.path().filename().string();
+      if (name.rfind(kPrefix, 0) != 0)
+        continue;
+      const std::string digits = name.substr(kPrefix.size());
+      if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos)
+        continue;
+      const long pid = std::strtol(digits.c_str(), nullptr, 10);
+      if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+        std::filesystem::remove_all(entry.path(), ignored);
+    }
+  }
+
   std::filesystem::path folder_;
   std::filesystem::path file_;
 };

@@ -108,6 +108,13 @@ struct UsedRange {
 // Reads the used range of the first sheet of the .xls `file`. Dates and times read as their text.
 // Throws SheetError naming the file for a missing, unreadable or password-protected workbook, or
 // one without a sheet.
+// The workbook is read in a child process, so that a damaged file that makes the reading library
+// fault (or hang for 30 seconds) gives a SheetError too instead of ending the program.
 UsedRange ReadFirstSheet(const std::filesystem::path& file);
+
+namespace detail {
+// The same reading in this process, without the protection of a child process.
+UsedRange ReadFirstSheetInProcess(const std::filesystem::path& file);
+}  // namespace detail
 
 }  // namespace orvane::sheets

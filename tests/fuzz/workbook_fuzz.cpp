@@ -54,20 +54,6 @@ void CheckCurve(const valuation::YieldCurveRates& rates, int curve) {
 }  // namespace
 }  // namespace orvane::fuzz
 
-// FreeXL 1.0.6 (Debian 12) hands iconv a string length larger than its own stack buffer for
-// some crafted records while it opens a workbook. The over-read lies inside the library, where
-// no check of ours can reach; the suppression covers reports of interceptors called from
-// FreeXL only, so every fault in our own code is still reported (and a read that leaves the
-// stack still crashes).
-extern "C" const char* __asan_default_suppressions() {
-  return "interceptor_via_lib:libfreexl.so\n";
-}
-
-// FreeXL 1.0.6 also leaks a conversion buffer when iconv refuses a string of a crafted record.
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libfreexl.so\n";
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace orvane;
   static const fuzz::ScratchFile file(sheets::kYieldCurveWorkbookName);

@@ -154,6 +154,19 @@ TEST(YieldCurveWorkbook, RefusesTextCellsAndMissingOrCorruptWorkbooks) {
   ExpectSheetError([&] { ReadYieldCurveWorkbook(empty); }, {empty.string()});
 }
 
+// Damaged workbooks on which the reading library itself faults (an invalid free, heap and stack
+// over-reads, found by fuzzing): each gives an error naming the file, and the program goes on.
+TEST(YieldCurveWorkbook, AWorkbookThatMakesTheReaderFaultIsAnErrorNotACrash) {
+  const auto folder = testing::SourceDir() / "tests" / "sheets" / "regressions";
+  for (const char* name :
+       {"freexl_heap_overread.xls", "freexl_iconv_stack_overread.xls", "freexl_invalid_free.xls"}) {
+    SCOPED_TRACE(name);
+    ExpectSheetError([&] { ReadYieldCurveWorkbook(folder / name); }, {name, "cannot read"});
+  }
+  // The reader is still usable afterwards.
+  EXPECT_EQ(ReadYieldCurveWorkbook(XlsFixture("graded.xls")).CurveCount() > 0, true);
+}
+
 // The shipped workbook against the table it was built from: every rate of the 149 curves.
 TEST(YieldCurveWorkbook, ShippedWorkbookHoldsTheSourceSpotRatesAsDecimals) {
   const auto root = testing::SourceDir();

@@ -2,11 +2,14 @@
 #include <string>
 #include <string_view>
 
+#include "sheets/detail/quoted.h"
 #include "sheets/sheet_error.h"
 #include "sheets/workbook.h"
 
 namespace orvane::sheets {
 namespace {
+
+using detail::Quoted;
 
 constexpr int kMaxColumns = 702;   // A..ZZ, far beyond any sheet Orvane writes
 constexpr int kMaxRows = 1048576;  // the .xlsx limit
@@ -43,17 +46,6 @@ bool ParseCorner(std::string_view& text, int& row, int& column) {
   column -= 1;
   text.remove_prefix(i);
   return true;
-}
-
-// The text in double quotes, for messages. (Built by appending: GCC 12 warns falsely on
-// "\"" + std::string at -O2.)
-std::string Quoted(std::string_view text) {
-  std::string quoted;
-  quoted.reserve(text.size() + 2);
-  quoted += '"';
-  quoted += text;
-  quoted += '"';
-  return quoted;
 }
 
 }  // namespace

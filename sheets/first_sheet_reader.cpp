@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "sheets/detail/quoted.h"
 #include "sheets/sheet_error.h"
 #include "sheets/workbook.h"
 
@@ -27,6 +28,8 @@ extern "C" void __sanitizer_set_death_callback(void (*callback)()) __attribute__
 
 namespace orvane::sheets {
 namespace {
+
+using detail::Quoted;
 
 // What a FreeXL return code means to a user.
 std::string Reason(int code) {
@@ -63,17 +66,6 @@ class Handle {
  private:
   const void* handle_ = nullptr;
 };
-
-// The text in double quotes, for messages. (Built by appending: GCC 12 warns falsely on
-// "\"" + std::string at -O2.)
-std::string Quoted(std::string_view text) {
-  std::string quoted;
-  quoted.reserve(text.size() + 2);
-  quoted += '"';
-  quoted += text;
-  quoted += '"';
-  return quoted;
-}
 
 }  // namespace
 

@@ -10,19 +10,49 @@ namespace orvane::app {
 // input. Frames and labels are not here: they hold no state of the model.
 enum class Control {
   // text fields
-  CurrentAge, SpousesAge, RetirementAge,
-  InterestRate1, InterestRate2, InterestRate3, Period1, Period2, PostRetirementInterest,
-  Benefit, Maximum, PeriodCertain, PercentToSurvivor, COLA, Load,
-  DateOfBirth, SpousesDateOfBirth, RetirementDate, ValuationDate,
-  YearOfYieldCurve, MonthOfYieldCurve,
+  CurrentAge,
+  SpousesAge,
+  RetirementAge,
+  InterestRate1,
+  InterestRate2,
+  InterestRate3,
+  Period1,
+  Period2,
+  PostRetirementInterest,
+  Benefit,
+  Maximum,
+  PeriodCertain,
+  PercentToSurvivor,
+  COLA,
+  Load,
+  DateOfBirth,
+  SpousesDateOfBirth,
+  RetirementDate,
+  ValuationDate,
+  YearOfYieldCurve,
+  MonthOfYieldCurve,
   // table choosers
-  PreRetPrimary, PostRetContingent, PreRetContingent, PostRetPrimary,
+  PreRetPrimary,
+  PostRetContingent,
+  PreRetContingent,
+  PostRetPrimary,
   // check boxes
-  UseRoundedAge, YieldCurve, BlendedAnnuitnat, BlendedMaleFemale, UsePreamble, FullYieldCurve,
+  UseRoundedAge,
+  YieldCurve,
+  BlendedAnnuitnat,
+  BlendedMaleFemale,
+  UsePreamble,
+  FullYieldCurve,
   // option buttons: projection group, then sex group
-  NoProjection, ProjToValuation, ProjToRetirement, ProjToPayment, Female, Male,
+  NoProjection,
+  ProjToValuation,
+  ProjToRetirement,
+  ProjToPayment,
+  Female,
+  Male,
   // command buttons
-  ExportMortality, ExportDetail,
+  ExportMortality,
+  ExportDetail,
 };
 
 enum class ControlKind { kTextField, kTableChooser, kCheckBox, kOptionButton, kButton };

@@ -6,11 +6,14 @@ namespace orvane::numbers {
 
 double NumberEntry(std::string_view text, const NumberRule& rule) {
   const std::optional<double> parsed = ParseNumber(text);
-  if (!parsed) return rule.fallback;
+  if (!parsed)
+    return rule.fallback;
   double value = *parsed;
-  if (rule.two_digit_years && value < 100.0) value += 2000.0;
+  if (rule.two_digit_years && value < 100.0)
+    value += 2000.0;
   const bool above = rule.upper_included ? value > rule.upper : value >= rule.upper;
-  if (value < rule.lower || above) return rule.fallback;
+  if (value < rule.lower || above)
+    return rule.fallback;
   return value;
 }
 

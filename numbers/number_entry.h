@@ -6,11 +6,11 @@ namespace orvane::numbers {
 
 // The accepted range and fallback of one numeric field.
 struct NumberRule {
-  double lower = 0.0;           // always included
-  double upper = 0.0;           // excluded unless upper_included
+  double lower = 0.0;  // always included
+  double upper = 0.0;  // excluded unless upper_included
   bool upper_included = false;
-  double fallback = 0.0;        // replaces a blank, unreadable or out-of-range entry
-  bool two_digit_years = false; // a value below 100 first has 2000 added
+  double fallback = 0.0;         // replaces a blank, unreadable or out-of-range entry
+  bool two_digit_years = false;  // a value below 100 first has 2000 added
 };
 
 // Turns a field's text into a number inside the rule's bounds; never refuses an entry. The empty

@@ -11,8 +11,12 @@
 namespace orvane::numbers {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 void RequireFinite(double v, std::string_view what) {
   if (!std::isfinite(v)) {
@@ -29,15 +33,16 @@ struct DecimalDigits {
 
 DecimalDigits ShortestDigits(double magnitude) {
   DecimalDigits result;
-  if (magnitude == 0.0) return result;
+  if (magnitude == 0.0)
+    return result;
   std::array<char, 64> buffer{};
-  const auto [end, ec] =
-      std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
-                    std::chars_format::scientific);
+  const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
+                                       std::chars_format::scientific);
   const std::string_view text(buffer.data(), static_cast<size_t>(end - buffer.data()));
   const size_t e = text.find('e');
   for (size_t i = 0; i < e; ++i) {
-    if (IsDigit(text[i])) result.digits.push_back(text[i]);
+    if (IsDigit(text[i]))
+      result.digits.push_back(text[i]);
   }
   int exponent = 0;
   std::from_chars(text.data() + e + 1 + (text[e + 1] == '+' ? 1 : 0), text.data() + text.size(),
@@ -53,10 +58,12 @@ void RoundDigits(DecimalDigits& d, int decimals) {
     d.digits.clear();
     return;
   }
-  if (static_cast<int>(d.digits.size()) <= keep) return;
+  if (static_cast<int>(d.digits.size()) <= keep)
+    return;
   const bool up = d.digits[static_cast<size_t>(keep)] >= '5';
   d.digits.resize(static_cast<size_t>(keep));
-  if (!up) return;
+  if (!up)
+    return;
   int i = keep - 1;
   while (i >= 0 && d.digits[static_cast<size_t>(i)] == '9') {
     d.digits[static_cast<size_t>(i)] = '0';
@@ -84,7 +91,8 @@ Picture ReadPicture(std::string_view pattern) {
     if (c == '.') {
       after_point = true;
     } else if (c == ',') {
-      if (!after_point) picture.grouping = true;
+      if (!after_point)
+        picture.grouping = true;
     } else if (c == '0') {
       if (after_point) {
         ++picture.required_decimals;
@@ -92,7 +100,8 @@ Picture ReadPicture(std::string_view pattern) {
         ++picture.min_whole_digits;
       }
     } else if (c == '#') {
-      if (after_point) ++picture.optional_decimals;
+      if (after_point)
+        ++picture.optional_decimals;
     }
   }
   return picture;
@@ -102,7 +111,8 @@ std::string GroupThousands(const std::string& whole) {
   std::string grouped;
   const size_t n = whole.size();
   for (size_t i = 0; i < n; ++i) {
-    if (i > 0 && (n - i) % 3 == 0) grouped.push_back(',');
+    if (i > 0 && (n - i) % 3 == 0)
+      grouped.push_back(',');
     grouped.push_back(whole[i]);
   }
   return grouped;
@@ -148,7 +158,8 @@ std::optional<double> ParseNumber(std::string_view text) {
 
   std::string cleaned;
   if (i < end && (text[i] == '+' || text[i] == '-')) {
-    if (text[i] == '-') cleaned.push_back('-');
+    if (text[i] == '-')
+      cleaned.push_back('-');
     ++i;
   }
   bool any_digit = false;
@@ -168,37 +179,45 @@ std::optional<double> ParseNumber(std::string_view text) {
       ++i;
     }
   }
-  if (!any_digit) return std::nullopt;
+  if (!any_digit)
+    return std::nullopt;
   if (i < end && (text[i] == 'e' || text[i] == 'E')) {
     cleaned.push_back('e');
     ++i;
-    if (i < end && (text[i] == '+' || text[i] == '-')) cleaned.push_back(text[i++]);
+    if (i < end && (text[i] == '+' || text[i] == '-'))
+      cleaned.push_back(text[i++]);
     bool exponent_digit = false;
     while (i < end && IsDigit(text[i])) {
       cleaned.push_back(text[i]);
       exponent_digit = true;
       ++i;
     }
-    if (!exponent_digit) return std::nullopt;
+    if (!exponent_digit)
+      return std::nullopt;
   }
-  if (i != end) return std::nullopt;
+  if (i != end)
+    return std::nullopt;
 
   double value = 0.0;
   const char* first = cleaned.data();
   const char* last = cleaned.data() + cleaned.size();
   const auto [ptr, ec] = std::from_chars(first, last, value);
-  if (ptr != last) return std::nullopt;
+  if (ptr != last)
+    return std::nullopt;
   if (ec == std::errc::result_out_of_range) {
     // Too small to hold is zero; too large to hold is not a number we can use. The size decides,
     // not the spelling: 0.000...01 is tiny without an exponent, 1000...0e-5 huge with a negative
     // one.
-    if (!IsUnderflow(cleaned)) return std::nullopt;
+    if (!IsUnderflow(cleaned))
+      return std::nullopt;
     value = 0.0;
   } else if (ec != std::errc()) {
     return std::nullopt;
   }
-  if (!std::isfinite(value)) return std::nullopt;
-  if (value == 0.0) value = 0.0;  // no negative zero reaches a field
+  if (!std::isfinite(value))
+    return std::nullopt;
+  if (value == 0.0)
+    value = 0.0;  // no negative zero reaches a field
   return value;
 }
 
@@ -229,12 +248,14 @@ std::string FormatPicture(double v, std::string_view pattern) {
   while (leading < whole.size() && whole[leading] == '0') ++leading;
   whole.erase(0, leading);
   while (static_cast<int>(whole.size()) < picture.min_whole_digits) whole.insert(0, "0");
-  if (picture.grouping) whole = GroupThousands(whole);
+  if (picture.grouping)
+    whole = GroupThousands(whole);
 
   const bool nonzero = d.digits.find_first_not_of('0') != std::string::npos;
   std::string text = (v < 0 && nonzero) ? "-" : "";
   text += whole;
-  if (!fraction.empty()) text += "." + fraction;
+  if (!fraction.empty())
+    text += "." + fraction;
   return text;
 }
 
@@ -245,7 +266,8 @@ std::string ResultText(double v) {
 
 std::string ShortestText(double v) {
   RequireFinite(v, "an age");
-  if (v == 0.0) v = 0.0;
+  if (v == 0.0)
+    v = 0.0;
   std::array<char, 400> buffer{};
   const auto [end, ec] =
       std::to_chars(buffer.data(), buffer.data() + buffer.size(), v, std::chars_format::fixed);

@@ -1,10 +1,10 @@
+#include "numbers/numbers.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <string>
-
-#include "numbers/numbers.h"
 
 namespace orvane::numbers {
 namespace {
@@ -44,9 +44,10 @@ TEST(ParseNumber, AcceptsUsNumbersOnly) {
   EXPECT_EQ(ParseNumber("20,000.000"), 20000.0);
   EXPECT_EQ(ParseNumber("-0"), 0.0);
   EXPECT_FALSE(std::signbit(*ParseNumber("-0")));
-  for (const char* bad : {"", "   ", "abc", "1.2.3", "1,5.0.", ",5", "1e", "1e+", "NaN", "nan",
-                          "inf", "-inf", "Infinity", "1e400", "$5", "(5)", "5%", "1 000", "0x10",
-                          "5-", "=1+1", "1,000.00,0", "\xc3\xa9"}) {
+  for (const char* bad :
+       {"",    "   ",   "abc",  "1.2.3", "1,5.0.",   ",5",         "1e",      "1e+",
+        "NaN", "nan",   "inf",  "-inf",  "Infinity", "1e400",      "$5",      "(5)",
+        "5%",  "1 000", "0x10", "5-",    "=1+1",     "1,000.00,0", "\xc3\xa9"}) {
     EXPECT_FALSE(ParseNumber(bad).has_value()) << bad;
   }
 }

@@ -5,21 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/valuation/valuation_test_support.h"
 #include "valuation/valuation_error.h"
 #include "valuation/yield_curve.h"
 
 namespace orvane::valuation {
 namespace {
 
-template <typename F>
-std::string ErrorOf(F&& call) {
-  try {
-    call();
-    return "";
-  } catch (const ValuationError& error) {
-    return error.what();
-  }
-}
+using testing::ErrorOf;
 
 // A workbook of spot rates of -99.9% (above -100%, so accepted) gave an infinite discount factor
 // from month 1234 on, which a valuation would have summed into an infinite present value.

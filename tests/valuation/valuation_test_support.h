@@ -1,12 +1,25 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "valuation/month_observer.h"
 #include "valuation/q_table.h"
+#include "valuation/valuation_error.h"
 #include "valuation/valuation_inputs.h"
 
 namespace orvane::valuation::testing {
+
+// The message of the ValuationError that `call` throws, or "" when it throws none.
+template <typename F>
+std::string ErrorOf(F&& call) {
+  try {
+    call();
+    return "";
+  } catch (const ValuationError& error) {
+    return error.what();
+  }
+}
 
 // Keeps every month the valuation reports, in the order reported.
 class MonthRecorder : public MonthObserver {

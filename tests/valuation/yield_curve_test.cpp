@@ -7,21 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/valuation/valuation_test_support.h"
 #include "valuation/q_table.h"
 #include "valuation/valuation_error.h"
 
 namespace orvane::valuation {
 namespace {
 
-template <typename F>
-std::string ErrorOf(F&& call) {
-  try {
-    call();
-    return "";
-  } catch (const ValuationError& error) {
-    return error.what();
-  }
-}
+using testing::ErrorOf;
 
 TEST(CellName, ColumnLettersAndRow) {
   EXPECT_EQ(CellName(201, 26), "Z201");

@@ -1,4 +1,4 @@
-// orvane-tables: lists, shows, builds, derives and checks Orvane's mortality table data file.
+// orvane-tables: lists, shows, imports, builds and checks Orvane's mortality table data file.
 // Exit status: 0 success, 1 an error or a malformed file, 2 a usage error.
 
 #include <cstdio>
@@ -10,9 +10,10 @@
 #include "tables/table_store.h"
 #include "tools/tables/data_file_check.h"
 #include "tools/tables/data_file_writer.h"
-#include "tools/tables/table_derivation.h"
+#include "tools/tables/table_csv.h"
 #include "tools/tables/table_sources.h"
 #include "tools/tables/tool_error.h"
+#include "tools/tables/xtbml_import.h"
 
 namespace {
 
@@ -25,11 +26,8 @@ constexpr const char* kUsage =
     "  orvane-tables show NAME [FILE]         the 120 values of a table as age,value CSV\n"
     "  orvane-tables build --out FILE SOURCE...\n"
     "                                         write a data file from CSV sources\n"
-    "  orvane-tables derive --out CSV [--data FILE] [--name NAME] [--year YEAR] SOURCE...\n"
-    "                                         compute the unisex lump-sum table (default\n"
-    "                                         2008417e, 2008) with the loader from the base\n"
-    "                                         tables, write it as CSV and, with --data,\n"
-    "                                         rebuild the data file with it\n"
+    "  orvane-tables import FILE.xml [--name NAME] [--table N] [--hold]\n"
+    "                                         an SOA XTbML table as table CSV on stdout\n"
     "  orvane-tables check FILE               report what is malformed (exit 1 if anything)\n"
     "FILE defaults to MortalityTables in the current directory. The CSV layout is described\n"
     "in data/tables/README.\n";
@@ -95,25 +93,16 @@ int Show(const std::vector<std::string>& args) {
 
 struct Options {
   std::optional<std::string> out;
-  std::optional<std::string> data;
-  std::optional<std::string> name;
-  std::optional<std::string> year;
   std::vector<std::filesystem::path> sources;
 };
 
-Options ParseOptions(const std::vector<std::string>& args, bool derive) {
+Options ParseOptions(const std::vector<std::string>& args) {
   Options options;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     std::optional<std::string>* target = nullptr;
     if (arg == "--out")
       target = &options.out;
-    if (derive && arg == "--data")
-      target = &options.data;
-    if (derive && arg == "--name")
-      target = &options.name;
-    if (derive && arg == "--year")
-      target = &options.year;
     if (target != nullptr) {
       if (i + 1 == args.size())
         throw UsageError(arg + " needs a value");
@@ -132,7 +121,7 @@ Options ParseOptions(const std::vector<std::string>& args, bool derive) {
 }
 
 int Build(const std::vector<std::string>& args) {
-  const Options options = ParseOptions(args, false);
+  const Options options = ParseOptions(args);
   const tools::DataFileContent content =
       tools::AssembleDataFile(tools::ReadSources(options.sources));
   tools::WriteDataFile(*options.out, content);
@@ -141,38 +130,56 @@ int Build(const std::vector<std::string>& args) {
   return 0;
 }
 
-int Derive(const std::vector<std::string>& args) {
-  const Options options = ParseOptions(args, true);
-  const std::string name = tools::TableNameFromCell(options.name.value_or("2008417e"), "--name");
-  int year = 2008;
-  if (options.year) {
-    try {
-      std::size_t used = 0;
-      year = std::stoi(*options.year, &used);
-      if (used != options.year->size())
-        throw std::invalid_argument("trailing text");
-    } catch (const std::logic_error&) {
-      throw UsageError("--year needs a whole year, not " + Quoted(*options.year));
+// Positive whole numbers of options such as --table; anything else is a usage error.
+int PositiveNumber(const std::string& option, const std::string& text) {
+  int number = 0;
+  std::size_t used = 0;
+  try {
+    number = std::stoi(text, &used);
+  } catch (const std::logic_error&) {
+    used = 0;
+  }
+  if (used == 0 || used != text.size() || number < 1)
+    throw UsageError(option + " needs a whole number from 1, not " + Quoted(text));
+  return number;
+}
+
+int Import(const std::vector<std::string>& args) {
+  std::optional<std::string> file;
+  tools::ImportOptions options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const bool valued = arg == "--name" || arg == "--table";
+    if (valued && i + 1 == args.size())
+      throw UsageError(arg + " needs a value");
+    if (arg == "--name") {
+      options.name = args[++i];
+      try {
+        tools::TableNameFromCell(*options.name, "--name");
+      } catch (const tools::ToolError& error) {
+        throw UsageError(error.what());
+      }
+    } else if (arg == "--table") {
+      options.table_number = PositiveNumber(arg, args[++i]);
+    } else if (arg == "--hold") {
+      options.hold = true;
+    } else if (arg.rfind("--", 0) == 0) {
+      throw UsageError("unknown option " + arg);
+    } else if (file) {
+      throw UsageError("import takes one FILE.xml");
+    } else {
+      file = arg;
     }
   }
-  tools::SourceSet sources = tools::ReadSources(options.sources);
-  // The table being derived is never its own input: the projection reads only base tables,
-  // scales and weights, and leaving it out lets the first derivation run before it exists.
-  std::vector<tools::TableValues> bases;
-  for (const tools::TableValues& table : sources.tables) {
-    if (table.name != name)
-      bases.push_back(table);
-  }
-  std::filesystem::path scratch = *options.out;
-  scratch += ".scratch";
-  const auto micro = tools::DeriveTable(bases, tools::UnisexLumpSumRequest(name, year), scratch);
-  tools::WriteTableCsv(*options.out, name, micro);
-  std::cout << "Wrote " << *options.out << "\n";
-  if (options.data) {
-    bases.push_back({name, micro, *options.out});
-    sources.tables = bases;
-    tools::WriteDataFile(*options.data, tools::AssembleDataFile(sources));
-    std::cout << "Wrote " << *options.data << "\n";
+  if (!file)
+    throw UsageError("import needs an XTbML FILE.xml");
+  const tools::ImportedTable table =
+      tools::ImportXtbml(tools::ReadXtbmlFile(*file), *file, options);
+  std::cout << tools::TableCsvText({{table.name, table.micro, *file}});
+  if (table.rounded > 0) {
+    std::cerr << "orvane-tables: " << table.rounded << (table.rounded == 1 ? " rate" : " rates")
+              << " of " << *file << " had more than 6 decimals and "
+              << (table.rounded == 1 ? "was" : "were") << " rounded half to even to 6\n";
   }
   return 0;
 }
@@ -202,8 +209,8 @@ int Run(const std::vector<std::string>& args) {
     return Show(rest);
   if (command == "build")
     return Build(rest);
-  if (command == "derive")
-    return Derive(rest);
+  if (command == "import")
+    return Import(rest);
   if (command == "check")
     return Check(rest);
   throw UsageError("unknown command " + Quoted(command));

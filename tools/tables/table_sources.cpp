@@ -5,6 +5,7 @@
 #include <map>
 
 #include "tools/tables/csv_file.h"
+#include "tools/tables/published_sources.h"
 #include "tools/tables/tool_error.h"
 
 namespace orvane::tools {
@@ -246,6 +247,9 @@ SourceSet ReadSources(const std::vector<std::filesystem::path>& files) {
     const std::string first = Lower(Trim(rows.front().cells.front()));
     if (first == "age") {
       ReadTableFile(file, rows, sources);
+    } else if (first == "name" && rows.front().cells.size() > 1 &&
+               Lower(Trim(rows.front().cells[1])) == "ages") {
+      ReadPublishedList(file, rows, sources);
     } else if (first == "name") {
       ReadCatalogueFile(file, rows, sources);
     } else {

@@ -28,8 +28,9 @@ def spoil_table(data_file, name):
     """Gives field 2 (the rate of age 1) of table `name` a length byte of 5, below the 128 that
     every field starts with, so that the loader rejects the table."""
     with open(data_file, "r+b") as f:
-        directory = f.read(256)
-        for entry in range(16):
+        first = f.read(256)
+        directory = first + f.read(256 * (first[0] * 256 + first[1]))
+        for entry in range(len(directory) // 16):
             if directory[entry * 16 + 8:entry * 16 + 16] == name.encode():
                 start = directory[entry * 16 + 2] * 256 + directory[entry * 16 + 3]
                 f.seek(start * 256)
@@ -40,7 +41,7 @@ def spoil_table(data_file, name):
                 f.seek(start * 256 + position)
                 f.write(b"\x05")
                 return
-    raise AssertionError(f"{name} is not in block 0 of the directory")
+    raise AssertionError(f"{name} is not in the directory")
 
 
 def date_text(rng, first_year, last_year):

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/form_model.h"
+#include "tables/table_store.h"
 
 namespace orvane::app::testing {
 
@@ -34,26 +35,20 @@ class FormTest : public ::testing::Test {
   // of the data file: its length byte becomes 5, below the 128 that every field starts with, so
   // the table store rejects the table from that field on.
   void SpoilTable(const std::string& name, int field = 2) {
+    tables::TableStore store(dir_ / "MortalityTables", {});
+    const std::int32_t start = store.LocationFile(name);
+    ASSERT_GT(start, 0) << name << " is not in the data file";
     std::fstream file(dir_ / "MortalityTables", std::ios::in | std::ios::out | std::ios::binary);
     std::string block(256, '\0');
+    file.seekg(start * 256);
     file.read(block.data(), 256);
-    for (size_t entry = 0; entry < 16; ++entry) {
-      if (block.substr(entry * 16 + 8, 8) != name)
-        continue;
-      const auto start = static_cast<unsigned char>(block[entry * 16 + 2]) * 256 +
-                         static_cast<unsigned char>(block[entry * 16 + 3]);
-      file.seekg(start * 256);
-      file.read(block.data(), 256);
-      size_t position = 2;
-      for (int skipped = 0; skipped < field; ++skipped) {
-        position += 1 + (static_cast<unsigned char>(block[position]) - 128);
-      }
-      file.seekp(static_cast<std::streamoff>(start * 256 + position));
-      file.put('\x05');
-      ASSERT_TRUE(file.good());
-      return;
+    size_t position = 2;
+    for (int skipped = 0; skipped < field; ++skipped) {
+      position += 1 + (static_cast<unsigned char>(block[position]) - 128);
     }
-    FAIL() << name << " is not in block 0 of the directory";
+    file.seekp(static_cast<std::streamoff>(start * 256 + position));
+    file.put('\x05');
+    ASSERT_TRUE(file.good());
   }
 
   // Puts the shipped full yield curve workbook into the form's folder.

@@ -1,8 +1,9 @@
 """Runs orvane-value as a user would, on the shipped data files.
 
-Expected values come from closed forms computed here from the data files' sources (the CSV
-tables and spot rates), not from the program: a life annuity of 1,000 a month from age 65 on the
-table 2008417e under the default segment rates, annuities certain under the segment rates and
+Expected values come from closed forms computed here from the data files' sources (the SOA's
+XTbML file of the 2008 table, read here with Python's own XML parser, and the spot rates), not
+from the program: a life annuity of 1,000 a month from age 65 on the table 2008417e under the
+default segment rates, annuities certain under the segment rates and
 under a full yield curve.
 
 Usage: orvane_value_test.py PATH_TO_ORVANE_VALUE (ORVANE_SOURCE_DIR names the repository).
@@ -14,6 +15,7 @@ import subprocess
 import sys
 import tempfile
 import unittest
+from xml.etree import ElementTree
 from pathlib import Path
 
 TOOL = None
@@ -33,12 +35,12 @@ def label(value):
     return f"{round(value * 100) / 100:,.2f}"
 
 
-def read_table(name):
-    with open(DATA / "tables" / name) as source:
-        rows = list(csv.reader(source))[1:]
+def read_xtbml(name):
+    """The rates of an SOA XTbML file by age; its 1 at age 120 as the data file stores it."""
+    root = ElementTree.parse(DATA / "tables" / "published" / "xtbml" / name).getroot()
     q = [0.0] * 121
-    for age, rate in rows:
-        q[int(age)] = float(rate)
+    for y in root.iter("Y"):
+        q[int(y.get("t"))] = min(float(y.text), 0.999999)
     return q
 
 
@@ -92,15 +94,15 @@ NO_MORTALITY = ("PostRetPrimary=None", "PostRetContingent=None", "CurrentAge=65.
 class Value(unittest.TestCase):
     def test_no_arguments_prints_the_default_forms_value(self):
         code, out, err = run()
-        expected = life_annuity_from_65(read_table("2008417e_computed.csv"), DEFAULT_RATES)
+        expected = life_annuity_from_65(read_xtbml("t2801.xml"), DEFAULT_RATES)
         self.assertEqual((code, out, err), (0, label(expected) + "\n", ""))
-        self.assertEqual(out, "145,812.23\n")
+        self.assertEqual(out, "145,922.71\n")
 
     def test_dir_finds_the_data_files_from_elsewhere(self):
         with tempfile.TemporaryDirectory() as elsewhere:
-            self.assertEqual(run("--dir", str(DATA), cwd=elsewhere)[1], "145,812.23\n")
+            self.assertEqual(run("--dir", str(DATA), cwd=elsewhere)[1], "145,922.71\n")
             self.assertEqual(run("--tables", str(DATA / "MortalityTables"), cwd=elsewhere)[1],
-                             "145,812.23\n")
+                             "145,922.71\n")
 
     def test_annuity_certain_under_segment_rates(self):
         code, out, err = run(*NO_MORTALITY)
@@ -118,7 +120,7 @@ class Value(unittest.TestCase):
             self.assertEqual((code, out, err), (0, label(expected) + "\n", ""), column)
 
     def test_benefit_and_load_scale_the_value(self):
-        default = life_annuity_from_65(read_table("2008417e_computed.csv"), DEFAULT_RATES)
+        default = life_annuity_from_65(read_xtbml("t2801.xml"), DEFAULT_RATES)
         self.assertEqual(run("Benefit=2000")[1], label(2 * default) + "\n")
         self.assertEqual(run("Load=50")[1], label(2 * default) + "\n")
 
@@ -132,7 +134,7 @@ class Form(unittest.TestCase):
 
     def test_form_lists_every_input_in_control_order_as_held(self):
         value, fields, lines = self.form()
-        self.assertEqual(value, "145,812.23")
+        self.assertEqual(value, "145,922.71")
         self.assertEqual(len(lines), 37)
         self.assertEqual(lines[:4], ["CurrentAge=65.000", "SpousesAge=65.000",
                                      "RetirementAge=65.000", "InterestRate1= 4.600"])
@@ -161,7 +163,7 @@ class Form(unittest.TestCase):
                          ("65", "1/1/1943"))
         self.assertEqual((date_first[1]["CurrentAge"], date_first[1]["DateOfBirth"],
                           date_first[1]["RetirementDate"]), ("45.500", "7/1/1962", "7/1/2027"))
-        self.assertEqual(age_first[0], "145,812.23")
+        self.assertEqual(age_first[0], "145,922.71")
         self.assertNotEqual(date_first[0], age_first[0])
 
 
@@ -198,11 +200,11 @@ class ExitStatus(unittest.TestCase):
             detail, mortality = Path(folder, "detail.xlsx"), Path(folder, "mortality.xlsx")
             code, out, err = run("--export-detail", str(detail), "--export-mortality",
                                  str(mortality))
-            self.assertEqual((code, out, err), (0, "145,812.23\n", ""))
+            self.assertEqual((code, out, err), (0, "145,922.71\n", ""))
             for book in (detail, mortality):
                 self.assertEqual(book.read_bytes()[:2], b"PK", book)
             code, out, err = run("--export-mortality", str(Path(folder, "no", "such.xlsx")))
-            self.assertEqual((code, out), (1, "145,812.23\n"))
+            self.assertEqual((code, out), (1, "145,922.71\n"))
             self.assertNotEqual(err.strip(), "")
 
 

@@ -96,7 +96,7 @@ TEST_F(Exports, TheDetailExportRecalculatesWithTheDetailKept) {
   const auto file = dir_ / "detail.xlsx";
   form->ExportDetail(file);
   EXPECT_TRUE(IsWorkbook(file));
-  EXPECT_EQ(form->Result(), "145,812.23");
+  EXPECT_EQ(form->Result(), "145,922.71");
   EXPECT_EQ(form->RecalculationCount(), 1);
   EXPECT_EQ(keep_detail_at_result, std::vector<bool>{true});
   EXPECT_FALSE(form->KeepDetail());
@@ -120,7 +120,7 @@ TEST_F(Exports, AFailedDetailExportThrowsAndClearsKeepDetail) {
     EXPECT_NE(std::string(e.what()).find("Load"), std::string::npos) << e.what();
   }
   EXPECT_FALSE(form->KeepDetail());
-  EXPECT_EQ(form->Result(), "145,812.23");
+  EXPECT_EQ(form->Result(), "145,922.71");
   EXPECT_FALSE(std::filesystem::exists(dir_ / "detail.xlsx"));
 
   form->SetText(Control::Load, "0");

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -9,7 +13,7 @@
 #include <vector>
 
 #include "tables/table_store.h"
-#include "tools/tables/table_derivation.h"
+#include "tools/tables/xtbml_import.h"
 
 namespace orvane::tables {
 namespace {
@@ -32,6 +36,8 @@ std::map<std::string, std::vector<std::string>> Columns(const std::filesystem::p
   std::vector<std::string> header;
   std::map<std::string, std::vector<std::string>> columns;
   while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r')
+      line.pop_back();
     std::vector<std::string> cells;
     std::stringstream split(line);
     std::string cell;
@@ -39,7 +45,9 @@ std::map<std::string, std::vector<std::string>> Columns(const std::filesystem::p
     if (line.back() == ',')
       cells.emplace_back();
     if (header.empty()) {
-      header = cells;
+      // The IRS files open with a line that holds the year alone.
+      if (!cells.empty() && (cells[0] == "age" || cells[0] == "Age"))
+        header = cells;
       continue;
     }
     for (std::size_t c = 0; c < header.size(); ++c) {
@@ -63,39 +71,29 @@ class ShippedFile : public ::testing::Test {
   TableStore store_;
 };
 
-TEST_F(ShippedFile, ListsNoneAndThe417eTableFirst) {
+// None and the 2008 table first; then each kind of IRS table newest first, one entry a year
+// without a gap; then the RP-2000 tables.
+TEST_F(ShippedFile, ListsTheIrsTablesNewestFirst) {
   const std::vector<std::string> list = store_.GetTableList();
-  ASSERT_EQ(list.size(), 8u);
+  ASSERT_GT(list.size(), 20u);
   EXPECT_EQ(list[0], "None     No mortality: rate 0 at every age");
-  EXPECT_EQ(list[1], "2008417e Computed from RP-2000, Scale AA, RP-2000 shares (not IRS)");
-  EXPECT_EQ(list[2].substr(0, 9), "RP2000CM ");
-  EXPECT_EQ(list[3].substr(0, 9), "RP2000CF ");
-  for (const std::string& entry : list) EXPECT_LE(entry.size(), 9u + 60u) << entry;
-}
-
-TEST_F(ShippedFile, HoldsThePublishedRatesJoinedAtTheirAges) {
-  // RP-2000 Employee to 70, then Healthy Annuitant, for non-annuitants; Employee to 49 for
-  // annuitants. The report's age-120 rate of 1 is stored as 0.999999.
-  EXPECT_EQ(Stored("M-N-Base").at(70), 0.009922);
-  EXPECT_EQ(Stored("M-N-Base").at(71), 0.024570);
-  EXPECT_EQ(Stored("F-N-Base").at(70), 0.007613);
-  EXPECT_EQ(Stored("F-N-Base").at(71), 0.018579);
-  EXPECT_EQ(Stored("M-A-Base").at(49), 0.001995);
-  EXPECT_EQ(Stored("M-A-Base").at(50), 0.005347);
-  EXPECT_EQ(Stored("M-A-Base").at(102), 0.371685);  // the report's value, not the export's
-  EXPECT_EQ(Stored("F-A-Base").at(49), 0.001550);
-  EXPECT_EQ(Stored("F-A-Base").at(50), 0.002344);
-  EXPECT_EQ(Stored("F-A-Base").at(120), 0.999999);
-  EXPECT_EQ(Stored("RP2000CM").at(51), 0.002449);
-  EXPECT_EQ(Stored("RP2000CF").at(51), 0.001852);
-  EXPECT_EQ(Stored("M-Proj").at(1), 0.02);
-  EXPECT_EQ(Stored("F-Proj").at(101), 0.0);
-  EXPECT_EQ(Stored("M Weight").at(49), 0.0);
-  EXPECT_EQ(Stored("M Weight").at(51), 0.0498);
-  EXPECT_EQ(Stored("F Weight").at(69), 0.9627);
-  EXPECT_EQ(Stored("F Weight").at(70), 0.999999);
-  EXPECT_EQ(Stored("M Weight").at(71), 0.999999);
-  EXPECT_EQ(Stored("None"), valuation::QTable());
+  EXPECT_EQ(list[1].substr(0, 41), "2008417e 2008 Applicable Mortality Table,");
+  std::size_t at = 2;
+  const auto run_of = [&](const std::vector<std::string>& kinds) {
+    const int newest = std::stoi(list.at(at).substr(0, 4));
+    for (int year = newest; year >= 2009; --year) {
+      for (const std::string& kind : kinds) {
+        std::string name = std::to_string(year) + kind;
+        name.resize(9, ' ');
+        ASSERT_EQ(list.at(at++).substr(0, 9), name);
+      }
+    }
+  };
+  run_of({"417e"});
+  run_of({"NAM", "NAF", "ANM", "ANF", "SPM", "SPF"});
+  EXPECT_EQ(list.at(at).substr(0, 9), "RP2000CM ");
+  EXPECT_EQ(list.size(), at + 6);
+  for (const std::string& entry : list) EXPECT_LE(entry.size(), 9u + 124u) << entry;
 }
 
 // Every stored value equals the published one at every age (1 stored as 0.999999).
@@ -125,38 +123,89 @@ TEST_F(ShippedFile, EveryRateComesFromThePublishedSources) {
       ASSERT_EQ(weight.at(x), share) << sex << x;
     }
   }
+  EXPECT_EQ(Stored("None"), valuation::QTable());
 }
 
-TEST_F(ShippedFile, The417eTableIsWhatTheLoaderBuildsForTheValuationYear2008) {
-  const std::filesystem::path computed = SourceDir() / "data/tables/2008417e_computed.csv";
-  if (!std::filesystem::exists(computed)) {
-    GTEST_SKIP() << "2008417e is not the computed table: " << computed << " was removed";
+// The table the IRS file gives in `column`, in millionths, read with the test's own CSV reading:
+// ages 15-120 as published, ages 1-14 at the age-15 rate.
+std::array<std::int32_t, 121> FromIrsCsv(const std::filesystem::path& file,
+                                         const std::string& column) {
+  auto columns = Columns(file);
+  const std::vector<std::string>& ages = columns.count("Age") ? columns["Age"] : columns["age"];
+  std::array<std::int32_t, 121> micro{};
+  for (std::size_t row = 0; row < ages.size(); ++row) {
+    const double value = std::stod(columns.at(column).at(row));
+    micro.at(static_cast<std::size_t>(std::stoi(ages[row]))) =
+        value == 1.0 ? 999999 : static_cast<std::int32_t>(std::lround(value * 1e6));
   }
-  const valuation::QTable built = store_.LoadTable(tools::UnisexLumpSumRequest("2008417e", 2008));
-  const valuation::QTable stored = Stored("2008417e");
-  EXPECT_EQ(built, stored);
-  // Checked by hand: 23 and 15 years of Scale AA, the RP-2000 shares, then the sexes averaged.
-  EXPECT_EQ(stored.at(1), 0.000380);
-  EXPECT_EQ(stored.at(50), 0.001269);
-  EXPECT_EQ(stored.at(65), 0.009602);
-  EXPECT_EQ(stored.at(85), 0.085220);
-  EXPECT_EQ(stored.at(120), 0.999999);
-  const auto csv = Columns(computed);
-  for (int x = 1; x <= 120; ++x) {
-    ASSERT_EQ(std::stod(csv.at("2008417e")[static_cast<std::size_t>(x - 1)]), stored.at(x)) << x;
+  for (std::size_t age = 1; age < 15; ++age) micro[age] = micro[15];
+  return micro;
+}
+
+// Every IRS table of the file equals its published source at every age: the SOA's XTbML files
+// (2008-2016) through the importer, the IRS's CSV files (2017-2024). Which table a file holds is
+// read from its own description, not from the build's list.
+TEST_F(ShippedFile, EveryIrsTableEqualsItsPublishedSource) {
+  const std::filesystem::path published = SourceDir() / "data/tables/published";
+  std::map<std::string, std::array<std::int32_t, 121>> sources;
+  const std::vector<std::pair<std::string, std::string>> kinds = {{"417(e)", "417e"},
+                                                                  {"Optional Combined", "SP"},
+                                                                  {"Non-Annuitant", "NA"},
+                                                                  {"Annuitant", "AN"}};
+  for (const auto& entry : std::filesystem::directory_iterator(published / "xtbml")) {
+    const tools::XtbmlFile file = tools::ReadXtbmlFile(entry.path());
+    const std::string description = file.tables.at(0).description;
+    std::string name;
+    if (file.identity == "2801") {
+      name = "2008417e";
+    } else if (description.rfind("IRS 20", 0) == 0) {
+      const auto kind = std::find_if(kinds.begin(), kinds.end(), [&](const auto& k) {
+        return description.find(k.first) != std::string::npos;
+      });
+      ASSERT_NE(kind, kinds.end()) << description;
+      name = description.substr(4, 4) + kind->second;
+      if (kind->second != "417e")
+        name += description.substr(description.size() - 4) == "Male" ? "M" : "F";
+    } else {
+      continue;
+    }
+    sources[name] = tools::ImportXtbml(file, entry.path().string(), {}).micro;
+  }
+  for (int year = 2017; year <= 2024; ++year) {
+    const std::string y = std::to_string(year);
+    sources[y + "417e"] = FromIrsCsv(published / "irs/417e_published.csv", y);
+    const std::filesystem::path file = published / ("irs/430_published_" + y + ".csv");
+    for (const auto& [column, kind] :
+         std::vector<std::pair<std::string, std::string>>{{"Male EE", "NAM"},
+                                                          {"Female EE", "NAF"},
+                                                          {"Male HA", "ANM"},
+                                                          {"Female HA", "ANF"},
+                                                          {"Male", "SPM"},
+                                                          {"Female", "SPF"}}) {
+      sources[y + kind] = FromIrsCsv(file, column);
+    }
+  }
+  ASSERT_EQ(sources.size(), 113u);
+  for (const auto& [name, micro] : sources) {
+    const valuation::QTable stored = Stored(name);
+    for (int x = 1; x <= 120; ++x)
+      ASSERT_EQ(stored.at(x), micro[static_cast<std::size_t>(x)] / 1e6) << name << " age " << x;
   }
 }
 
-TEST_F(ShippedFile, TheDefaultRecalculationLoadsNoneBeforeAndThe417eTableAfterRetirement) {
-  TableRequest request;
-  request.TableName = "2008417e";
-  request.Pre = false;
-  EXPECT_EQ(store_.LoadTable(request).at(65), 0.009602);
-  request.Male = false;
-  EXPECT_EQ(store_.LoadTable(request).at(65), 0.009602);
-  request.TableName = "None";
-  request.Pre = true;
-  EXPECT_EQ(store_.LoadTable(request), valuation::QTable());
+// The IRS's own rule: the unisex 417(e) table is the half-up average of the year's male and
+// female small-plan combined tables.
+TEST_F(ShippedFile, The417eTablesAverageTheCombinedTables) {
+  int compared = 0;
+  for (int year = 2009; year <= 2016; ++year) {
+    const std::string y = std::to_string(year);
+    const auto male = Stored(y + "SPM"), female = Stored(y + "SPF"), unisex = Stored(y + "417e");
+    for (int x = 1; x <= 120; ++x, ++compared) {
+      const long sum = std::lround(male.at(x) * 1e6) + std::lround(female.at(x) * 1e6);
+      ASSERT_EQ(std::lround(unisex.at(x) * 1e6), (sum + 1) / 2) << y << " age " << x;
+    }
+  }
+  EXPECT_EQ(compared, 960);
 }
 
 }  // namespace

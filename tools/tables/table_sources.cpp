@@ -5,6 +5,7 @@
 #include <map>
 
 #include "tools/tables/csv_file.h"
+#include "tools/tables/decimal_rate.h"
 #include "tools/tables/published_sources.h"
 #include "tools/tables/tool_error.h"
 
@@ -162,80 +163,24 @@ std::string TableNameFromCell(const std::string& cell, const std::string& where)
 
 std::int32_t ParseValue(const std::string& cell, const std::string& where) {
   const std::string text = Trim(cell);
-  if (text.empty())
-    throw ToolError(where + ": no value");
-  const auto not_a_number = [&] {
-    return ToolError(where + ": \"" + text + "\" is not a number from 0 to 0.999999");
-  };
-  const auto outside = [&] {
-    return ToolError(where + ": value " + text +
-                     " is outside 0 to 0.999999 (the file cannot hold 1: write 0.999999)");
-  };
-  std::size_t i = 0;
-  if (text[0] == '-') {
-    // A negative number is outside the range, anything else after the sign is not a number.
-    if (text.size() > 1 && (std::isdigit(static_cast<unsigned char>(text[1])) || text[1] == '.')) {
-      throw outside();
-    }
-    throw not_a_number();
-  }
-  std::string digits;
-  std::size_t fraction_digits = 0;
-  bool point = false;
-  for (; i < text.size(); ++i) {
-    const char c = text[i];
-    if (std::isdigit(static_cast<unsigned char>(c))) {
-      digits += c;
-      if (point)
-        ++fraction_digits;
-    } else if (c == '.' && !point) {
-      point = true;
-    } else {
+  const DecimalReading reading = ReadDecimal(text);
+  switch (reading.kind) {
+    case DecimalReading::Kind::kEmpty:
+      throw ToolError(where + ": no value");
+    case DecimalReading::Kind::kNotANumber:
+      throw ToolError(where + ": \"" + text + "\" is not a number from 0 to 0.999999");
+    case DecimalReading::Kind::kNumber:
+      if (reading.rounded)
+        throw ToolError(where + ": value " + text + " has more than 6 decimals");
+      if (reading.micro <= kLargestMicro)
+        return reading.micro;
       break;
-    }
+    case DecimalReading::Kind::kNegative:
+    case DecimalReading::Kind::kAboveOne:
+      break;
   }
-  if (digits.empty())
-    throw not_a_number();
-  long exponent = 0;
-  if (i < text.size()) {
-    if (text[i] != 'e' && text[i] != 'E')
-      throw not_a_number();
-    ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-      negative = text[i++] == '-';
-    if (i == text.size())
-      throw not_a_number();
-    for (; i < text.size(); ++i) {
-      if (!std::isdigit(static_cast<unsigned char>(text[i])))
-        throw not_a_number();
-      exponent = std::min(exponent * 10 + (text[i] - '0'), 100000L);
-    }
-    if (negative)
-      exponent = -exponent;
-  }
-  // value = digits x 10^(exponent - fraction_digits); in millionths the power grows by 6.
-  const long power = exponent - static_cast<long>(fraction_digits) + 6;
-  digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size()));
-  if (digits.empty())
-    return 0;
-  if (power < 0) {
-    const std::size_t dropped = static_cast<std::size_t>(-power);
-    const std::size_t keep = dropped >= digits.size() ? 0 : digits.size() - dropped;
-    if (digits.find_first_not_of('0', keep) != std::string::npos) {
-      throw ToolError(where + ": value " + text + " has more than 6 decimals");
-    }
-    digits.erase(keep);
-    if (digits.empty())
-      return 0;
-  } else if (digits.size() + static_cast<std::size_t>(power) > 6) {
-    throw outside();
-  } else {
-    digits.append(static_cast<std::size_t>(power), '0');
-  }
-  if (digits.size() > 6)
-    throw outside();
-  return static_cast<std::int32_t>(std::stol(digits));
+  throw ToolError(where + ": value " + text +
+                  " is outside 0 to 0.999999 (the file cannot hold 1: write 0.999999)");
 }
 
 SourceSet ReadSources(const std::vector<std::filesystem::path>& files) {

@@ -70,11 +70,11 @@ std::map<int, std::string> AgeRates(const XtbmlFile& file, int table_number,
     }
     throw ToolError(message);
   }
+  // A ScalingFactor n scales the rates by a power of ten; none of the IRS or RP-2000 tables has
+  // one, so rather than guess its direction such a table is refused.
+  const DecimalReading scaling = ReadDecimal(table.scaling_factor);
   if (!table.scaling_factor.empty() &&
-      ReadDecimal(table.scaling_factor).kind != DecimalReading::Kind::kNumber) {
-    throw ToolError(where + ": ScalingFactor \"" + table.scaling_factor + "\" is not a number");
-  }
-  if (!table.scaling_factor.empty() && ReadDecimal(table.scaling_factor).micro != 0) {
+      !(scaling.kind == DecimalReading::Kind::kNumber && scaling.micro == 0 && !scaling.rounded)) {
     throw ToolError(where + " has ScalingFactor " + table.scaling_factor +
                     "; only tables of plain rates (ScalingFactor 0) are read");
   }

@@ -1,12 +1,13 @@
 #include <algorithm>
 
+#include "tables/data_file_format.h"
 #include "tables/table_store.h"
 
 namespace orvane::tables {
 namespace {
 
-constexpr int kLengthBase = 128;
-constexpr int kLongestField = 124;
+using format::kLengthBase;
+using format::kLongestField;
 // The 1-based position of byte 2, where the data area of every block begins.
 constexpr std::int32_t kFirstPosition = 3;
 

@@ -1,34 +1,54 @@
+#include "tables/data_file_format.h"
 #include "tables/table_store.h"
 
 namespace orvane::tables {
-namespace {
 
-constexpr std::string_view kCatalogueName = "INDEX13 ";
-constexpr std::string_view kBlankName = "        ";
-constexpr int kCatalogueBlocks = 10;
-constexpr int kNamesPerBlock = 32;
-constexpr std::size_t kNameLength = 8;
+std::vector<DirectoryEntry> TableStore::ReadDirectory() {
+  std::vector<DirectoryEntry> entries;
+  const auto last = static_cast<std::int32_t>(AscValue(ReadDataAt(0), 2));
+  for (std::int32_t b = 0; b <= last; ++b) {
+    const std::string block = ReadDataAt(b);
+    for (int k = 1; k <= format::kEntriesPerBlock; ++k) {
+      const std::string_view entry =
+          std::string_view(block).substr(static_cast<std::size_t>((k - 1) * format::kEntryLength),
+                                         static_cast<std::size_t>(format::kEntryLength));
+      const auto start =
+          static_cast<std::int32_t>(AscValue(entry.substr(format::kEntryStartAt), 2));
+      if (start > 0)
+        entries.push_back(
+            {b, k, std::string(entry.substr(format::kEntryNameAt, format::kNameLength)), start});
+    }
+  }
+  return entries;
+}
 
-}  // namespace
+std::vector<std::string> TableStore::CatalogueNames() {
+  std::vector<std::string> names;
+  const std::int32_t start = LocationFile(format::kCatalogueName);
+  // Without a catalogue the list is empty; reading on from block 0 would list the directory.
+  if (start <= 0)
+    return names;
+  for (int b = 0; b < format::kCatalogueBlocks; ++b) {
+    const std::string block = ReadDataAt(start + b);
+    for (int k = 0; k < format::kNamesPerCatalogueBlock; ++k) {
+      std::string name =
+          block.substr(static_cast<std::size_t>(k) * format::kNameLength, format::kNameLength);
+      if (name == format::kBlankName)
+        return names;
+      names.push_back(std::move(name));
+    }
+  }
+  return names;
+}
 
 std::vector<std::string> TableStore::GetTableList() {
   std::vector<std::string> entries;
-  const std::int32_t start = LocationFile(kCatalogueName);
-  // Without a catalogue the list is empty; reading on from block 0 would list the directory.
-  if (start <= 0)
-    return entries;
-  for (int b = 0; b < kCatalogueBlocks; ++b) {
-    const std::string block = ReadDataAt(start + b);
-    for (int k = 0; k < kNamesPerBlock; ++k) {
-      const std::string name = block.substr(static_cast<std::size_t>(k) * kNameLength, kNameLength);
-      if (name == kBlankName)
-        return entries;
-      if (OpenFile(name) > 0) {
-        ReadString();
-        entries.push_back(name + " " + ReadString());
-      } else {
-        entries.push_back(name);
-      }
+  for (const std::string& name : CatalogueNames()) {
+    if (OpenFile(name) > 0) {
+      ReadString();
+      entries.push_back(name + " " + ReadString());
+    } else {
+      entries.push_back(name);
     }
   }
   return entries;

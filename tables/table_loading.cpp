@@ -1,12 +1,13 @@
+#include "tables/data_file_format.h"
 #include "tables/table_store.h"
 
 namespace orvane::tables {
 namespace {
 
 constexpr int kLastAge = valuation::QTable::kLastAge;
-constexpr std::size_t kNameLength = 8;
-constexpr int kRateBytes = 3;
-constexpr int kRateDecimals = 6;
+using format::kNameLength;
+using format::kRateBytes;
+using format::kRateDecimals;
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "tables/data_file_format.h"
 #include "tables/detail/block_file.h"
 
 namespace orvane::tables {
@@ -10,9 +11,9 @@ namespace {
 
 // Written into every fresh buffer; a try whose buffer still starts with it has failed.
 constexpr std::string_view kSentinel = "File Not Read   ";
-constexpr std::size_t kNameLength = 8;
-constexpr int kEntriesPerBlock = 16;
-constexpr int kEntryLength = 16;
+using format::kEntriesPerBlock;
+using format::kEntryLength;
+using format::kNameLength;
 
 }  // namespace
 
@@ -57,8 +58,9 @@ std::int32_t TableStore::LocationFile(std::string_view name) {
     const std::string block = ReadDataAt(b);
     for (int k = 1; k <= kEntriesPerBlock; ++k) {
       const std::size_t entry = static_cast<std::size_t>((k - 1) * kEntryLength);
-      if (std::string_view(block).substr(entry + 8, kNameLength) == key) {
-        return static_cast<std::int32_t>(AscValue(std::string_view(block).substr(entry + 2), 2));
+      if (std::string_view(block).substr(entry + format::kEntryNameAt, kNameLength) == key) {
+        return static_cast<std::int32_t>(
+            AscValue(std::string_view(block).substr(entry + format::kEntryStartAt), 2));
       }
     }
   }

@@ -6,6 +6,7 @@
 //   table_store.h   TableStore: the read cursor, the block reader with its retry question,
 //                   directory lookup, field decoding, GetTableList and LoadTable.
 //   table_error.h   the error types of the library.
+//   data_file_format.h  the layout of the data file, shared with the table tool.
 //   detail/         the POSIX block read, the projection-year rule and a read-only probe of the
 //                   store's counters for tests.
 //
@@ -22,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tables/data_file_format.h"
 #include "tables/table_error.h"
 #include "valuation/q_table.h"
 
@@ -46,6 +48,14 @@ struct ReadTries {
   int later_series = 999;
 };
 
+// One used entry of the directory (its start block above 0).
+struct DirectoryEntry {
+  std::int32_t block = 0;  // directory block
+  int entry = 0;           // 1..16 within the block
+  std::string name;        // the 8 stored characters
+  std::int32_t start = 0;  // start block of the table file
+};
+
 // The thirteen arguments of LoadTable under their own names.
 struct TableRequest {
   std::string TableName;  // a chooser's text; its first 8 characters name the table
@@ -65,7 +75,7 @@ struct TableRequest {
 
 class TableStore {
  public:
-  static constexpr int kBlockSize = 256;
+  static constexpr int kBlockSize = format::kBlockSize;
 
   // A store reading `data_file`, asking `ask` (empty: Cancel) after each series of `tries`
   // failed block reads. Reads nothing yet; never throws but std::bad_alloc.
@@ -108,6 +118,13 @@ class TableStore {
   // (rates: 3 bytes, position 6). Half-bytes above 9 count their face value. Throws TableError
   // when data holds fewer than `length` bytes.
   static double UnPack(std::string_view data, int length, int decimal_position);
+
+  // The used directory entries in directory order. Throws DataFileUnavailable as ReadDataAt.
+  std::vector<DirectoryEntry> ReadDirectory();
+
+  // The catalogue's names as stored (8 characters each) up to its first blank name, at most
+  // 320; empty without a catalogue "INDEX13 ". Throws DataFileUnavailable as ReadDataAt does.
+  std::vector<std::string> CatalogueNames();
 
   // The chooser entries in catalogue order: the 8-character name, a blank and the description;
   // the bare name when the directory lacks the table; empty without a catalogue "INDEX13 ".

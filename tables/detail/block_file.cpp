@@ -5,10 +5,12 @@
 
 #include <cerrno>
 
+#include "tables/data_file_format.h"
+
 namespace orvane::tables::detail {
 namespace {
 
-constexpr std::int64_t kBlockSize = 256;
+constexpr std::int64_t kBlockSize = format::kBlockSize;
 
 // Closes the descriptor on every path out of the try.
 class FileDescriptor {

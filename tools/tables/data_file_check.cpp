@@ -3,12 +3,13 @@
 #include <set>
 #include <system_error>
 
+#include "tables/data_file_format.h"
+
 namespace orvane::tools {
 namespace {
 
-constexpr int kEntriesPerBlock = 16;
-constexpr int kRateFields = 120;
-constexpr std::string_view kCatalogueName = "INDEX13 ";
+using tables::DirectoryEntry;
+using tables::format::kCatalogueName;
 
 // The tables that the loader opens by name for projections and blends.
 constexpr const char* kLoaderTables[] = {"None    ", "M-N-Base", "F-N-Base", "M-A-Base", "F-A-Base",
@@ -34,9 +35,9 @@ void CheckTableFile(tables::TableStore& store, const DirectoryEntry& entry,
     store.OpenFile(entry.name);
     store.ReadString();
     store.ReadString();
-    for (int age = 1; age <= kRateFields; ++age) {
+    for (int age = 1; age <= tables::format::kAges; ++age) {
       const std::string field = store.ReadString();
-      if (field.size() != 3 || !ValidPackedDigits(field)) {
+      if (field.size() != tables::format::kRateBytes || !ValidPackedDigits(field)) {
         problems.push_back("Table " + Quoted(entry.name) + ": the value for age " +
                            std::to_string(age) + " is not 3 bytes of packed decimal digits");
         return;
@@ -49,60 +50,22 @@ void CheckTableFile(tables::TableStore& store, const DirectoryEntry& entry,
   }
 }
 
-void CheckCatalogue(tables::TableStore& store, std::int32_t start, std::int64_t blocks,
-                    CheckReport& report) {
-  // The names are read raw, as the choosers' list does, so that names without a table file can
-  // be reported; the list itself is then built through the same reader the window uses.
-  for (int b = 0; b < 10; ++b) {
-    if (start + b >= blocks) {
-      report.problems.push_back("The catalogue runs past the end of the file at block " +
-                                std::to_string(start + b));
-      return;
-    }
-    const std::string block = store.ReadDataAt(start + b);
-    for (int k = 0; k < 32; ++k) {
-      const std::string name = block.substr(static_cast<std::size_t>(k) * 8, 8);
-      if (name == "        ") {
-        b = 10;
-        break;
-      }
+void CheckCatalogue(tables::TableStore& store, CheckReport& report) {
+  try {
+    for (const std::string& name : store.CatalogueNames()) {
       ++report.catalogue_names;
-      std::string trimmed = name;
-      tables::TableStore::ClearBlanks(trimmed);
-      if (store.LocationFile(trimmed) <= 0) {
+      if (store.LocationFile(name) <= 0) {
         report.problems.push_back("The catalogue lists " + Quoted(name) +
                                   ", which has no table file");
       }
     }
-  }
-  try {
     store.GetTableList();
   } catch (const tables::DataFileUnavailable&) {
-    report.problems.push_back("The choosers' list reads past the end of the file");
+    report.problems.push_back("The catalogue runs past the end of the file");
   } catch (const tables::TableError& error) {
     report.problems.push_back(error.what());
   }
 }
-
-}  // namespace
-
-std::vector<DirectoryEntry> ReadDirectory(tables::TableStore& store) {
-  std::vector<DirectoryEntry> entries;
-  const auto last = static_cast<std::int32_t>(tables::TableStore::AscValue(store.ReadDataAt(0), 2));
-  for (std::int32_t b = 0; b <= last; ++b) {
-    const std::string block = store.ReadDataAt(b);
-    for (int k = 1; k <= kEntriesPerBlock; ++k) {
-      const std::string_view entry = std::string_view(block).substr((k - 1) * 16, 16);
-      const auto start =
-          static_cast<std::int32_t>(tables::TableStore::AscValue(entry.substr(2), 2));
-      if (start > 0)
-        entries.push_back({b, k, std::string(entry.substr(8, 8)), start});
-    }
-  }
-  return entries;
-}
-
-namespace {
 
 void CheckFile(const std::filesystem::path& file, CheckReport& report) {
   std::error_code error;
@@ -111,8 +74,8 @@ void CheckFile(const std::filesystem::path& file, CheckReport& report) {
     report.problems.push_back(file.string() + " cannot be read");
     return;
   }
-  const auto blocks = static_cast<std::int64_t>(size / 256);
-  if (size % 256 != 0) {
+  const auto blocks = static_cast<std::int64_t>(size / tables::format::kBlockSize);
+  if (size % tables::format::kBlockSize != 0) {
     report.problems.push_back("The file size " + std::to_string(size) +
                               " is not a whole number of 256-byte blocks");
   }
@@ -128,8 +91,8 @@ void CheckFile(const std::filesystem::path& file, CheckReport& report) {
     return;
   }
   std::set<std::string> seen;
-  std::int32_t catalogue = 0;
-  for (const DirectoryEntry& entry : ReadDirectory(store)) {
+  bool catalogue = false;
+  for (const DirectoryEntry& entry : store.ReadDirectory()) {
     const std::string where = "Directory block " + std::to_string(entry.block) + ", entry " +
                               std::to_string(entry.entry) + " " + Quoted(entry.name);
     if (entry.start >= blocks) {
@@ -144,7 +107,7 @@ void CheckFile(const std::filesystem::path& file, CheckReport& report) {
       continue;
     }
     if (entry.name == kCatalogueName) {
-      catalogue = entry.start;
+      catalogue = true;
       continue;
     }
     if (entry.name.front() == ' ') {
@@ -159,10 +122,10 @@ void CheckFile(const std::filesystem::path& file, CheckReport& report) {
       report.problems.push_back("The loader's table " + Quoted(name) + " is missing");
     }
   }
-  if (catalogue == 0) {
+  if (!catalogue) {
     report.problems.push_back("There is no catalogue \"INDEX13 \": the choosers stay empty");
   } else {
-    CheckCatalogue(store, catalogue, blocks, report);
+    CheckCatalogue(store, report);
   }
 }
 

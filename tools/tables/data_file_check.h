@@ -9,18 +9,6 @@
 
 namespace orvane::tools {
 
-// One used entry of the data file's directory (start block above 0).
-struct DirectoryEntry {
-  std::int32_t block = 0;  // directory block
-  int entry = 0;           // 1..16 within the block
-  std::string name;        // the 8 stored characters
-  std::int32_t start = 0;  // start block of the table file
-};
-
-// The used directory entries in directory order, read block by block through `store`.
-// Throws DataFileUnavailable when a directory block cannot be read.
-std::vector<DirectoryEntry> ReadDirectory(tables::TableStore& store);
-
 // What `check` found: one line per problem; empty when the file is sound.
 struct CheckReport {
   std::vector<std::string> problems;

@@ -5,9 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "tables/data_file_format.h"
+
 namespace orvane::tools {
 
-inline constexpr int kTableAges = 120;
+inline constexpr int kTableAges = tables::format::kAges;
 // The largest value three packed bytes hold, in millionths: 0.999999.
 inline constexpr std::int32_t kLargestMicro = 999999;
 

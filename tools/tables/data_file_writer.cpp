@@ -6,19 +6,21 @@
 #include <system_error>
 #include <vector>
 
+#include "tables/data_file_format.h"
 #include "tools/tables/tool_error.h"
 
 namespace orvane::tools {
 namespace {
 
-constexpr std::size_t kBlock = 256;
-constexpr std::size_t kDirectoryEntries = 16;
-constexpr std::size_t kNamesPerCatalogueBlock = 32;
-constexpr std::size_t kCatalogueLimit = 320;
-constexpr std::size_t kLongestField = 124;
-constexpr std::size_t kMostBlocks = 65536;
+namespace format = tables::format;
+constexpr auto kBlock = static_cast<std::size_t>(format::kBlockSize);
+constexpr auto kDirectoryEntries = static_cast<std::size_t>(format::kEntriesPerBlock);
+constexpr auto kNamesPerCatalogueBlock = static_cast<std::size_t>(format::kNamesPerCatalogueBlock);
+constexpr auto kCatalogueLimit = static_cast<std::size_t>(format::kLongestCatalogue);
+constexpr auto kLongestField = static_cast<std::size_t>(format::kLongestField);
+constexpr auto kMostBlocks = static_cast<std::size_t>(format::kMostBlocks);
+constexpr auto kLengthBase = static_cast<unsigned char>(format::kLengthBase);
 constexpr unsigned char kMarker = 255;
-constexpr unsigned char kLengthBase = 128;
 
 using Block = std::string;
 
@@ -32,7 +34,7 @@ void PutBigEndian16(Block& block, std::size_t at, std::size_t value) {
 }
 
 void CheckName(const std::string& name) {
-  if (name.size() != 8) {
+  if (name.size() != format::kNameLength) {
     throw ToolError("Table name \"" + name + "\" is not 8 characters long");
   }
 }
@@ -95,7 +97,8 @@ std::vector<Block> CatalogueBlocks(const std::vector<std::string>& names) {
   std::vector<Block> blocks(count, Block(kBlock, ' '));
   for (std::size_t i = 0; i < names.size(); ++i) {
     CheckName(names[i]);
-    blocks[i / kNamesPerCatalogueBlock].replace((i % kNamesPerCatalogueBlock) * 8, 8, names[i]);
+    blocks[i / kNamesPerCatalogueBlock].replace((i % kNamesPerCatalogueBlock) * format::kNameLength,
+                                                format::kNameLength, names[i]);
   }
   return blocks;
 }
@@ -106,7 +109,7 @@ std::string EncodeDataFile(const DataFileContent& content) {
   std::vector<std::string> names;
   std::vector<std::vector<Block>> files;
   if (!content.catalogue.empty()) {
-    names.push_back("INDEX13 ");
+    names.push_back(std::string(format::kCatalogueName));
     files.push_back(CatalogueBlocks(content.catalogue));
   }
   for (const TableFile& table : content.tables) {
@@ -119,11 +122,11 @@ std::string EncodeDataFile(const DataFileContent& content) {
   std::size_t next = directory_blocks;
   for (std::size_t i = 0; i < names.size(); ++i) {
     Block& block = directory[i / kDirectoryEntries];
-    const std::size_t entry = (i % kDirectoryEntries) * 16;
+    const std::size_t entry = (i % kDirectoryEntries) * format::kEntryLength;
     if (next >= kMostBlocks)
       throw ToolError("The data file would exceed 65,536 blocks");
-    PutBigEndian16(block, entry + 2, next);
-    block.replace(entry + 8, 8, names[i]);
+    PutBigEndian16(block, entry + format::kEntryStartAt, next);
+    block.replace(entry + format::kEntryNameAt, format::kNameLength, names[i]);
     next += files[i].size();
   }
   if (next > kMostBlocks)

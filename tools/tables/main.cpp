@@ -55,7 +55,7 @@ int List(const std::vector<std::string>& args) {
   tables::TableStore store = OpenStore(file);
   std::cout << "Directory of " << file << "\n"
             << "block entry start name\n";
-  for (const tools::DirectoryEntry& entry : tools::ReadDirectory(store)) {
+  for (const tables::DirectoryEntry& entry : store.ReadDirectory()) {
     char line[64];
     std::snprintf(line, sizeof line, "%5d %5d %5d ", entry.block, entry.entry, entry.start);
     std::cout << line << Quoted(entry.name) << "\n";

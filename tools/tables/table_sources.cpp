@@ -4,6 +4,7 @@
 #include <cctype>
 #include <map>
 
+#include "tables/data_file_format.h"
 #include "tools/tables/csv_file.h"
 #include "tools/tables/decimal_rate.h"
 #include "tools/tables/published_sources.h"
@@ -12,9 +13,10 @@
 namespace orvane::tools {
 namespace {
 
-constexpr std::size_t kNameLength = 8;
-constexpr std::size_t kLongestDescription = 124;
-constexpr std::size_t kLongestCatalogue = 320;
+namespace format = tables::format;
+constexpr std::size_t kNameLength = format::kNameLength;
+constexpr auto kLongestDescription = static_cast<std::size_t>(format::kLongestField);
+constexpr auto kLongestCatalogue = static_cast<std::size_t>(format::kLongestCatalogue);
 
 std::string Trim(const std::string& text) {
   const std::size_t first = text.find_first_not_of(" \t");
@@ -155,7 +157,7 @@ std::string TableNameFromCell(const std::string& cell, const std::string& where)
     throw ToolError(where + ": the table name \"" + name + "\" is longer than 8 characters");
   }
   name.resize(kNameLength, ' ');
-  if (name == "INDEX13 ") {
+  if (name == format::kCatalogueName) {
     throw ToolError(where + ": \"INDEX13\" is the catalogue's own name");
   }
   return name;

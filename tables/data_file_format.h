@@ -1,0 +1,45 @@
+// The layout of the data file MortalityTables, in one place for its reader (the table store)
+// and its writer and checker (orvane-tables):
+//
+//   block          256 bytes; block n at byte 256 n; at most 65,536 blocks
+//   directory      blocks 0..L (L = bytes 0-1 of block 0, big-endian), 16 entries of 16 bytes;
+//                  an entry's bytes 2-3 hold its start block, bytes 8-15 its name
+//   name           8 single-byte characters, padded on the right with blanks
+//   catalogue      the table file "INDEX13 ": up to 10 blocks of 32 names, ended by a blank name
+//   table file     fields from byte 2 of each block: a length byte 128 + n, then n bytes; a
+//                  length byte above 252 continues the file in the next block
+//   table content  field 1 unread, field 2 the description, fields 3-122 the value of ages
+//                  1-120 as 3 packed-decimal bytes with 6 decimals
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace orvane::tables::format {
+
+inline constexpr int kBlockSize = 256;
+inline constexpr std::int64_t kMostBlocks = 65536;
+
+inline constexpr std::size_t kNameLength = 8;
+inline constexpr std::string_view kBlankName = "        ";
+inline constexpr std::string_view kCatalogueName = "INDEX13 ";
+
+inline constexpr int kEntriesPerBlock = 16;
+inline constexpr int kEntryLength = 16;
+inline constexpr std::size_t kEntryStartAt = 2;
+inline constexpr std::size_t kEntryNameAt = 8;
+
+inline constexpr int kCatalogueBlocks = 10;
+inline constexpr int kNamesPerCatalogueBlock = 32;
+inline constexpr int kLongestCatalogue = kCatalogueBlocks * kNamesPerCatalogueBlock;
+
+inline constexpr int kLengthBase = 128;
+inline constexpr int kLongestField = 124;  // the largest length byte that is not a marker
+inline constexpr int kFirstFieldAt = 2;    // 0-based byte of a block's first length byte
+
+inline constexpr int kAges = 120;
+inline constexpr int kRateBytes = 3;
+inline constexpr int kRateDecimals = 6;
+
+}  // namespace orvane::tables::format

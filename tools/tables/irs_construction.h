@@ -1,7 +1,7 @@
 #pragma once
 
 // The IRS's static mortality tables of a year from 2024 on, built from their published inputs
-// the way the IRS builds them (§1.430(h)(3)-1 as amended in 2023):
+// the way the IRS builds them (section 1.430(h)(3)-1 of the regulations as amended in 2023):
 //
 //   base rate b(x)     the IRS's Pri-2012 rates, non-annuitant and annuitant, ages 15-120;
 //                      below 15 the SOA's Pri-2012 juvenile rate of the sex, for both kinds

@@ -172,7 +172,9 @@ class Natural {
     while (limbs_.size() > 1 && limbs_.back() == 0) limbs_.pop_back();
   }
 
-  // The number, which the caller knows to be below 2^64.
+  bool Above(std::uint64_t limit) const { return limbs_.size() > 2 || Small() > limit; }
+
+  // The number, when it is below 2^64.
   std::uint64_t Small() const {
     return limbs_.size() == 1 ? limbs_[0] : (std::uint64_t{limbs_[1]} << 32) | limbs_[0];
   }
@@ -204,6 +206,11 @@ std::int64_t GenerationalRate(const IrsInputs& inputs, Sex sex, Kind kind, int a
     product.Multiply(
         static_cast<std::uint32_t>(kOne - ModifiedImprovement(inputs, sex, age, year)));
   for (; years > 0; --years) product.Divide(static_cast<std::uint32_t>(kOne));
+  // Only a scale whose rates are mostly negative can lift a rate above 1.
+  if (product.Above(10 * static_cast<std::uint64_t>(kOne)))
+    throw ToolError("the improvement scale lifts the " +
+                    std::string(sex == Sex::kMale ? "male" : "female") + " rate of age " +
+                    std::to_string(age) + " above 1 by " + std::to_string(through));
   return (static_cast<std::int64_t>(product.Small()) + 5) / 10;
 }
 

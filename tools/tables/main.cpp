@@ -2,6 +2,7 @@
 // Exit status: 0 success, 1 an error or a malformed file, 2 a usage error.
 
 #include <cstdio>
+#include <fstream>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -10,6 +11,7 @@
 #include "tables/table_store.h"
 #include "tools/tables/data_file_check.h"
 #include "tools/tables/data_file_writer.h"
+#include "tools/tables/irs_construction.h"
 #include "tools/tables/table_csv.h"
 #include "tools/tables/table_sources.h"
 #include "tools/tables/tool_error.h"
@@ -29,6 +31,9 @@ constexpr const char* kUsage =
     "  orvane-tables import FILE.xml [--name NAME] [--table N] [--hold]\n"
     "                                         an SOA XTbML table as table CSV on stdout\n"
     "  orvane-tables check FILE               report what is malformed (exit 1 if anything)\n"
+    "  orvane-tables irs --year YEAR [--out FILE]\n"
+    "                                         the IRS tables of YEAR (2024 on) by the IRS's\n"
+    "                                         construction, as table CSV (stdout without --out)\n"
     "FILE defaults to MortalityTables in the current directory. The CSV layout is described\n"
     "in data/tables/README.\n";
 
@@ -194,6 +199,47 @@ int Check(const std::vector<std::string>& args) {
   return report.problems.empty() ? 0 : 1;
 }
 
+// The inputs are the published files of the repository (data/tables/published), found from
+// the current directory up, so the command runs from the checkout or a build folder inside it.
+int Irs(const std::vector<std::string>& args) {
+  std::optional<std::string> year_text;
+  std::optional<std::string> out;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg != "--year" && arg != "--out")
+      throw UsageError("irs takes --year YEAR and --out FILE, not " + Quoted(arg));
+    if (i + 1 == args.size())
+      throw UsageError(arg + " needs a value");
+    (arg == "--year" ? year_text : out) = args[++i];
+  }
+  if (!year_text)
+    throw UsageError("irs needs --year YEAR");
+  int year = 0;
+  std::size_t used = 0;
+  try {
+    year = std::stoi(*year_text, &used);
+  } catch (const std::logic_error&) {
+    used = 0;
+  }
+  if (used == 0 || used != year_text->size() || year > tools::kLastIrsYear)
+    throw UsageError("--year needs a year from 2024 to " + std::to_string(tools::kLastIrsYear) +
+                     ", not " + Quoted(*year_text));
+  if (year < tools::kFirstIrsYear)
+    throw UsageError("the IRS construction builds the tables of 2024 on, not of " + *year_text);
+  const std::string text = tools::TableCsvText(tools::IrsTables(
+      tools::ReadIrsInputs(tools::FindPublishedFolder(std::filesystem::current_path())), year));
+  if (!out) {
+    std::cout << text;
+    return 0;
+  }
+  std::ofstream file(*out, std::ios::binary);
+  file << text;
+  file.close();
+  if (!file)
+    throw tools::ToolError("cannot write " + *out);
+  return 0;
+}
+
 int Run(const std::vector<std::string>& args) {
   if (args.empty())
     throw UsageError("no command given");
@@ -213,6 +259,8 @@ int Run(const std::vector<std::string>& args) {
     return Import(rest);
   if (command == "check")
     return Check(rest);
+  if (command == "irs")
+    return Irs(rest);
   throw UsageError("unknown command " + Quoted(command));
 }
 

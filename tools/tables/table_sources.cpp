@@ -7,6 +7,7 @@
 #include "tables/data_file_format.h"
 #include "tools/tables/csv_file.h"
 #include "tools/tables/decimal_rate.h"
+#include "tools/tables/irs_construction.h"
 #include "tools/tables/published_sources.h"
 #include "tools/tables/tool_error.h"
 
@@ -199,6 +200,8 @@ SourceSet ReadSources(const std::vector<std::filesystem::path>& files) {
       ReadPublishedList(file, rows, sources);
     } else if (first == "name") {
       ReadCatalogueFile(file, rows, sources);
+    } else if (first == "year") {
+      ReadIrsConstructionList(file, rows, sources);
     } else {
       throw ToolError(Cell(file, rows.front().line, 0) +
                       ": the first row must begin with \"age\" (a table file) or \"name\" (the "

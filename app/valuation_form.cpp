@@ -1,12 +1,15 @@
 #include "app/valuation_form.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <utility>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
@@ -21,6 +24,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QUrl>
@@ -316,6 +320,7 @@ ValuationForm::ValuationForm(FormEnvironment environment, FileOpener open_file, 
     const QSignalBlocker block(combo);
     combo->clear();
     combo->addItems(entries);
+    FitChooserList(combo, entries);
   }
   Refresh();
   WidgetOf(Control::CurrentAge)->setFocus(Qt::OtherFocusReason);
@@ -429,7 +434,6 @@ void ValuationForm::BuildControls() {
       case ControlKind::kTableChooser: {
         auto* combo = new QComboBox(parent);
         combo->setEditable(true);
-        combo->setCompleter(nullptr);  // completion would rewrite what the user types
         combo->setInsertPolicy(QComboBox::NoInsert);
         combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         widget = combo;
@@ -492,6 +496,25 @@ void ValuationForm::Connect(Control control) {
       break;
     }
   }
+}
+
+// With some 140 entries of up to 130 characters, the open list is as wide as its widest entry
+// (the field itself is narrow), typing the start of a name completes it in the field, and a
+// picked entry shows its start, the table name, rather than the tail of its description.
+// Completion is case-sensitive like the table names; text in another case is kept as typed.
+void ValuationForm::FitChooserList(QComboBox* combo, const QStringList& entries) {
+  auto* completer = new QCompleter(entries, combo);
+  completer->setCaseSensitivity(Qt::CaseSensitive);
+  completer->setCompletionMode(QCompleter::InlineCompletion);
+  combo->setCompleter(completer);
+  combo->view()->setTextElideMode(Qt::ElideNone);
+  const QFontMetrics metrics(combo->view()->font());
+  int widest = 0;
+  for (const QString& entry : entries) widest = std::max(widest, metrics.horizontalAdvance(entry));
+  combo->view()->setMinimumWidth(widest + metrics.averageCharWidth() * 4 +
+                                 combo->view()->verticalScrollBar()->sizeHint().width());
+  connect(combo, &QComboBox::activated, combo,
+          [combo] { combo->lineEdit()->setCursorPosition(0); });
 }
 
 void ValuationForm::SetTabOrder() {
@@ -614,6 +637,7 @@ void ValuationForm::Refresh() {
         if (combo->currentText() != text) {
           const QSignalBlocker block(combo);
           combo->setEditText(text);
+          combo->lineEdit()->setCursorPosition(0);
         }
         break;
       }

@@ -29,7 +29,9 @@
 #include <optional>
 #include <string>
 
+#include <QComboBox>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include "app/controls.h"
@@ -83,6 +85,7 @@ class ValuationForm : public QWidget {
   void BuildResultArea();
   void Connect(Control control);
   void SetTabOrder();
+  void FitChooserList(QComboBox* combo, const QStringList& entries);
 
   void OnFocusChanged(QWidget* old_widget, QWidget* new_widget);
   void OnTextTyped(Control control, const QString& text);

@@ -1,5 +1,6 @@
-// LoadTable on the shipped data file: a table as stored, every option nested, and the four
-// loads of one recalculation with the window's defaults. Every block read opens and closes
+// The table store on the shipped data file: the choosers' list read at start-up (GetTableList,
+// about 140 entries), LoadTable of a table as stored, every option nested, and the four loads
+// of one recalculation with the window's defaults. Every block read opens and closes
 // the file, so these figures are mostly system calls.
 
 #include <benchmark/benchmark.h>
@@ -25,6 +26,13 @@ std::filesystem::path DataFile() {
 TableStore Store() {
   return TableStore(DataFile(), [] { return RetryAnswer::kCancel; });
 }
+
+void BM_GetTableListAtStartUp(benchmark::State& state) {
+  TableStore store = Store();
+  for (auto _ : state) benchmark::DoNotOptimize(store.GetTableList());
+  state.counters["entries"] = static_cast<double>(store.GetTableList().size());
+}
+BENCHMARK(BM_GetTableListAtStartUp)->Unit(benchmark::kMillisecond);
 
 void BM_LoadTableDirect(benchmark::State& state) {
   TableStore store = Store();

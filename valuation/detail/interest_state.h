@@ -14,6 +14,19 @@ enum class InterestMode {
   kFullYieldCurve,     // every month from a monthly yield curve
 };
 
+// What moves the discount factor outside full yield curve mode: the form's rates in percent and
+// the two periods in years. Kept apart from the other inputs so that a rate can be shifted
+// without copying the mortality tables.
+struct InterestInputs {
+  std::array<double, 3> rates{};  // InterestRate1..3
+  double post_retirement = 0.0;   // PostRetirementInterest
+  double period1 = 0.0;
+  double period2 = 0.0;
+  bool segment = false;  // TreatAsYieldCurve
+};
+
+InterestInputs InterestInputsOf(const ValuationInputs& inputs);
+
 // 1 / (1 + rate/100)^(1/12): the discount of one month at an annual effective rate in percent.
 double MonthlyDiscount(double rate_percent);
 
@@ -24,7 +37,9 @@ class InterestState {
  public:
   // `curve` selects the full yield curve mode when not null; the rates must already be checked
   // to lie above -100%.
-  InterestState(const ValuationInputs& inputs, const CurveDiscount* curve);
+  InterestState(const InterestInputs& inputs, const CurveDiscount* curve);
+  InterestState(const ValuationInputs& inputs, const CurveDiscount* curve)
+      : InterestState(InterestInputsOf(inputs), curve) {}
 
   InterestMode mode() const { return mode_; }
 

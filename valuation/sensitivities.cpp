@@ -1,0 +1,196 @@
+#include "valuation/sensitivities.h"
+
+#include <array>
+#include <cmath>
+#include <vector>
+
+#include "valuation/detail/error_text.h"
+#include "valuation/detail/input_checks.h"
+#include "valuation/detail/interest_state.h"
+#include "valuation/detail/month_loop.h"
+#include "valuation/detail/prepared_ages.h"
+#include "valuation/detail/value_of_sum.h"
+
+namespace orvane::valuation {
+namespace {
+
+using detail::InterestInputs;
+using detail::TracedMonth;
+
+constexpr double kBasisPoint = 0.0001;       // on a decimal rate
+constexpr double kBasisPointPercent = 0.01;  // on the form's rates in percent
+
+// The rates a shift moves.
+enum RateSet : unsigned {
+  kRate1 = 1,
+  kRate2 = 2,
+  kRate3 = 4,
+  kPostRetirement = 8,
+};
+
+constexpr std::array<const char*, 4> kRateNames = {"InterestRate1", "InterestRate2",
+                                                   "InterestRate3", "PostRetirementInterest"};
+
+// The payments of the traced run discounted again, step by step as the month loop discounts
+// them, at `rates` or along `curve`. With the run's own rates it gives the run's sum to the bit.
+double Rediscount(const std::vector<TracedMonth>& months, const InterestInputs& rates,
+                  const CurveDiscount* curve) {
+  detail::InterestState interest(rates, curve);
+  const bool full_curve = curve != nullptr;
+  double sum = 0.0;
+  long year = -1;
+  for (const TracedMonth& month : months) {
+    if (month.years_elapsed != year) {
+      if (year >= 0)
+        interest.EndYear();
+      year = month.years_elapsed;
+      if (!full_curve)
+        interest.StartYear(year);
+    }
+    if (full_curve)
+      interest.StartMonth(month.months_elapsed);
+    if (!month.payment) {
+      interest.DiscountMonthBeforePayment();
+    } else {
+      sum = sum + month.benefit * interest.Vx() * month.weight;
+      interest.DiscountPaymentMonth();
+    }
+  }
+  return sum;
+}
+
+// The values one basis point lower and higher.
+struct Moved {
+  double down = 0.0;
+  double up = 0.0;
+};
+
+class Shifts {
+ public:
+  Shifts(const ValuationInputs& inputs, const ValuationContext& context,
+         const std::vector<TracedMonth>& months, double value, std::string& missing)
+      : inputs_(inputs),
+        context_(context),
+        months_(months),
+        rates_(detail::InterestInputsOf(inputs)),
+        value_(value),
+        missing_(missing) {}
+
+  // Moves the form's rates of `set`; empty, with the reason noted, when a moved rate cannot
+  // discount.
+  std::optional<Moved> MoveRates(unsigned set) {
+    Moved moved;
+    for (const double sign : {-1.0, 1.0}) {
+      InterestInputs rates = rates_;
+      for (std::size_t k = 0; k < kRateNames.size(); ++k) {
+        if ((set & (1u << k)) == 0)
+          continue;
+        double& rate = k < 3 ? rates.rates[k] : rates.post_retirement;
+        const double form_rate = rate;
+        rate += sign * kBasisPointPercent;
+        if (rate <= -100.0) {
+          Note(std::string(kRateNames[k]) + " of " + detail::NumberText(form_rate) +
+               "% cannot move a basis point lower: an interest rate must be above -100%");
+          return std::nullopt;
+        }
+      }
+      (sign < 0 ? moved.down : moved.up) = ValueAt(rates, nullptr);
+    }
+    return moved;
+  }
+
+  // Moves every spot rate of the full yield curve.
+  std::optional<Moved> MoveCurve() {
+    try {
+      const CurveDiscount down = context_.full_yield_curve->Shifted(-kBasisPoint);
+      const CurveDiscount up = context_.full_yield_curve->Shifted(kBasisPoint);
+      return Moved{ValueAt(rates_, &down), ValueAt(rates_, &up)};
+    } catch (const ValuationError& e) {
+      Note(std::string("The yield curve cannot move a basis point: ") + e.what());
+      return std::nullopt;
+    }
+  }
+
+  // (PV(-) - PV(+)) / (2 x 0.0001 x PV).
+  std::optional<double> Duration(const std::optional<Moved>& moved) {
+    if (!moved || value_ == 0.0)
+      return std::nullopt;
+    return Finite((moved->down - moved->up) / (2.0 * kBasisPoint * value_), "A duration");
+  }
+
+  std::optional<double> Convexity(const std::optional<Moved>& moved) {
+    if (!moved || value_ == 0.0)
+      return std::nullopt;
+    return Finite((moved->down + moved->up - 2.0 * value_) / (kBasisPoint * kBasisPoint * value_),
+                  "The convexity");
+  }
+
+  std::optional<double> DV01(const std::optional<Moved>& moved) {
+    if (!moved)
+      return std::nullopt;
+    return Finite((moved->down - moved->up) / 2.0, "DV01");
+  }
+
+ private:
+  double ValueAt(const InterestInputs& rates, const CurveDiscount* curve) const {
+    return Rediscount(months_, rates, curve) / (1.0 - inputs_.Load / 100.0);
+  }
+
+  std::optional<double> Finite(double figure, const char* what) {
+    if (std::isfinite(figure))
+      return figure;
+    Note(std::string(what) + " is too large for a number");
+    return std::nullopt;
+  }
+
+  void Note(const std::string& reason) {
+    if (missing_.empty())
+      missing_ = reason;
+  }
+
+  const ValuationInputs& inputs_;
+  const ValuationContext& context_;
+  const std::vector<TracedMonth>& months_;
+  const InterestInputs rates_;
+  const double value_;
+  std::string& missing_;
+};
+
+}  // namespace
+
+Sensitivities ValueWithSensitivities(const ValuationInputs& inputs,
+                                     const ValuationContext& context) {
+  detail::CheckInputs(inputs);
+  const detail::PreparedAges ages = detail::PrepareAges(inputs);
+  std::vector<TracedMonth> months;
+  months.reserve(1500);  // the longest runs: a life aged 0 to past 120
+  Sensitivities result;
+  result.value = detail::ValueOfSum(
+      detail::RunMonths(inputs, ages, context.full_yield_curve, context.detail, &months), inputs);
+  if (result.value == 0.0)
+    result.missing = "The present value is 0, so it has no duration or convexity";
+
+  Shifts shifts(inputs, context, months, result.value, result.missing);
+  if (context.full_yield_curve != nullptr) {
+    const std::optional<Moved> all = shifts.MoveCurve();
+    result.Duration = shifts.Duration(all);
+    result.Convexity = shifts.Convexity(all);
+    result.DV01 = shifts.DV01(all);
+    return result;
+  }
+  // In segment mode PostRetirementInterest discounts nothing, so it does not move.
+  const bool segment = inputs.TreatAsYieldCurve;
+  const std::optional<Moved> all =
+      shifts.MoveRates(kRate1 | kRate2 | kRate3 | (segment ? 0u : kPostRetirement));
+  result.Duration = shifts.Duration(all);
+  result.Convexity = shifts.Convexity(all);
+  result.DV01 = shifts.DV01(all);
+  result.Duration1 = shifts.Duration(shifts.MoveRates(kRate1));
+  result.Duration2 = shifts.Duration(shifts.MoveRates(kRate2));
+  result.Duration3 = shifts.Duration(shifts.MoveRates(kRate3));
+  if (!segment)
+    result.DurationPost = shifts.Duration(shifts.MoveRates(kPostRetirement));
+  return result;
+}
+
+}  // namespace orvane::valuation

@@ -158,6 +158,18 @@ class Shifts {
 
 }  // namespace
 
+std::array<NamedFigure, 7> FiguresOf(const Sensitivities& figures) {
+  const bool rates = figures.mode != DiscountMode::kFullYieldCurve;
+  const bool post = figures.mode == DiscountMode::kSelectAndUltimate;
+  return {{{"Duration", true, figures.Duration},
+           {"Convexity", true, figures.Convexity},
+           {"DV01", true, figures.DV01},
+           {"Duration1", rates, figures.Duration1},
+           {"Duration2", rates, figures.Duration2},
+           {"Duration3", rates, figures.Duration3},
+           {"DurationPost", post, figures.DurationPost}}};
+}
+
 Sensitivities ValueWithSensitivities(const ValuationInputs& inputs,
                                      const ValuationContext& context) {
   detail::CheckInputs(inputs);
@@ -172,6 +184,7 @@ Sensitivities ValueWithSensitivities(const ValuationInputs& inputs,
 
   Shifts shifts(inputs, context, months, result.value, result.missing);
   if (context.full_yield_curve != nullptr) {
+    result.mode = DiscountMode::kFullYieldCurve;
     const std::optional<Moved> all = shifts.MoveCurve();
     result.Duration = shifts.Duration(all);
     result.Convexity = shifts.Convexity(all);
@@ -180,6 +193,7 @@ Sensitivities ValueWithSensitivities(const ValuationInputs& inputs,
   }
   // In segment mode PostRetirementInterest discounts nothing, so it does not move.
   const bool segment = inputs.TreatAsYieldCurve;
+  result.mode = segment ? DiscountMode::kSegment : DiscountMode::kSelectAndUltimate;
   const std::optional<Moved> all =
       shifts.MoveRates(kRate1 | kRate2 | kRate3 | (segment ? 0u : kPostRetirement));
   result.Duration = shifts.Duration(all);

@@ -16,6 +16,7 @@
 // payments of the one run again instead of walking the survival again.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 
@@ -23,11 +24,19 @@
 
 namespace orvane::valuation {
 
+// How the run discounted, which decides the figures it has.
+enum class DiscountMode {
+  kSelectAndUltimate,  // all seven figures
+  kSegment,            // all but DurationPost
+  kFullYieldCurve,     // Duration, Convexity and DV01
+};
+
 // The value and its sensitivities. A figure that the mode does not have is empty; a figure the
 // mode has is empty only when it cannot be given (a present value of 0 has no duration), and
 // `missing` then says why.
 struct Sensitivities {
   double value = 0.0;  // exactly what Orvane returns for the same inputs and context
+  DiscountMode mode = DiscountMode::kSelectAndUltimate;
   std::optional<double> Duration;
   std::optional<double> Convexity;
   std::optional<double> DV01;
@@ -37,6 +46,15 @@ struct Sensitivities {
   std::optional<double> DurationPost;
   std::string missing;  // empty, or why a figure of the mode is empty
 };
+
+// One figure under its name, in the order Duration, Convexity, DV01, Duration1, Duration2,
+// Duration3, DurationPost (the order of orvane-value's lines and of the census columns).
+struct NamedFigure {
+  const char* name;
+  bool of_mode;  // whether the run's mode has this figure
+  std::optional<double> value;
+};
+std::array<NamedFigure, 7> FiguresOf(const Sensitivities& figures);
 
 // The value of `inputs` as Orvane gives it, with its sensitivities. Throws what Orvane throws;
 // a shift that cannot be valued (a rate pushed to -100%) empties the figures that need it and

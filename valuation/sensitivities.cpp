@@ -31,13 +31,20 @@ enum RateSet : unsigned {
 constexpr std::array<const char*, 4> kRateNames = {"InterestRate1", "InterestRate2",
                                                    "InterestRate3", "PostRetirementInterest"};
 
-// The payments of the traced run discounted again, step by step as the month loop discounts
-// them, at `rates` or along `curve`. With the run's own rates it gives the run's sum to the bit.
-double Rediscount(const std::vector<TracedMonth>& months, const InterestInputs& rates,
-                  const CurveDiscount* curve) {
+// The payments of a traced run discounted again: their sum, and the sums of the payments of each
+// rate slot, which in segment mode are the payments that each rate discounts.
+struct Rediscounted {
+  double sum = 0.0;
+  std::array<double, 3> by_slot{};
+};
+
+// Discounts the traced payments step by step as the month loop does, at `rates` or along
+// `curve`. With the run's own rates the sum is the run's to the bit.
+Rediscounted Rediscount(const std::vector<TracedMonth>& months, const InterestInputs& rates,
+                        const CurveDiscount* curve) {
   detail::InterestState interest(rates, curve);
   const bool full_curve = curve != nullptr;
-  double sum = 0.0;
+  Rediscounted result;
   long year = -1;
   for (const TracedMonth& month : months) {
     if (month.years_elapsed != year) {
@@ -52,18 +59,34 @@ double Rediscount(const std::vector<TracedMonth>& months, const InterestInputs& 
     if (!month.payment) {
       interest.DiscountMonthBeforePayment();
     } else {
-      sum = sum + month.benefit * interest.Vx() * month.weight;
+      const double value = month.benefit * interest.Vx() * month.weight;
+      result.sum = result.sum + value;
+      result.by_slot[static_cast<std::size_t>(interest.slot())] += value;
       interest.DiscountPaymentMonth();
     }
   }
-  return sum;
+  return result;
 }
 
-// The values one basis point lower and higher.
+// The values one basis point lower and higher, and those of the payments of each rate slot.
 struct Moved {
   double down = 0.0;
   double up = 0.0;
+  std::array<double, 3> slot_down{};
+  std::array<double, 3> slot_up{};
 };
+
+// In segment mode the payments of slot k are the only ones that InterestRate(k+1) discounts, so
+// moving that rate alone moves the value by what it moves their sum. A duration takes only the
+// difference of the two values, which is then the difference of the two sums.
+std::optional<Moved> SlotAlone(const std::optional<Moved>& all, std::size_t k) {
+  if (!all)
+    return std::nullopt;
+  Moved moved;
+  moved.down = all->slot_down[k];
+  moved.up = all->slot_up[k];
+  return moved;
+}
 
 class Shifts {
  public:
@@ -94,7 +117,9 @@ class Shifts {
           return std::nullopt;
         }
       }
-      (sign < 0 ? moved.down : moved.up) = ValueAt(rates, nullptr);
+      const Rediscounted values = ValueAt(rates, nullptr);
+      (sign < 0 ? moved.down : moved.up) = values.sum;
+      (sign < 0 ? moved.slot_down : moved.slot_up) = values.by_slot;
     }
     return moved;
   }
@@ -104,7 +129,10 @@ class Shifts {
     try {
       const CurveDiscount down = context_.full_yield_curve->Shifted(-kBasisPoint);
       const CurveDiscount up = context_.full_yield_curve->Shifted(kBasisPoint);
-      return Moved{ValueAt(rates_, &down), ValueAt(rates_, &up)};
+      Moved moved;
+      moved.down = ValueAt(rates_, &down).sum;
+      moved.up = ValueAt(rates_, &up).sum;
+      return moved;
     } catch (const ValuationError& e) {
       Note(std::string("The yield curve cannot move a basis point: ") + e.what());
       return std::nullopt;
@@ -132,8 +160,13 @@ class Shifts {
   }
 
  private:
-  double ValueAt(const InterestInputs& rates, const CurveDiscount* curve) const {
-    return Rediscount(months_, rates, curve) / (1.0 - inputs_.Load / 100.0);
+  // Grossed up for the load, as the value is.
+  Rediscounted ValueAt(const InterestInputs& rates, const CurveDiscount* curve) const {
+    Rediscounted values = Rediscount(months_, rates, curve);
+    const double load_factor = 1.0 - inputs_.Load / 100.0;
+    values.sum /= load_factor;
+    for (double& slot : values.by_slot) slot /= load_factor;
+    return values;
   }
 
   std::optional<double> Finite(double figure, const char* what) {
@@ -199,11 +232,16 @@ Sensitivities ValueWithSensitivities(const ValuationInputs& inputs,
   result.Duration = shifts.Duration(all);
   result.Convexity = shifts.Convexity(all);
   result.DV01 = shifts.DV01(all);
+  if (segment) {
+    result.Duration1 = shifts.Duration(SlotAlone(all, 0));
+    result.Duration2 = shifts.Duration(SlotAlone(all, 1));
+    result.Duration3 = shifts.Duration(SlotAlone(all, 2));
+    return result;
+  }
   result.Duration1 = shifts.Duration(shifts.MoveRates(kRate1));
   result.Duration2 = shifts.Duration(shifts.MoveRates(kRate2));
   result.Duration3 = shifts.Duration(shifts.MoveRates(kRate3));
-  if (!segment)
-    result.DurationPost = shifts.Duration(shifts.MoveRates(kPostRetirement));
+  result.DurationPost = shifts.Duration(shifts.MoveRates(kPostRetirement));
   return result;
 }
 

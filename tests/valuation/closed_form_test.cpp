@@ -151,7 +151,8 @@ TEST(ClosedForm, SensitivitiesAtALevelRateFollowFromTheSum) {
 }
 
 // Each payment is discounted at one segment rate only, so the three partial durations add up to
-// the duration to rounding, whatever the three rates.
+// the duration to rounding, whatever the three rates; each is that of the whole valuation with
+// its one rate moved.
 TEST(ClosedForm, SegmentDurationsAddUpToTheDuration) {
   // Paid from now on, so the payments fall into all three segments (Period1 2, Period2 3).
   ValuationInputs inputs = InputsOf({70 * 12 + 1, 68 * 12 + 1, 65 * 12, 60.0});
@@ -167,6 +168,18 @@ TEST(ClosedForm, SegmentDurationsAddUpToTheDuration) {
     EXPECT_NEAR(*figures.Duration1 + *figures.Duration2 + *figures.Duration3, *figures.Duration,
                 1e-9 * *figures.Duration)
         << rate[0] << " " << rate[1] << " " << rate[2];
+    double ValuationInputs::*const rate_inputs[] = {&ValuationInputs::InterestRate1,
+                                                    &ValuationInputs::InterestRate2,
+                                                    &ValuationInputs::InterestRate3};
+    const double partials[] = {*figures.Duration1, *figures.Duration2, *figures.Duration3};
+    for (int k = 0; k < 3; ++k) {
+      ValuationInputs down = inputs;
+      ValuationInputs up = inputs;
+      down.*rate_inputs[k] -= 0.01;
+      up.*rate_inputs[k] += 0.01;
+      const double moved = (Orvane(down) - Orvane(up)) / (2 * 0.0001 * figures.value);
+      EXPECT_NEAR(partials[k], moved, 1e-8 * *figures.Duration) << "InterestRate" << k + 1;
+    }
   }
 }
 

@@ -58,19 +58,6 @@ void InterestState::StartYear(long years_elapsed) {
   }
 }
 
-void InterestState::DiscountMonthBeforePayment() {
-  switch (mode_) {
-    case InterestMode::kFullYieldCurve:
-      break;
-    case InterestMode::kSegment:
-      vx_ = month_factor_ * vx_;
-      break;
-    case InterestMode::kSelectAndUltimate:
-      vx_ = vx_ * select_factor_;
-      break;
-  }
-}
-
 void InterestState::EndYear() {
   if (mode_ != InterestMode::kSegment)
     return;

@@ -47,14 +47,28 @@ class InterestState {
   void StartYear(long years_elapsed);
   // Start of a month in full yield curve mode: Vx of a payment `month` whole months on.
   void StartMonth(long month) { vx_ = curve_->Factor(month); }
-  // After the survival step of a month before the payment age.
-  void DiscountMonthBeforePayment();
+  // After the survival step of a month before the payment age. Inline: the shifted values of
+  // the sensitivities run it for every month again.
+  void DiscountMonthBeforePayment() {
+    switch (mode_) {
+      case InterestMode::kFullYieldCurve:
+        break;
+      case InterestMode::kSegment:
+        vx_ = month_factor_ * vx_;
+        break;
+      case InterestMode::kSelectAndUltimate:
+        vx_ = vx_ * select_factor_;
+        break;
+    }
+  }
   // After the payment and survival steps of a payment month, in every mode.
   void DiscountPaymentMonth() { vx_ = month_factor_ * vx_; }
   // End of a year: the segment accumulators move on by one year at each of the three rates.
   void EndYear();
 
   double Vx() const { return vx_; }
+  // The rate slot of the current year: 0..2 for InterestRate1..3.
+  int slot() const { return slot_; }
 
   // The annual rate in percent that discounts the current month (`month` whole months after the
   // valuation date; `before_payment` as the month loop classifies the month).

@@ -68,6 +68,25 @@ Rediscounted Rediscount(const std::vector<TracedMonth>& months, const InterestIn
   return result;
 }
 
+// Vx of the first payment month at `rates` (select and ultimate mode): the discount over the
+// months before the payment age, which every payment carries. 0 when nothing is paid.
+double DiscountToFirstPayment(const std::vector<TracedMonth>& months, const InterestInputs& rates) {
+  detail::InterestState interest(rates, nullptr);
+  long year = -1;
+  for (const TracedMonth& month : months) {
+    if (month.years_elapsed != year) {
+      if (year >= 0)
+        interest.EndYear();
+      year = month.years_elapsed;
+      interest.StartYear(year);
+    }
+    if (month.payment)
+      return interest.Vx();
+    interest.DiscountMonthBeforePayment();
+  }
+  return 0.0;
+}
+
 // The values one basis point lower and higher, and those of the payments of each rate slot.
 struct Moved {
   double down = 0.0;
@@ -97,7 +116,9 @@ class Shifts {
         months_(months),
         rates_(detail::InterestInputsOf(inputs)),
         value_(value),
-        missing_(missing) {}
+        missing_(missing),
+        select_and_ultimate_(context.full_yield_curve == nullptr && !inputs.TreatAsYieldCurve),
+        to_payment_(select_and_ultimate_ ? DiscountToFirstPayment(months, rates_) : 0.0) {}
 
   // Moves the form's rates of `set`; empty, with the reason noted, when a moved rate cannot
   // discount.
@@ -116,6 +137,10 @@ class Shifts {
                "% cannot move a basis point lower: an interest rate must be above -100%");
           return std::nullopt;
         }
+      }
+      if (select_and_ultimate_ && to_payment_ > 0.0) {
+        (sign < 0 ? moved.down : moved.up) = SelectAndUltimateValue(set, rates);
+        continue;
       }
       const Rediscounted values = ValueAt(rates, nullptr);
       (sign < 0 ? moved.down : moved.up) = values.sum;
@@ -160,6 +185,22 @@ class Shifts {
   }
 
  private:
+  // In select and ultimate mode the three rates discount only the months before the payment
+  // age, which come first, so every payment carries the same discount to the payment age for
+  // them: moving them scales the value by that discount's change, found from the months before
+  // the first payment alone. Only PostRetirementInterest needs the payments discounted again.
+  double SelectAndUltimateValue(unsigned set, const InterestInputs& rates) const {
+    double value = value_;
+    if ((set & kPostRetirement) != 0) {
+      InterestInputs post_only = rates_;
+      post_only.post_retirement = rates.post_retirement;
+      value = ValueAt(post_only, nullptr).sum;
+    }
+    if ((set & (kRate1 | kRate2 | kRate3)) != 0)
+      value *= DiscountToFirstPayment(months_, rates) / to_payment_;
+    return value;
+  }
+
   // Grossed up for the load, as the value is.
   Rediscounted ValueAt(const InterestInputs& rates, const CurveDiscount* curve) const {
     Rediscounted values = Rediscount(months_, rates, curve);
@@ -187,6 +228,8 @@ class Shifts {
   const InterestInputs rates_;
   const double value_;
   std::string& missing_;
+  const bool select_and_ultimate_;
+  const double to_payment_;  // DiscountToFirstPayment at the form's rates; 0: none
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "tests/valuation/valuation_test_support.h"
@@ -150,35 +151,42 @@ TEST(ClosedForm, SensitivitiesAtALevelRateFollowFromTheSum) {
   EXPECT_EQ(*immediate.DurationPost, *immediate.Duration);
 }
 
-// Each payment is discounted at one segment rate only, so the three partial durations add up to
-// the duration to rounding, whatever the three rates; each is that of the whole valuation with
-// its one rate moved.
-TEST(ClosedForm, SegmentDurationsAddUpToTheDuration) {
+// Each partial duration is that of the whole valuation with its one rate moved, in segment mode
+// and in select and ultimate mode (deferred there, so that all four rates count). In segment mode
+// each payment is discounted at one rate only, so the three add up to the duration to rounding.
+TEST(ClosedForm, PartialDurationsMoveOneRateOfTheWholeValuation) {
   // Paid from now on, so the payments fall into all three segments (Period1 2, Period2 3).
-  ValuationInputs inputs = InputsOf({70 * 12 + 1, 68 * 12 + 1, 65 * 12, 60.0});
-  inputs.TreatAsYieldCurve = true;
+  ValuationInputs segment = InputsOf({70 * 12 + 1, 68 * 12 + 1, 65 * 12, 60.0});
+  segment.TreatAsYieldCurve = true;
+  ValuationInputs select_and_ultimate = InputsOf({58 * 12 + 1, 55 * 12 + 1, 65 * 12, 60.0});
+  select_and_ultimate.PostRetirementInterest = 5.5;
+  double ValuationInputs::*const rate_inputs[] = {
+      &ValuationInputs::InterestRate1, &ValuationInputs::InterestRate2,
+      &ValuationInputs::InterestRate3, &ValuationInputs::PostRetirementInterest};
   const double rates[][3] = {{4.0, 4.5, 5.0}, {1.0, 7.0, 2.5}, {0.0, -0.5, 3.0}};
-  for (const auto& rate : rates) {
-    inputs.InterestRate1 = rate[0];
-    inputs.InterestRate2 = rate[1];
-    inputs.InterestRate3 = rate[2];
-    const Sensitivities figures = ValueWithSensitivities(inputs);
-    EXPECT_GT(*figures.Duration1, 0.0);
-    EXPECT_GT(*figures.Duration2, *figures.Duration1);
-    EXPECT_NEAR(*figures.Duration1 + *figures.Duration2 + *figures.Duration3, *figures.Duration,
-                1e-9 * *figures.Duration)
-        << rate[0] << " " << rate[1] << " " << rate[2];
-    double ValuationInputs::*const rate_inputs[] = {&ValuationInputs::InterestRate1,
-                                                    &ValuationInputs::InterestRate2,
-                                                    &ValuationInputs::InterestRate3};
-    const double partials[] = {*figures.Duration1, *figures.Duration2, *figures.Duration3};
-    for (int k = 0; k < 3; ++k) {
-      ValuationInputs down = inputs;
-      ValuationInputs up = inputs;
-      down.*rate_inputs[k] -= 0.01;
-      up.*rate_inputs[k] += 0.01;
-      const double moved = (Orvane(down) - Orvane(up)) / (2 * 0.0001 * figures.value);
-      EXPECT_NEAR(partials[k], moved, 1e-8 * *figures.Duration) << "InterestRate" << k + 1;
+  for (ValuationInputs* inputs : {&segment, &select_and_ultimate}) {
+    for (const auto& rate : rates) {
+      SCOPED_TRACE(::testing::Message() << inputs->TreatAsYieldCurve << ": " << rate[0] << " "
+                                        << rate[1] << " " << rate[2]);
+      for (int k = 0; k < 3; ++k) inputs->*rate_inputs[k] = rate[k];
+      const Sensitivities figures = ValueWithSensitivities(*inputs);
+      const std::optional<double> partials[] = {figures.Duration1, figures.Duration2,
+                                                figures.Duration3, figures.DurationPost};
+      for (int k = 0; k < 4; ++k) {
+        if (!partials[k])
+          continue;
+        ValuationInputs down = *inputs;
+        ValuationInputs up = *inputs;
+        down.*rate_inputs[k] -= 0.01;
+        up.*rate_inputs[k] += 0.01;
+        const double moved = (Orvane(down) - Orvane(up)) / (2 * 0.0001 * figures.value);
+        EXPECT_GT(moved, 0.05) << "rate " << k + 1;
+        EXPECT_NEAR(*partials[k], moved, 1e-8 * *figures.Duration) << "rate " << k + 1;
+      }
+      if (inputs == &segment) {
+        EXPECT_NEAR(*figures.Duration1 + *figures.Duration2 + *figures.Duration3, *figures.Duration,
+                    1e-9 * *figures.Duration);
+      }
     }
   }
 }

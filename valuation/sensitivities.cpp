@@ -68,23 +68,31 @@ Rediscounted Rediscount(const std::vector<TracedMonth>& months, const InterestIn
   return result;
 }
 
-// Vx of the first payment month at `rates` (select and ultimate mode): the discount over the
-// months before the payment age, which every payment carries. 0 when nothing is paid.
-double DiscountToFirstPayment(const std::vector<TracedMonth>& months, const InterestInputs& rates) {
+// The months before the first payment in each rate slot (select and ultimate mode), and whether
+// anything is paid. Each such month multiplies Vx by the monthly discount of its slot's rate,
+// and every payment carries their product.
+struct MonthsBeforePayment {
+  std::array<double, 3> by_slot{};
+  bool paid = false;
+};
+
+MonthsBeforePayment CountMonthsBeforePayment(const std::vector<TracedMonth>& months,
+                                             const InterestInputs& rates) {
   detail::InterestState interest(rates, nullptr);
+  MonthsBeforePayment count;
   long year = -1;
   for (const TracedMonth& month : months) {
     if (month.years_elapsed != year) {
-      if (year >= 0)
-        interest.EndYear();
       year = month.years_elapsed;
       interest.StartYear(year);
     }
-    if (month.payment)
-      return interest.Vx();
-    interest.DiscountMonthBeforePayment();
+    if (month.payment) {
+      count.paid = true;
+      break;
+    }
+    count.by_slot[static_cast<std::size_t>(interest.slot())] += 1.0;
   }
-  return 0.0;
+  return count;
 }
 
 // The values one basis point lower and higher, and those of the payments of each rate slot.
@@ -118,7 +126,8 @@ class Shifts {
         value_(value),
         missing_(missing),
         select_and_ultimate_(context.full_yield_curve == nullptr && !inputs.TreatAsYieldCurve),
-        to_payment_(select_and_ultimate_ ? DiscountToFirstPayment(months, rates_) : 0.0) {}
+        before_payment_(select_and_ultimate_ ? CountMonthsBeforePayment(months, rates_)
+                                             : MonthsBeforePayment{}) {}
 
   // Moves the form's rates of `set`; empty, with the reason noted, when a moved rate cannot
   // discount.
@@ -138,7 +147,7 @@ class Shifts {
           return std::nullopt;
         }
       }
-      if (select_and_ultimate_ && to_payment_ > 0.0) {
+      if (select_and_ultimate_ && before_payment_.paid) {
         (sign < 0 ? moved.down : moved.up) = SelectAndUltimateValue(set, rates);
         continue;
       }
@@ -187,8 +196,8 @@ class Shifts {
  private:
   // In select and ultimate mode the three rates discount only the months before the payment
   // age, which come first, so every payment carries the same discount to the payment age for
-  // them: moving them scales the value by that discount's change, found from the months before
-  // the first payment alone. Only PostRetirementInterest needs the payments discounted again.
+  // them: moving them scales the value by that discount's change. Only PostRetirementInterest
+  // needs the payments discounted again.
   double SelectAndUltimateValue(unsigned set, const InterestInputs& rates) const {
     double value = value_;
     if ((set & kPostRetirement) != 0) {
@@ -196,8 +205,13 @@ class Shifts {
       post_only.post_retirement = rates.post_retirement;
       value = ValueAt(post_only, nullptr).sum;
     }
-    if ((set & (kRate1 | kRate2 | kRate3)) != 0)
-      value *= DiscountToFirstPayment(months_, rates) / to_payment_;
+    for (std::size_t k = 0; k < 3; ++k) {
+      if ((set & (1u << k)) != 0 && before_payment_.by_slot[k] > 0.0) {
+        value *= std::pow(
+            detail::MonthlyDiscount(rates.rates[k]) / detail::MonthlyDiscount(rates_.rates[k]),
+            before_payment_.by_slot[k]);
+      }
+    }
     return value;
   }
 
@@ -229,7 +243,7 @@ class Shifts {
   const double value_;
   std::string& missing_;
   const bool select_and_ultimate_;
-  const double to_payment_;  // DiscountToFirstPayment at the form's rates; 0: none
+  const MonthsBeforePayment before_payment_;
 };
 
 }  // namespace

@@ -2,21 +2,24 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <exception>
 #include <fstream>
 #include <memory>
+#include <mutex>
 #include <ostream>
 #include <sstream>
 #include <thread>
 
 #include "app/census_csv.h"
 #include "app/control_entry.h"
+#include "numbers/number_text.h"
 #include "tables/table_cache.h"
 #include "tables/table_error.h"
+#include "valuation/sensitivities.h"
 
 namespace orvane::app {
 namespace {
@@ -27,6 +30,7 @@ constexpr std::size_t kRowsPerTake = 8;
 
 struct RowOutcome {
   std::string value;
+  std::array<std::string, 7> figures;  // the sensitivities, when asked for (FiguresOf's order)
   std::string error;
 };
 
@@ -80,10 +84,7 @@ void RestoreInputs(FormModel& form, const FormInputs& inputs) {
   }
 }
 
-std::vector<Control> ColumnsOf(const std::vector<CsvRecord>& records) {
-  if (records.empty())
-    throw CensusHeaderError("the census has no header row naming its columns");
-  const CsvRecord& header = records.front();
+std::vector<Control> ColumnsOf(const CsvRecord& header) {
   if (!header.error.empty())
     throw CensusHeaderError("the header row is malformed: " + header.error);
   std::vector<Control> columns;
@@ -111,20 +112,22 @@ std::string LinePrefix(int line) {
 
 class RowValuer {
  public:
-  RowValuer(FormModel& form, const std::vector<Control>& columns)
-      : form_(form), columns_(columns), start_(InputsOf(form)) {}
+  RowValuer(FormModel& form, const std::vector<Control>& columns, bool sensitivities)
+      : form_(form), columns_(columns), sensitivities_(sensitivities), start_(InputsOf(form)) {}
 
   RowOutcome Value(const CsvRecord& record) {
     if (!record.error.empty())
-      return {"", record.error};
+      return {"", {}, record.error};
     if (record.cells.size() != columns_.size()) {
-      return {"", LinePrefix(record.line) + std::to_string(record.cells.size()) +
-                      " cells, the header has " + std::to_string(columns_.size())};
+      return {"",
+              {},
+              LinePrefix(record.line) + std::to_string(record.cells.size()) +
+                  " cells, the header has " + std::to_string(columns_.size())};
     }
     for (std::size_t j = 0; j < columns_.size(); ++j) {
       const std::string refusal = EntryRefusal(columns_[j], record.cells[j]);
       if (!refusal.empty())
-        return {"", LinePrefix(record.line) + refusal};
+        return {"", {}, LinePrefix(record.line) + refusal};
     }
     try {
       RestoreInputs(form_, start_);
@@ -134,48 +137,178 @@ class RowValuer {
       form_.Calculate();
     } catch (const std::exception& e) {
       // The data file lost in the middle of the run, or worse: this row fails, the others go on.
-      return {"", e.what()};
+      return {"", {}, e.what()};
     }
     if (!form_.Failure().empty())
-      return {"", form_.Failure()};
-    return {form_.Result(), ""};
+      return {"", {}, form_.Failure()};
+    RowOutcome outcome{form_.Result(), {}, ""};
+    if (sensitivities_ && form_.Sensitivities()) {
+      const auto figures = valuation::FiguresOf(*form_.Sensitivities());
+      for (std::size_t k = 0; k < figures.size(); ++k) {
+        if (figures[k].of_mode && figures[k].value)
+          outcome.figures[k] = numbers::ShortestText(*figures[k].value);
+      }
+    }
+    return outcome;
   }
 
  private:
   FormModel& form_;
   const std::vector<Control>& columns_;
+  bool sensitivities_;
   FormInputs start_;
 };
 
+struct Row {
+  CsvRecord record;
+  RowOutcome outcome;
+  bool done = false;
+};
+
+// The rows between reading and writing: a ring of slots that the reading thread fills, the
+// workers value and the reading thread empties again in input order. It holds at most its
+// capacity of rows however long the census, so memory does not grow with the file.
+class RowWindow {
+ public:
+  explicit RowWindow(std::size_t capacity) : slots_(capacity) {}
+
+  // A worker's loop: values the rows read and not yet taken until the reading is over.
+  void Work(RowValuer& valuer) {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      rows_read_.wait(lock, [this] { return taken_ < read_ || finished_; });
+      if (taken_ >= read_)
+        return;
+      const std::size_t begin = taken_;
+      const std::size_t end = std::min(read_, begin + kRowsPerTake);
+      taken_ = end;
+      lock.unlock();
+      for (std::size_t i = begin; i < end; ++i) {
+        Row& row = Slot(i);
+        row.outcome = valuer.Value(row.record);
+      }
+      lock.lock();
+      for (std::size_t i = begin; i < end; ++i) Slot(i).done = true;
+      rows_done_.notify_one();
+    }
+  }
+
+  // The reading and writing, on the calling thread, until every row read is written. `write`
+  // takes a valued row and tells whether the output still takes more; after its first false
+  // nothing more is read or written. `progress` is told the rows written, every tenth of a
+  // second at most.
+  template <typename Write, typename Progress>
+  void Run(CsvReader& reader, Write&& write, Progress&& progress) {
+    bool more_input = true;
+    bool writing = true;
+    std::size_t written = 0;
+    auto drawn = std::chrono::steady_clock::now();
+    progress(0);
+    for (;;) {
+      // read_ changes only on this thread, so it is read here without the lock.
+      std::size_t added = 0;
+      while (more_input && read_ + added - written < slots_.size() && added < kRowsPerTake * 8) {
+        std::optional<CsvRecord> record = reader.Next();
+        if (!record) {
+          more_input = false;
+          break;
+        }
+        Row& row = Slot(read_ + added);
+        row.record = std::move(*record);
+        row.outcome = RowOutcome();
+        row.done = false;
+        ++added;
+      }
+      {
+        const std::lock_guard lock(mutex_);
+        read_ += added;
+        finished_ = !more_input;
+      }
+      rows_read_.notify_all();
+
+      for (;;) {
+        {
+          const std::lock_guard lock(mutex_);
+          if (written == read_ || !Slot(written).done)
+            break;
+        }
+        if (writing && !write(Slot(written))) {
+          writing = false;
+          more_input = false;
+          const std::lock_guard lock(mutex_);
+          finished_ = true;
+        }
+        Slot(written).record = {};
+        ++written;
+      }
+      if (!more_input && written == read_)
+        break;
+      const auto now = std::chrono::steady_clock::now();
+      if (now - drawn >= kProgressStep) {
+        progress(written);
+        drawn = now;
+      }
+      if (!more_input || read_ - written >= slots_.size()) {
+        std::unique_lock lock(mutex_);
+        rows_done_.wait_for(lock, kProgressStep, [&] { return Slot(written).done; });
+      }
+    }
+    progress(written);
+  }
+
+ private:
+  static constexpr auto kProgressStep = std::chrono::milliseconds(100);
+
+  Row& Slot(std::size_t row) { return slots_[row % slots_.size()]; }
+
+  std::vector<Row> slots_;
+  std::mutex mutex_;
+  std::condition_variable rows_read_;
+  std::condition_variable rows_done_;
+  std::size_t read_ = 0;   // rows put into the window so far
+  std::size_t taken_ = 0;  // rows a worker has taken
+  bool finished_ = false;  // nothing more will be read
+};
+
+// `total` is 0 when the number of rows is not known.
 void DrawProgress(std::ostream& out, std::size_t done, std::size_t total) {
+  if (total == 0) {
+    out << "\r" << done << " rows" << std::flush;
+    return;
+  }
   constexpr int kWidth = 40;
-  const std::size_t filled = total == 0 ? kWidth : done * kWidth / total;
+  const std::size_t filled = std::min(done, total) * kWidth / total;
   std::string bar(filled, '#');
   bar.resize(kWidth, '.');
-  const std::size_t percent = total == 0 ? 100 : done * 100 / total;
+  const std::size_t percent = std::min(done, total) * 100 / total;
   out << "\r[" << bar << "] " << percent << "% " << done << '/' << total << " rows" << std::flush;
 }
 
 }  // namespace
 
-std::string RunCensus(std::string_view csv, const CensusSettings& settings) {
-  const std::vector<CsvRecord> records = ParseCensusCsv(csv);
-  const std::vector<Control> columns = ColumnsOf(records);
+void RunCensus(std::istream& in, std::ostream& out, const CensusSettings& settings) {
+  CsvReader reader(in);
+  std::optional<CsvRecord> header = reader.Next();
+  if (!header)
+    throw CensusHeaderError("the census has no header row naming its columns");
+  const std::vector<Control> columns = ColumnsOf(*header);
   for (const PlanEntry& entry : settings.plan) {
     const std::string refusal = EntryRefusal(entry.control, entry.text);
     if (!refusal.empty())
       throw FormError(refusal);
   }
-  const std::size_t rows = records.size() - 1;
 
   tables::TableCache own_cache;
   FormEnvironment environment = settings.environment;
   if (environment.table_cache == nullptr)
     environment.table_cache = &own_cache;
   environment.recalculate_only_on_request = true;
+  environment.with_sensitivities = settings.sensitivities;
 
   unsigned jobs = settings.jobs != 0 ? settings.jobs : std::thread::hardware_concurrency();
-  jobs = static_cast<unsigned>(std::clamp<std::size_t>(rows, 1, std::max(jobs, 1u)));
+  jobs = std::max(jobs, 1u);
+  if (settings.rows != 0)
+    jobs = static_cast<unsigned>(std::min<std::size_t>(jobs, settings.rows));
 
   // Started on this thread, so that a data file missing at start-up ends the run here.
   std::vector<std::unique_ptr<FormModel>> forms;
@@ -186,71 +319,91 @@ std::string RunCensus(std::string_view csv, const CensusSettings& settings) {
     for (const PlanEntry& entry : settings.plan) {
       EnterControlText(*forms.back(), entry.control, entry.text);
     }
-    valuers.push_back(std::make_unique<RowValuer>(*forms.back(), columns));
+    valuers.push_back(std::make_unique<RowValuer>(*forms.back(), columns, settings.sensitivities));
   }
 
-  std::vector<RowOutcome> outcomes(rows);
-  std::atomic<std::size_t> next{0};
-  std::atomic<std::size_t> done{0};
-  const auto work = [&](RowValuer& valuer) {
-    for (;;) {
-      const std::size_t begin = next.fetch_add(kRowsPerTake);
-      if (begin >= rows)
-        return;
-      const std::size_t end = std::min(rows, begin + kRowsPerTake);
-      for (std::size_t i = begin; i < end; ++i) {
-        outcomes[i] = valuer.Value(records[i + 1]);
-      }
-      done.fetch_add(end - begin);
+  std::vector<std::string> cells = header->cells;
+  cells.push_back("PresentValue");
+  if (settings.sensitivities) {
+    for (const valuation::NamedFigure& figure : valuation::FiguresOf({})) {
+      cells.push_back(figure.name);
     }
-  };
+  }
+  cells.push_back("Error");
+  out << CsvLine(cells);
+
+  RowWindow window(jobs * kRowsPerTake * 16);
   std::vector<std::thread> workers;
   for (unsigned k = 0; k < jobs; ++k) {
-    workers.emplace_back(work, std::ref(*valuers[k]));
+    workers.emplace_back([&window, &valuer = *valuers[k]] { window.Work(valuer); });
   }
-  if (settings.progress != nullptr) {
-    while (done.load() < rows) {
-      DrawProgress(*settings.progress, done.load(), rows);
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-  }
-  for (std::thread& worker : workers) worker.join();
-  if (settings.progress != nullptr) {
-    DrawProgress(*settings.progress, rows, rows);
-    *settings.progress << '\n' << std::flush;
-  }
-
-  std::vector<std::string> cells = records.front().cells;
-  cells.push_back("PresentValue");
-  cells.push_back("Error");
-  std::string output = CsvLine(cells);
-  for (std::size_t i = 0; i < rows; ++i) {
-    cells = records[i + 1].cells;
+  const auto write = [&](Row& row) {
+    cells = std::move(row.record.cells);
     cells.resize(columns.size());
-    cells.push_back(std::move(outcomes[i].value));
-    cells.push_back(std::move(outcomes[i].error));
-    output += CsvLine(cells);
-  }
-  return output;
+    cells.push_back(std::move(row.outcome.value));
+    if (settings.sensitivities) {
+      for (std::string& figure : row.outcome.figures) cells.push_back(std::move(figure));
+    }
+    cells.push_back(std::move(row.outcome.error));
+    out << CsvLine(cells);
+    return static_cast<bool>(out);
+  };
+  const auto progress = [&](std::size_t done) {
+    if (settings.progress != nullptr)
+      DrawProgress(*settings.progress, done, settings.rows);
+  };
+  window.Run(reader, write, progress);
+  for (std::thread& worker : workers) worker.join();
+  if (settings.progress != nullptr)
+    *settings.progress << '\n' << std::flush;
 }
+
+std::string RunCensus(std::string_view csv, const CensusSettings& settings) {
+  std::istringstream in{std::string(csv)};
+  std::ostringstream out;
+  RunCensus(in, out, settings);
+  return out.str();
+}
+
+namespace {
+
+// Opens the census file for reading; throws CensusFileError naming it.
+void OpenCensus(const std::filesystem::path& input, std::ifstream& in) {
+  std::error_code ignored;
+  if (std::filesystem::is_directory(input, ignored)) {
+    errno = EISDIR;
+  } else {
+    in.open(input, std::ios::binary);
+    if (in)
+      return;
+  }
+  throw CensusFileError("The census file \"" + input.string() +
+                        "\" cannot be read: " + std::strerror(errno));
+}
+
+// The records after the header, for the progress bar: one quick pass over the file.
+std::size_t CountRows(const std::filesystem::path& input) {
+  std::ifstream in;
+  OpenCensus(input, in);
+  CsvReader reader(in);
+  std::size_t records = 0;
+  while (reader.Next()) ++records;
+  return records > 0 ? records - 1 : 0;
+}
+
+}  // namespace
 
 void RunCensusFile(const std::filesystem::path& input,
                    const std::optional<std::filesystem::path>& output,
                    std::ostream& standard_output, const CensusSettings& settings) {
-  std::string text;
-  {
-    std::error_code ignored;
-    std::ifstream in(input, std::ios::binary);
-    std::ostringstream content;
-    if (in && !std::filesystem::is_directory(input, ignored))
-      content << in.rdbuf();
-    if (!in || std::filesystem::is_directory(input, ignored) || in.bad()) {
-      throw CensusFileError("The census file \"" + input.string() +
-                            "\" cannot be read: " + std::strerror(errno));
-    }
-    text = content.str();
+  std::ifstream in;
+  OpenCensus(input, in);
+  std::error_code ignored;
+  if (output && std::filesystem::equivalent(input, *output, ignored)) {
+    throw CensusFileError("The output file \"" + output->string() +
+                          "\" is the census file itself, which is read while the values are "
+                          "written: choose another");
   }
-
   std::ofstream file;
   if (output) {
     file.open(*output, std::ios::binary | std::ios::trunc);
@@ -259,9 +412,16 @@ void RunCensusFile(const std::filesystem::path& input,
                             "\" cannot be written: " + std::strerror(errno));
     }
   }
-  const std::string result = RunCensus(text, settings);
+  CensusSettings counted = settings;
+  if (settings.progress != nullptr && counted.rows == 0)
+    counted.rows = CountRows(input);
   std::ostream& out = output ? static_cast<std::ostream&>(file) : standard_output;
-  out << result << std::flush;
+  RunCensus(in, out, counted);
+  out.flush();
+  if (in.bad()) {
+    throw CensusFileError("The census file \"" + input.string() +
+                          "\" could not be read to its end: " + std::strerror(errno));
+  }
   if (output)
     file.close();
   if (!out || (output && file.fail())) {

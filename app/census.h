@@ -7,7 +7,8 @@
 // entered in the header's order as a user enters them (type or click, then leave the control),
 // and one recalculation gives the value. The handlers' own recalculations are skipped: the
 // value does not depend on them. Every distinct table is read from the data file once per run
-// (tables::TableCache). A row that fails keeps its reason and never stops the run.
+// (tables::TableCache). A row that fails keeps its reason and never stops the run. The rows
+// stream from the input to the output through a bounded window, in input order.
 #pragma once
 
 #include <cstddef>
@@ -47,20 +48,32 @@ struct CensusSettings {
   std::vector<PlanEntry> plan;  // entered first, in order, for every participant
   unsigned jobs = 0;            // worker threads; 0: every core
   std::ostream* progress = nullptr;  // when set, a progress bar is drawn there
+  std::size_t rows = 0;  // participants, when known: the progress bar's whole (0: a count only)
+  // Adds the sensitivities of each value (valuation/sensitivities.h) as the columns Duration,
+  // Convexity, DV01, Duration1, Duration2, Duration3 and DurationPost before Error.
+  bool sensitivities = false;
 };
 
-// Values every participant of the CSV text and returns the output CSV: the header's cells and
-// then each record's, padded with empty cells to the header's width (a longer record keeps only
-// the first ones), followed by PresentValue (the results label, empty when the row failed) and
-// Error (empty, or the reason), in input order. A malformed record, one with more or fewer cells
-// than the header, and a cell a check box or option button cannot take ("1" or "0") make an
-// error row without a value. Throws CensusHeaderError before any row is valued;
-// tables::DataFileUnavailable when the data file cannot be read at start-up (a row that loses
-// it later fails alone); FormError for a plan entry the controls refuse.
+// Values every participant of the CSV read from `in` and writes the output CSV to `out`: the
+// header's cells and then each record's, padded with empty cells to the header's width (a longer
+// record keeps only the first ones), followed by PresentValue (the results label, empty when the
+// row failed), the sensitivities when asked for (empty where the mode has no such figure, for a
+// failed row, and for a value without duration) and Error (empty, or the reason), in input order.
+// The rows stream through: read, valued on `jobs` threads and written through a window of a
+// fixed number of rows, so memory does not grow with the census. A malformed record, one with
+// more or fewer cells than the header, and a cell a check box or option button cannot take ("1"
+// or "0") make an error row without a value. Throws CensusHeaderError before anything is
+// written; tables::DataFileUnavailable when the data file cannot be read at start-up (a row that
+// loses it later fails alone); FormError for a plan entry the controls refuse. Stops reading
+// when `out` fails; the caller checks both streams.
+void RunCensus(std::istream& in, std::ostream& out, const CensusSettings& settings);
+
+// The same on a whole text, returning the whole output.
 std::string RunCensus(std::string_view csv, const CensusSettings& settings);
 
 // Reads `input`, runs the census and writes the result to `output` (replaced) or, without one,
-// to `standard_output`. The output file is opened before any row is valued. Throws
+// to `standard_output`. The output file is opened before any row is valued, and may not be the
+// input file. With a progress bar the rows are counted first, in a pass over the file. Throws
 // CensusFileError when the input cannot be read or the output cannot be written, and what
 // RunCensus throws.
 void RunCensusFile(const std::filesystem::path& input,

@@ -1,35 +1,44 @@
 #include "app/census_csv.h"
 
+#include <istream>
+#include <sstream>
+
 namespace orvane::app {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// A cursor over the text that counts lines; CRLF is one line end, a lone CR another.
-class Reader {
+}  // namespace
+
+// A cursor over the text that counts lines; CRLF is one line end, a lone CR another. Positions
+// count from the start of the text; the buffer holds the text from the start of the current
+// record on (MarkRecordStart), so a position within the record stays valid while more text is
+// read, and what came before is let go.
+class CsvReader::Reader {
  public:
-  explicit Reader(std::string_view text) : text_(text) {
-    if (text_.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+  explicit Reader(std::istream& in) : in_(in) {
+    Has(kByteOrderMark.size() - 1);
+    if (std::string_view(buffer_).substr(0, kByteOrderMark.size()) == kByteOrderMark)
       pos_ = kByteOrderMark.size();
   }
 
-  bool AtEnd() const { return pos_ >= text_.size(); }
-  char Peek() const { return text_[pos_]; }
+  bool AtEnd() { return !Has(pos_); }
+  char Peek() const { return buffer_[pos_ - base_]; }
   int line() const { return line_; }
   std::size_t pos() const { return pos_; }
 
-  bool AtLineEnd() const { return !AtEnd() && (Peek() == '\n' || Peek() == '\r'); }
+  bool AtLineEnd() { return !AtEnd() && (Peek() == '\n' || Peek() == '\r'); }
 
   // Steps over the line end at the cursor, returning it as read ("\r\n", "\n" or "\r").
   std::string_view TakeLineEnd() {
     const std::size_t start = pos_;
-    if (Peek() == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') {
+    if (Peek() == '\r' && Has(pos_ + 1) && buffer_[pos_ + 1 - base_] == '\n') {
       pos_ += 2;
     } else {
       ++pos_;
     }
     ++line_;
-    return text_.substr(start, pos_ - start);
+    return Slice(start, pos_);
   }
 
   void Advance() { ++pos_; }
@@ -47,14 +56,42 @@ class Reader {
   }
 
   std::string_view Slice(std::size_t from, std::size_t to) const {
-    return text_.substr(from, to - from);
+    return std::string_view(buffer_).substr(from - base_, to - from);
   }
 
+  // Nothing before the cursor is read again.
+  void MarkRecordStart() { record_start_ = pos_; }
+
  private:
-  std::string_view text_;
+  static constexpr std::size_t kChunk = 1 << 16;
+
+  // Whether the text has a byte at `pos`, reading more when it is not in the buffer yet.
+  bool Has(std::size_t pos) {
+    while (pos >= base_ + buffer_.size()) {
+      if (!in_)
+        return false;
+      // Let go of what lies before the record being read before the buffer grows.
+      if (record_start_ > base_) {
+        buffer_.erase(0, record_start_ - base_);
+        base_ = record_start_;
+      }
+      const std::size_t size = buffer_.size();
+      buffer_.resize(size + kChunk);
+      in_.read(buffer_.data() + size, static_cast<std::streamsize>(kChunk));
+      buffer_.resize(size + static_cast<std::size_t>(in_.gcount()));
+    }
+    return true;
+  }
+
+  std::istream& in_;
+  std::string buffer_;
+  std::size_t base_ = 0;  // position of buffer_[0]
+  std::size_t record_start_ = 0;
   std::size_t pos_ = 0;
   int line_ = 1;
 };
+
+namespace {
 
 std::string LinePrefix(int line) {
   return "line " + std::to_string(line) + ": ";
@@ -62,7 +99,7 @@ std::string LinePrefix(int line) {
 
 // Reads a quoted field, the cursor on its opening quote. Returns false, with the record's error
 // set and the cursor on the line after the opening quote, when the quote is never closed.
-bool ReadQuoted(Reader& reader, CsvRecord& record, std::string& cell) {
+bool ReadQuoted(CsvReader::Reader& reader, CsvRecord& record, std::string& cell) {
   const int open_line = reader.line();
   reader.Advance();
   const std::size_t content_start = reader.pos();
@@ -107,47 +144,58 @@ bool ReadQuoted(Reader& reader, CsvRecord& record, std::string& cell) {
 
 }  // namespace
 
-std::vector<CsvRecord> ParseCensusCsv(std::string_view text) {
-  std::vector<CsvRecord> records;
-  Reader reader(text);
-  while (!reader.AtEnd()) {
-    if (reader.AtLineEnd()) {  // a line that holds nothing
-      reader.TakeLineEnd();
+CsvReader::CsvReader(std::istream& in) : reader_(std::make_unique<Reader>(in)) {}
+CsvReader::~CsvReader() = default;
+
+std::optional<CsvRecord> CsvReader::Next() {
+  Reader& reader = *reader_;
+  for (;;) {
+    reader.MarkRecordStart();
+    if (reader.AtEnd())
+      return std::nullopt;
+    if (!reader.AtLineEnd())
+      break;
+    reader.TakeLineEnd();  // a line that holds nothing
+  }
+  CsvRecord record;
+  record.line = reader.line();
+  for (;;) {
+    std::string cell;
+    if (!reader.AtEnd() && reader.Peek() == '"') {
+      if (!ReadQuoted(reader, record, cell)) {
+        record.cells.push_back(std::move(cell));
+        break;
+      }
+      if (!reader.AtEnd() && reader.Peek() != ',' && !reader.AtLineEnd()) {
+        record.cells.push_back(std::move(cell));
+        record.error = LinePrefix(reader.line()) + "text after the closing quote of cell " +
+                       std::to_string(record.cells.size());
+        reader.SkipRestOfLine();
+        break;
+      }
+    } else {
+      const std::size_t start = reader.pos();
+      while (!reader.AtEnd() && reader.Peek() != ',' && !reader.AtLineEnd()) reader.Advance();
+      cell = std::string(reader.Slice(start, reader.pos()));
+    }
+    record.cells.push_back(std::move(cell));
+    if (reader.AtEnd())
+      break;
+    if (reader.Peek() == ',') {
+      reader.Advance();
       continue;
     }
-    CsvRecord record;
-    record.line = reader.line();
-    for (;;) {
-      std::string cell;
-      if (!reader.AtEnd() && reader.Peek() == '"') {
-        if (!ReadQuoted(reader, record, cell)) {
-          record.cells.push_back(std::move(cell));
-          break;
-        }
-        if (!reader.AtEnd() && reader.Peek() != ',' && !reader.AtLineEnd()) {
-          record.cells.push_back(std::move(cell));
-          record.error = LinePrefix(reader.line()) + "text after the closing quote of cell " +
-                         std::to_string(record.cells.size());
-          reader.SkipRestOfLine();
-          break;
-        }
-      } else {
-        const std::size_t start = reader.pos();
-        while (!reader.AtEnd() && reader.Peek() != ',' && !reader.AtLineEnd()) reader.Advance();
-        cell = std::string(reader.Slice(start, reader.pos()));
-      }
-      record.cells.push_back(std::move(cell));
-      if (reader.AtEnd())
-        break;
-      if (reader.Peek() == ',') {
-        reader.Advance();
-        continue;
-      }
-      reader.TakeLineEnd();
-      break;
-    }
-    records.push_back(std::move(record));
+    reader.TakeLineEnd();
+    break;
   }
+  return record;
+}
+
+std::vector<CsvRecord> ParseCensusCsv(std::string_view text) {
+  std::istringstream in{std::string(text)};
+  CsvReader reader(in);
+  std::vector<CsvRecord> records;
+  while (std::optional<CsvRecord> record = reader.Next()) records.push_back(std::move(*record));
   return records;
 }
 

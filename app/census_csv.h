@@ -3,6 +3,9 @@
 // the first field and CRLF, LF or CR line ends are accepted.
 #pragma once
 
+#include <iosfwd>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +17,25 @@ struct CsvRecord {
   int line = 0;                    // line of the file (1 = first) where the record starts
   std::vector<std::string> cells;  // as read, quotes removed
   std::string error;               // empty, or why the record is malformed ("line 7: ...")
+};
+
+// Reads the records of a CSV text one at a time, as ParseCensusCsv splits them, holding no more of
+// the text than the record being read (and a chunk of what follows).
+class CsvReader {
+ public:
+  explicit CsvReader(std::istream& in);
+  ~CsvReader();
+  CsvReader(const CsvReader&) = delete;
+  CsvReader& operator=(const CsvReader&) = delete;
+
+  // The next record, or nothing at the end of the text (or where `in` stops reading: check the
+  // stream for a read error). Never throws but std::bad_alloc.
+  std::optional<CsvRecord> Next();
+
+  class Reader;
+
+ private:
+  std::unique_ptr<Reader> reader_;
 };
 
 // Splits a whole CSV text into records. Lines that hold nothing at all are skipped. A malformed

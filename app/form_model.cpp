@@ -305,6 +305,7 @@ bool FormModel::RunCalculate() {
   const std::optional<std::string> failed = detail::MessageOfFailure([&] { text = ValueText(); });
   if (failed) {
     s.failure = *failed;
+    s.sensitivities.reset();
   } else {
     s.result = std::move(text);
     s.failure.clear();

@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,7 @@
 #include "sheets/exports.h"
 #include "tables/table_cache.h"
 #include "tables/table_store.h"
+#include "valuation/sensitivities.h"
 
 namespace orvane::app {
 
@@ -43,6 +45,10 @@ struct FormEnvironment {
   // their controls as always, but only an explicit Calculate recalculates. The value is the
   // same, since a recalculation reads every input afresh and changes no input.
   bool recalculate_only_on_request = false;
+  // A batch run that prints the sensitivities: every recalculation computes them with the value,
+  // from the same run, for Sensitivities(). The window leaves this off and asks for them with
+  // ResultToolTip only when they are shown.
+  bool with_sensitivities = false;
 };
 
 // The valuation form without a toolkit: every control's text or checked state, the message area,
@@ -77,6 +83,9 @@ class FormModel {
   int RecalculationCount() const;                     // successful or not, since Load
   bool KeepDetail() const;                            // true only while ExportDetail recalculates
   bool YieldCurveLoaded() const;  // the full yield curve workbook has been read in this run
+  // The sensitivities of the last recalculation, when FormEnvironment::with_sensitivities asks
+  // for them and it succeeded; empty otherwise.
+  const std::optional<valuation::Sensitivities>& Sensitivities() const;
 
   // Events.
   // Typed or picked: fires Change (also when the text stays the same, as a program rewrite of
@@ -106,6 +115,13 @@ class FormModel {
   // tables::DataFileUnavailable.
   sheets::MortalityColumns LoadMortality();
 
+  // The results label's tooltip: duration, DV01 and convexity of the value on display, computed
+  // now from the form's entries (the tables are read again, as a recalculation reads them), or
+  // why there are none: the value on display is not that of the entries (a failed
+  // recalculation, a field typed and not yet left), or the figures do not exist. Changes nothing
+  // on the form. Never throws but tables::DataFileUnavailable.
+  std::string ResultToolTip();
+
   // Writes the calculation detail workbook at `file`: the headings and input block from the
   // field texts as they stand, then a recalculation (which also updates the results label) that
   // records every month, then the workbook. KeepDetail is false again afterwards, on failure
@@ -128,6 +144,9 @@ class FormModel {
   bool RunCalculate();      // Calculate, telling whether it succeeded
   void Recalculate();       // a handler's recalculation, unless only requested ones run
   std::string ValueText();  // the recalculation proper; throws what its steps throw
+  // The valuation of the form's entries, with the sensitivities or the value alone; throws what
+  // the recalculation's steps throw.
+  valuation::Sensitivities Valuate(bool with_sensitivities);
   void FireChange(Control control);
   void ShowHelp(Control control, HelpEvent event);
   void Notify();

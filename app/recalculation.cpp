@@ -3,11 +3,13 @@
 #include <string_view>
 
 #include "app/detail/form_state.h"
+#include "app/detail/library_errors.h"
 #include "app/form_error.h"
 #include "app/form_model.h"
 #include "dates/calendar.h"
 #include "numbers/number_text.h"
 #include "sheets/yield_curve_workbook.h"
+#include "valuation/sensitivities.h"
 #include "valuation/valuation_engine.h"
 
 namespace orvane::app {
@@ -160,7 +162,7 @@ sheets::MortalityColumns FormModel::LoadMortality() {
   return columns;
 }
 
-std::string FormModel::ValueText() {
+valuation::Sensitivities FormModel::Valuate(bool with_sensitivities) {
   State& s = *state_;
   sheets::MortalityColumns tables = LoadMortality();
 
@@ -195,11 +197,51 @@ std::string FormModel::ValueText() {
     context.detail = s.detail.get();
 
   try {
-    return numbers::ResultText(valuation::Orvane(inputs, context));
+    if (with_sensitivities)
+      return valuation::ValueWithSensitivities(inputs, context);
+    valuation::Sensitivities value_only;
+    value_only.value = valuation::Orvane(inputs, context);
+    return value_only;
   } catch (const valuation::ValuationError& e) {
     ExplainMissingTable(e, s.store, TableRequests());
     throw;
   }
+}
+
+std::string FormModel::ValueText() {
+  const bool with_sensitivities = state_->environment.with_sensitivities;
+  valuation::Sensitivities figures = Valuate(with_sensitivities);
+  std::string text = numbers::ResultText(figures.value);
+  if (with_sensitivities)
+    state_->sensitivities = std::move(figures);
+  return text;
+}
+
+const std::optional<valuation::Sensitivities>& FormModel::Sensitivities() const {
+  return state_->sensitivities;
+}
+
+std::string FormModel::ResultToolTip() {
+  const State& s = *state_;
+  if (s.recalculations == 0 || !s.failure.empty()) {
+    return "No sensitivities: the value on display is not that of the entries as they stand "
+           "(see the reason under it)";
+  }
+  valuation::Sensitivities figures;
+  const std::optional<std::string> failed =
+      detail::MessageOfFailure([&] { figures = Valuate(true); });
+  if (failed)
+    return "No sensitivities: " + *failed;
+  if (numbers::ResultText(figures.value) != s.result) {
+    return "No sensitivities: an entry has changed since the value on display was calculated; "
+           "leave the field to recalculate";
+  }
+  if (!figures.Duration || !figures.Convexity || !figures.DV01)
+    return "No sensitivities: " + figures.missing;
+  // Rounded for reading; orvane-value --sensitivity prints every digit.
+  return "Duration " + numbers::FormatPicture(*figures.Duration, "#,##0.0000") + " years\nDV01 " +
+         numbers::FormatPicture(*figures.DV01, "#,##0.00") + " per basis point\nConvexity " +
+         numbers::FormatPicture(*figures.Convexity, "#,##0.00");
 }
 
 }  // namespace orvane::app

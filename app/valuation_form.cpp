@@ -18,6 +18,7 @@
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,6 +28,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStandardPaths>
+#include <QToolTip>
 #include <QUrl>
 
 #include "app/icon.h"
@@ -417,6 +419,9 @@ void ValuationForm::BuildResultArea() {
   QPalette palette = failure_->palette();
   palette.setColor(QPalette::WindowText, QColor(Qt::darkRed));
   failure_->setPalette(palette);
+  // The tooltip's sensitivities are computed when it is asked for (eventFilter), so that a
+  // recalculation costs no more for them.
+  result_->installEventFilter(this);
   const int top = result_->y() + QFontMetrics(result_->font(), result_).height();
   failure_->setGeometry(Pixels(120), top, frame->width() - 2 * Pixels(120),
                         frame->height() - top - 2);
@@ -682,6 +687,12 @@ void ValuationForm::ShowNote(const QString& text) {
 }
 
 bool ValuationForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == result_ && event->type() == QEvent::ToolTip) {
+    std::string text;
+    Forward([this, &text] { text = model_.ResultToolTip(); });
+    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), FromForm(text), result_);
+    return true;
+  }
   if (event->type() == QEvent::MouseMove && !forwarding_) {
     if (const std::optional<Control> control = ControlOf(qobject_cast<QWidget*>(watched)))
       Forward([this, control] { model_.MouseMove(*control); });

@@ -13,6 +13,7 @@
 //                            a click on any button or box                      -> Click
 //                            mouse movement over a control                     -> MouseMove
 //                            a control receiving the focus                     -> GotFocus
+//                            a tooltip asked for on the results label          -> ResultToolTip
 //                          The model's change listener repaints every widget from the model, with
 //                          the widgets' signals blocked, so nothing the program writes comes back
 //                          as a user event.

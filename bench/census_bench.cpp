@@ -1,6 +1,7 @@
-// A census of 10,000 participants through orvane-value's runner, on one thread and on every core:
-// the rows are parsed, every row returns to the plan's state, enters six cells as a user would
-// and recalculates once; the tables come from the run's cache. Rows per second of wall time.
+// A census of 10,000 participants through orvane-value's runner, on one thread and on every core,
+// and on every core with the sensitivities beside the same census without them: the rows are
+// parsed, every row returns to the plan's state, enters six cells as a user would and
+// recalculates once; the tables come from the run's cache. Rows per second of wall time.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -41,12 +42,13 @@ std::string Census() {
   return csv;
 }
 
-void RunCensusOn(benchmark::State& state, unsigned jobs) {
+void RunCensusOn(benchmark::State& state, unsigned jobs, bool sensitivities = false) {
   const std::string csv = Census();
   orvane::app::CensusSettings settings;
   settings.environment.data_dir = DataDir();
   settings.environment.ask_retry = [] { return orvane::tables::RetryAnswer::kCancel; };
   settings.jobs = jobs;
+  settings.sensitivities = sensitivities;
   std::size_t bytes = 0;
   for (auto _ : state) {
     const std::string output = orvane::app::RunCensus(csv, settings);
@@ -71,6 +73,16 @@ void BM_Census10000RowsAllCores(benchmark::State& state) {
   RunCensusOn(state, 0);
 }
 BENCHMARK(BM_Census10000RowsAllCores)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+
+// The same census with the sensitivity columns: in the default segment mode each row's payments
+// are discounted twice more, all rates a basis point down and up.
+void BM_Census10000RowsAllCoresSensitivity(benchmark::State& state) {
+  RunCensusOn(state, 0, true);
+}
+BENCHMARK(BM_Census10000RowsAllCoresSensitivity)
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime()
     ->UseRealTime();

@@ -23,6 +23,7 @@
 #include "app/controls.h"
 #include "app/data_folder.h"
 #include "app/form_model.h"
+#include "numbers/number_text.h"
 #include "tables/table_error.h"
 
 namespace {
@@ -31,16 +32,19 @@ using orvane::app::Control;
 using orvane::app::ControlKind;
 
 constexpr std::string_view kUsage =
-    "usage: orvane-value [--tables FILE] [--dir DIR] [--form] [--export-detail FILE.xlsx]\n"
-    "                    [--export-mortality FILE.xlsx] [Control=Text ...]\n"
-    "       orvane-value --census IN.csv [--out OUT.csv] [--jobs N] [--tables FILE] [--dir DIR]\n"
+    "usage: orvane-value [--tables FILE] [--dir DIR] [--sensitivity] [--form]\n"
+    "                    [--export-detail FILE.xlsx] [--export-mortality FILE.xlsx]\n"
     "                    [Control=Text ...]\n"
+    "       orvane-value --census IN.csv [--out OUT.csv] [--jobs N] [--sensitivity]\n"
+    "                    [--tables FILE] [--dir DIR] [Control=Text ...]\n"
     "  Starts from the form's start-up state, applies each Control=Text in order as a user\n"
     "  would (a text field or chooser takes the text, a check box or option button 1 or 0; then\n"
     "  the control is left), recalculates once and prints the value.\n"
     "  --dir DIR     folder of MortalityTables and Full Yield Curve.xls (default: . when it\n"
     "                holds a MortalityTables, else the installed data folder)\n"
     "  --tables FILE the mortality table data file itself\n"
+    "  --sensitivity also print Duration, Convexity, DV01 and the partial durations of the\n"
+    "                mode (a census: as columns before Error)\n"
     "  --form        also print every control as Control=Text, check boxes and options as 1/0\n"
     "  --census IN   value every row of IN.csv: its header names controls, each row's cells\n"
     "                are entered after the Control=Text arguments; the rows are written with\n"
@@ -56,6 +60,7 @@ struct Arguments {
   std::optional<std::filesystem::path> tables;
   std::optional<std::filesystem::path> dir;
   bool form = false;
+  bool sensitivity = false;
   std::optional<std::filesystem::path> export_detail;
   std::optional<std::filesystem::path> export_mortality;
   std::vector<Assignment> assignments;
@@ -117,6 +122,8 @@ Arguments ParseArguments(int argc, char** argv) {
       arguments.dir = value();
     } else if (argument == "--form") {
       arguments.form = true;
+    } else if (argument == "--sensitivity") {
+      arguments.sensitivity = true;
     } else if (argument == "--export-detail") {
       arguments.export_detail = value();
     } else if (argument == "--export-mortality") {
@@ -161,6 +168,21 @@ void PrintForm(const orvane::app::FormModel& form) {
   }
 }
 
+// One Name=figure line for each figure of the mode, every digit that tells the double apart; a
+// figure that cannot be given has an empty line and its reason goes to stderr.
+void PrintSensitivities(const orvane::valuation::Sensitivities& figures) {
+  for (const orvane::valuation::NamedFigure& figure : orvane::valuation::FiguresOf(figures)) {
+    if (!figure.of_mode)
+      continue;
+    std::cout << figure.name << '=';
+    if (figure.value)
+      std::cout << orvane::numbers::ShortestText(*figure.value);
+    std::cout << '\n';
+  }
+  if (!figures.missing.empty())
+    std::cerr << figures.missing << '\n';
+}
+
 orvane::app::FormEnvironment EnvironmentOf(const Arguments& arguments) {
   orvane::app::FormEnvironment environment;
   if (arguments.dir) {
@@ -176,6 +198,7 @@ orvane::app::FormEnvironment EnvironmentOf(const Arguments& arguments) {
   }
   // A tool cannot wait on a question: the data file is unavailable, and that is the answer.
   environment.ask_retry = [] { return orvane::tables::RetryAnswer::kCancel; };
+  environment.with_sensitivities = arguments.sensitivity;
   return environment;
 }
 
@@ -186,6 +209,7 @@ int RunCensus(const Arguments& arguments) {
     settings.plan.push_back({assignment.control, assignment.text});
   }
   settings.jobs = arguments.jobs;
+  settings.sensitivities = arguments.sensitivity;
   if (::isatty(STDERR_FILENO) == 1)
     settings.progress = &std::cerr;
   try {
@@ -212,6 +236,8 @@ int Run(const Arguments& arguments) {
   const bool calculated = form.Failure().empty();
   if (calculated) {
     std::cout << form.Result() << '\n';
+    if (arguments.sensitivity)
+      PrintSensitivities(*form.Sensitivities());
   } else {
     std::cerr << form.Failure() << '\n';
   }

@@ -77,4 +77,10 @@ double CurveDiscount::RatePercent(long month) const {
   return rates_[static_cast<std::size_t>(HalfYearRow(month) - 1)] * 100.0;
 }
 
+CurveDiscount CurveDiscount::Shifted(double delta) const {
+  std::vector<double> moved = rates_;
+  for (double& rate : moved) rate += delta;
+  return CurveDiscount(moved);
+}
+
 }  // namespace orvane::valuation

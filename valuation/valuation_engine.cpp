@@ -6,20 +6,28 @@
 #include "valuation/detail/input_checks.h"
 #include "valuation/detail/month_loop.h"
 #include "valuation/detail/prepared_ages.h"
+#include "valuation/detail/value_of_sum.h"
 
 namespace orvane::valuation {
+
+namespace detail {
+
+double ValueOfSum(double value_sum, const ValuationInputs& inputs) {
+  const double value = value_sum / (1.0 - inputs.Load / 100.0);
+  if (!std::isfinite(value)) {
+    throw ValuationError("The present value is not a finite number (" + NumberText(value) +
+                         "); check InitialBenefit, Maximum, COLA, the interest rates and Load");
+  }
+  return value;
+}
+
+}  // namespace detail
 
 double Orvane(const ValuationInputs& inputs, const ValuationContext& context) {
   detail::CheckInputs(inputs);
   const detail::PreparedAges ages = detail::PrepareAges(inputs);
-  const double value_sum =
-      detail::RunMonths(inputs, ages, context.full_yield_curve, context.detail);
-  const double value = value_sum / (1.0 - inputs.Load / 100.0);
-  if (!std::isfinite(value)) {
-    throw ValuationError("The present value is not a finite number (" + detail::NumberText(value) +
-                         "); check InitialBenefit, Maximum, COLA, the interest rates and Load");
-  }
-  return value;
+  return detail::ValueOfSum(
+      detail::RunMonths(inputs, ages, context.full_yield_curve, context.detail), inputs);
 }
 
 }  // namespace orvane::valuation

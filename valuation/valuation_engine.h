@@ -6,6 +6,7 @@
 //   month_observer.h    the hook through which the calculation detail watches the month loop.
 //   yield_curve.h       CurveDiscount (monthly factors of one curve), CurveIndex, CellName.
 //   valuation_error.h   the one error type of the engine.
+//   sensitivities.h     the value with its durations, convexity and DV01.
 //   Orvane (below)      the month-by-month valuation itself.
 //
 // "What is valued" (ValuationInputs) is kept apart from "how it is valued" (the month loop with

@@ -35,6 +35,10 @@ class CurveDiscount {
   // The spot rate in percent that discounts month m (the half-year row, at most 200).
   double RatePercent(long month) const;
 
+  // The same curve with every spot rate moved by `delta` (a decimal: 0.0001 is a basis point).
+  // Throws as the constructor does when a moved rate is not usable.
+  CurveDiscount Shifted(double delta) const;
+
  private:
   std::vector<double> rates_;    // half-year 1..200 at index 0..199
   std::vector<double> factors_;  // months 0..1440

@@ -41,6 +41,9 @@ struct FormModel::State {
   // Read once per run; empty while YieldCurveLoaded is false.
   std::optional<valuation::YieldCurveRates> yield_curve;
 
+  // Of the last recalculation, when the environment asks for them.
+  std::optional<valuation::Sensitivities> sensitivities;
+
   std::function<void()> listener;
 };
 

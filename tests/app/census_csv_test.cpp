@@ -109,5 +109,30 @@ TEST(CensusCsv, WritesWhatItReadsBack) {
   EXPECT_EQ(CsvLine({}), "\n");
 }
 
+// The reader takes the text in chunks of 64 KiB. A first line of 1 to 64 bytes moves the chunk
+// boundaries across as many positions of the records there, each holding a doubled quote, a
+// quoted CRLF and a CRLF line end.
+TEST(CensusCsv, ALongTextReadsTheSameWhereverItsChunksEnd) {
+  std::vector<Cells> written;
+  std::string body;
+  for (int i = 0; body.size() < 2 * 65536 + 1000; ++i) {
+    const std::string filler(static_cast<std::size_t>(i % 29), 'x');
+    written.push_back({filler + "\"q\"", "line\r\nbreak" + std::to_string(i), filler});
+    std::string line = CsvLine(written.back());
+    line.insert(line.size() - 1, "\r");
+    body += line;
+  }
+  for (std::size_t pad = 1; pad <= 64; ++pad) {
+    const std::vector<CsvRecord> records = ParseCensusCsv(std::string(pad, 'p') + "\r\n" + body);
+    ASSERT_EQ(records.size(), written.size() + 1) << pad;
+    for (std::size_t i = 0; i < written.size(); ++i) {
+      const CsvRecord& record = records[i + 1];
+      ASSERT_EQ(record.cells, written[i]) << "pad " << pad << ", record " << i;
+      ASSERT_EQ(record.error, "");
+      ASSERT_EQ(record.line, static_cast<int>(2 + 2 * i));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace orvane::app

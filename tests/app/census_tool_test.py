@@ -130,6 +130,35 @@ class CensusTool(unittest.TestCase):
         self.assertGreater(failed, 30)
         self.assertLess(failed, 200)
 
+    def test_sensitivity_columns_are_orvane_value_sensitivity_on_that_row(self):
+        # Select and ultimate: every one of the seven figures; failed rows have none.
+        plan = [*PLAN, "YieldCurve=0", "PostRetirementInterest=5.2"]
+        rows = self.rows[:80]
+        census = self.dir / "sensitivity.csv"
+        census.write_text(census_text(rows), newline="")
+        code, out, err = self.run_tool("--census", str(census), "--sensitivity", *plan)
+        self.assertEqual(code, 0, err)
+        output = list(csv.reader(io.StringIO(out, newline="")))
+        figures = ["Duration", "Convexity", "DV01", "Duration1", "Duration2", "Duration3",
+                   "DurationPost"]
+        self.assertEqual(output[0], COLUMNS + ["PresentValue", *figures, "Error"])
+
+        def one(row):
+            code, out, err = self.run_tool("--sensitivity", *plan,
+                                           *(f"{c}={v}" for c, v in zip(COLUMNS, row)))
+            if code != 0:
+                return ["", *[""] * len(figures), err.strip()]
+            lines = out.splitlines()
+            named = dict(line.split("=", 1) for line in lines[1:])
+            self.assertEqual(list(named), figures)
+            return [lines[0], *named.values(), ""]
+
+        with concurrent.futures.ThreadPoolExecutor(max_workers=2) as pool:
+            expected = list(pool.map(one, rows))
+        for number, (written, wanted) in enumerate(zip(output[1:], expected), start=2):
+            self.assertEqual(written[len(COLUMNS):], wanted, f"line {number}")
+        self.assertTrue(any(w[-1] for w in expected) and any(not w[-1] for w in expected))
+
     def test_projected_and_blended_tables_follow_each_row(self):
         # Generational tables differ by year of birth and sex: each row must get its own.
         plan = ["ProjToPayment=1", "BlendedAnnuitnat=1", "UsePreamble=1", "PreRetPrimary=2008417e"]

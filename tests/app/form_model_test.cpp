@@ -385,6 +385,59 @@ TEST_F(ChoiceControls, AChooserTakesEffectWhenLeft) {
   EXPECT_GT(*numbers::ParseNumber(form->Result()), *numbers::ParseNumber(standard));
 }
 
+using ResultToolTip = FormTest;
+
+// The tooltip's figures are those of the value on display, computed when asked for; whenever the
+// value on display is not that of the entries it says so instead.
+TEST_F(ResultToolTip, ShowsTheSensitivitiesOfTheValueOnDisplayOnly) {
+  auto form = MakeForm();
+  EXPECT_EQ(form->ResultToolTip().rfind("No sensitivities: ", 0), 0u);
+  form->Calculate();
+  const int recalculations = form->RecalculationCount();
+  const std::string tip = form->ResultToolTip();
+  EXPECT_EQ(form->RecalculationCount(), recalculations);
+  EXPECT_FALSE(form->Sensitivities());  // the window's form keeps none
+
+  // The same figures as a batch run's form, which computes them with every value.
+  FormEnvironment batch;
+  batch.data_dir = dir_;
+  batch.with_sensitivities = true;
+  FormModel batch_form(batch);
+  batch_form.Load();
+  batch_form.Calculate();
+  ASSERT_TRUE(batch_form.Sensitivities());
+  const valuation::Sensitivities& figures = *batch_form.Sensitivities();
+  EXPECT_EQ(numbers::ResultText(figures.value), form->Result());
+  EXPECT_EQ(tip, "Duration " + numbers::FormatPicture(*figures.Duration, "#,##0.0000") +
+                     " years\nDV01 " + numbers::FormatPicture(*figures.DV01, "#,##0.00") +
+                     " per basis point\nConvexity " +
+                     numbers::FormatPicture(*figures.Convexity, "#,##0.00"));
+  EXPECT_GT(*figures.Duration, 1.0);
+
+  form->SetText(Control::InterestRate1, "6");  // typed, not left
+  EXPECT_EQ(form->ResultToolTip(),
+            "No sensitivities: an entry has changed since the value on display was calculated; "
+            "leave the field to recalculate");
+  form->Validate(Control::InterestRate1);
+  EXPECT_NE(form->ResultToolTip(), tip);
+  EXPECT_EQ(form->ResultToolTip().rfind("Duration ", 0), 0u);
+
+  form->SetText(Control::Load, "100");
+  form->Calculate();
+  ASSERT_NE(form->Failure(), "");
+  EXPECT_EQ(form->ResultToolTip(),
+            "No sensitivities: the value on display is not that of the entries as they stand "
+            "(see the reason under it)");
+  batch_form.SetText(Control::Load, "100");
+  batch_form.Calculate();
+  EXPECT_FALSE(batch_form.Sensitivities());
+
+  Enter(*form, Control::Load, "0");
+  Enter(*form, Control::Benefit, "0");
+  EXPECT_EQ(form->ResultToolTip(),
+            "No sensitivities: The present value is 0, so it has no duration or convexity");
+}
+
 using FailedRecalculation = FormTest;
 
 TEST_F(FailedRecalculation, LeavesTheLabelAndNamesTheReason) {

@@ -11,6 +11,8 @@ Usage: orvane_value_test.py PATH_TO_ORVANE_VALUE (ORVANE_SOURCE_DIR names the re
 import csv
 import math
 import os
+import re
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -89,6 +91,76 @@ def spot_rates(column):
 # survival floor.
 NO_MORTALITY = ("PostRetPrimary=None", "PostRetContingent=None", "CurrentAge=65.084",
                 "SpousesAge=65.084", "RetirementAge=65.084")
+
+
+FIGURES = ("Duration", "Convexity", "DV01", "Duration1", "Duration2", "Duration3", "DurationPost")
+PLAIN_DECIMAL = re.compile(r"-?[0-9]+(\.[0-9]+)?")
+
+
+def sensitivity_lines(out):
+    """The value and the figures that orvane-value --sensitivity printed, by name."""
+    lines = out.splitlines()
+    named = {}
+    for line in lines[1:]:
+        name, _, text = line.partition("=")
+        if name not in FIGURES:
+            break
+        named[name] = text
+    return lines[0], named
+
+
+class Sensitivity(unittest.TestCase):
+    def test_lines_of_each_mode_between_the_value_and_the_form(self):
+        modes = (((), FIGURES[:6]), (("YieldCurve=0",), FIGURES), (("FullYieldCurve=1",), FIGURES[:3]))
+        for arguments, names in modes:
+            code, out, err = run("--sensitivity", "--form", *arguments)
+            self.assertEqual((code, err), (0, ""), arguments)
+            value, named = sensitivity_lines(out)
+            self.assertEqual(value, run(*arguments)[1].strip())
+            self.assertEqual(tuple(named), names, arguments)
+            self.assertTrue(out.splitlines()[1 + len(names)].startswith("CurrentAge="), arguments)
+            for name, text in named.items():
+                self.assertRegex(text, PLAIN_DECIMAL, name)
+                digits = text.lstrip("-0.").replace(".", "")
+                self.assertTrue(float(text) == 0 or len(digits) >= 8, (name, text))
+
+    def test_a_value_of_0_has_no_duration(self):
+        code, out, err = run("--sensitivity", "Benefit=0")
+        self.assertEqual((code, out), (0, "0.00\nDuration=\nConvexity=\nDV01=0\nDuration1=\n"
+                                           "Duration2=\nDuration3=\n"))
+        self.assertEqual(err, "The present value is 0, so it has no duration or convexity\n")
+
+    def test_full_yield_curve_against_curves_moved_a_basis_point_in_the_workbook(self):
+        # Curve 1 (August 2007) rises with the payment time; curves 2 and 3 are curve 1 a basis
+        # point lower and higher. A large benefit keeps the cents of the printed values small
+        # beside the differences.
+        import xlwt
+        base = [0.03 + h * 0.0002 for h in range(1, 201)]
+        book = xlwt.Workbook()
+        sheet = book.add_sheet("Curves")
+        for column, shift in ((1, 0.0), (2, -0.0001), (3, 0.0001)):
+            for h, rate in enumerate(base, start=1):
+                sheet.write(h, column, rate + shift)
+        with tempfile.TemporaryDirectory() as folder:
+            shutil.copy(DATA / "MortalityTables", folder)
+            book.save(str(Path(folder, "Full Yield Curve.xls")))
+            plan = ("FullYieldCurve=1", "YearOfYieldCurve=2007", "Benefit=90000", "Maximum=90000")
+
+            def value(month, *more):
+                code, out, err = run(*plan, "MonthOfYieldCurve=" + month, *more, cwd=folder)
+                self.assertEqual((code, err), (0, ""))
+                return out
+
+            pv = float(value("8").replace(",", ""))
+            down = float(value("9").replace(",", ""))
+            up = float(value("10").replace(",", ""))
+            printed, named = sensitivity_lines(value("8", "--sensitivity"))
+        self.assertEqual(float(printed.replace(",", "")), pv)
+        self.assertAlmostEqual(float(named["DV01"]), (down - up) / 2, delta=0.01)
+        duration = (down - up) / (2 * 0.0001 * pv)
+        self.assertAlmostEqual(float(named["Duration"]), duration, delta=2e-6 * duration)
+        convexity = (down + up - 2 * pv) / (0.0001 ** 2 * pv)
+        self.assertAlmostEqual(float(named["Convexity"]), convexity, delta=2e-3 * convexity)
 
 
 class Value(unittest.TestCase):

@@ -21,6 +21,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolTip>
 #include <QtTest>
 
 #include "app/controls.h"
@@ -521,6 +522,21 @@ class WindowTest : public QObject {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(Shown(*form, "FailureLine"), QString());
     QCOMPARE(Shown(*form, "orvaneresults"), value);
+  }
+
+  // Asked for by hovering, computed then and there: no recalculation, the model's own text.
+  void theResultsToolTipShowsTheSensitivitiesOfTheValue() {
+    auto form = Open(Shipped());
+    QVERIFY(form);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    const int count = Count(*form);
+    auto* label = form->findChild<QLabel*>(QStringLiteral("orvaneresults"));
+    QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), label->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(label, &help);
+    QVERIFY(QToolTip::text().startsWith(QStringLiteral("Duration ")));
+    QCOMPARE(QToolTip::text(), QString::fromStdString(form->model().ResultToolTip()));
+    QCOMPARE(Count(*form), count);
+    QToolTip::hideText();
   }
 
   void theDataFileQuestionIsAnOkCancelBox() {

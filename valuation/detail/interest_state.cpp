@@ -7,29 +7,36 @@
 namespace orvane::valuation::detail {
 namespace {
 
-InterestMode ModeOf(const ValuationInputs& inputs, const CurveDiscount* curve) {
+InterestMode ModeOf(const InterestInputs& inputs, const CurveDiscount* curve) {
   if (curve != nullptr)
     return InterestMode::kFullYieldCurve;
-  return inputs.TreatAsYieldCurve ? InterestMode::kSegment : InterestMode::kSelectAndUltimate;
+  return inputs.segment ? InterestMode::kSegment : InterestMode::kSelectAndUltimate;
 }
 
 }  // namespace
+
+InterestInputs InterestInputsOf(const ValuationInputs& inputs) {
+  return {{inputs.InterestRate1, inputs.InterestRate2, inputs.InterestRate3},
+          inputs.PostRetirementInterest,
+          inputs.Period1,
+          inputs.Period2,
+          inputs.TreatAsYieldCurve};
+}
 
 double MonthlyDiscount(double rate_percent) {
   return 1.0 / std::pow(1.0 + rate_percent / 100.0, 1.0 / 12.0);
 }
 
-InterestState::InterestState(const ValuationInputs& inputs, const CurveDiscount* curve)
+InterestState::InterestState(const InterestInputs& inputs, const CurveDiscount* curve)
     : mode_(ModeOf(inputs, curve)),
       curve_(curve),
-      rates_{inputs.InterestRate1, inputs.InterestRate2, inputs.InterestRate3},
-      rate_month_factors_{MonthlyDiscount(inputs.InterestRate1),
-                          MonthlyDiscount(inputs.InterestRate2),
-                          MonthlyDiscount(inputs.InterestRate3)},
-      post_retirement_rate_(inputs.PostRetirementInterest),
-      period1_(inputs.Period1),
-      period2_(inputs.Period2),
-      month_factor_(MonthlyDiscount(inputs.PostRetirementInterest)) {}
+      rates_(inputs.rates),
+      rate_month_factors_{MonthlyDiscount(inputs.rates[0]), MonthlyDiscount(inputs.rates[1]),
+                          MonthlyDiscount(inputs.rates[2])},
+      post_retirement_rate_(inputs.post_retirement),
+      period1_(inputs.period1),
+      period2_(inputs.period2),
+      month_factor_(MonthlyDiscount(inputs.post_retirement)) {}
 
 void InterestState::StartYear(long years_elapsed) {
   const double n = static_cast<double>(years_elapsed);
@@ -48,19 +55,6 @@ void InterestState::StartYear(long years_elapsed) {
     vx_ = segment_discount_[static_cast<std::size_t>(slot_)];
   } else if (mode_ == InterestMode::kSelectAndUltimate) {
     select_factor_ = rate_month_factor;
-  }
-}
-
-void InterestState::DiscountMonthBeforePayment() {
-  switch (mode_) {
-    case InterestMode::kFullYieldCurve:
-      break;
-    case InterestMode::kSegment:
-      vx_ = month_factor_ * vx_;
-      break;
-    case InterestMode::kSelectAndUltimate:
-      vx_ = vx_ * select_factor_;
-      break;
   }
 }
 

@@ -14,6 +14,19 @@ enum class InterestMode {
   kFullYieldCurve,     // every month from a monthly yield curve
 };
 
+// What moves the discount factor outside full yield curve mode: the form's rates in percent and
+// the two periods in years. Kept apart from the other inputs so that a rate can be shifted
+// without copying the mortality tables.
+struct InterestInputs {
+  std::array<double, 3> rates{};  // InterestRate1..3
+  double post_retirement = 0.0;   // PostRetirementInterest
+  double period1 = 0.0;
+  double period2 = 0.0;
+  bool segment = false;  // TreatAsYieldCurve
+};
+
+InterestInputs InterestInputsOf(const ValuationInputs& inputs);
+
 // 1 / (1 + rate/100)^(1/12): the discount of one month at an annual effective rate in percent.
 double MonthlyDiscount(double rate_percent);
 
@@ -24,7 +37,9 @@ class InterestState {
  public:
   // `curve` selects the full yield curve mode when not null; the rates must already be checked
   // to lie above -100%.
-  InterestState(const ValuationInputs& inputs, const CurveDiscount* curve);
+  InterestState(const InterestInputs& inputs, const CurveDiscount* curve);
+  InterestState(const ValuationInputs& inputs, const CurveDiscount* curve)
+      : InterestState(InterestInputsOf(inputs), curve) {}
 
   InterestMode mode() const { return mode_; }
 
@@ -32,14 +47,28 @@ class InterestState {
   void StartYear(long years_elapsed);
   // Start of a month in full yield curve mode: Vx of a payment `month` whole months on.
   void StartMonth(long month) { vx_ = curve_->Factor(month); }
-  // After the survival step of a month before the payment age.
-  void DiscountMonthBeforePayment();
+  // After the survival step of a month before the payment age. Inline: the shifted values of
+  // the sensitivities run it for every month again.
+  void DiscountMonthBeforePayment() {
+    switch (mode_) {
+      case InterestMode::kFullYieldCurve:
+        break;
+      case InterestMode::kSegment:
+        vx_ = month_factor_ * vx_;
+        break;
+      case InterestMode::kSelectAndUltimate:
+        vx_ = vx_ * select_factor_;
+        break;
+    }
+  }
   // After the payment and survival steps of a payment month, in every mode.
   void DiscountPaymentMonth() { vx_ = month_factor_ * vx_; }
   // End of a year: the segment accumulators move on by one year at each of the three rates.
   void EndYear();
 
   double Vx() const { return vx_; }
+  // The rate slot of the current year: 0..2 for InterestRate1..3.
+  int slot() const { return slot_; }
 
   // The annual rate in percent that discounts the current month (`month` whole months after the
   // valuation date; `before_payment` as the month loop classifies the month).

@@ -70,7 +70,10 @@ MonthStart DescribeMonthStart(long row, const Life& participant, const Life& spo
 }  // namespace
 
 double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
-                 const CurveDiscount* curve, MonthObserver* observer) {
+                 const CurveDiscount* curve, MonthObserver* observer,
+                 std::vector<TracedMonth>* trace) {
+  if (trace != nullptr)
+    trace->clear();
   // The segments start in this order: participant and spouse before payment, then from payment.
   SurvivalSegment participant_before(inputs.PrePrimaryMortality, "PrePrimaryMortality",
                                      "participant", ages.x);
@@ -118,6 +121,8 @@ double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
             DescribeMonthStart(row, participant, spouse, interest, before_payment, months_elapsed));
       }
 
+      if (trace != nullptr)
+        trace->push_back({years_elapsed, months_elapsed});
       if (before_payment) {
         participant.Survive(participant.before);
         spouse.Survive(spouse.before);
@@ -129,14 +134,20 @@ double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
         }
       } else {
         // Payments are made at the start of the month, before its survival and discount steps.
+        double weight = 0.0;
         if (observer == nullptr) {
-          payments.Pay(row, participant.age, r, participant.alive, spouse.alive, interest.Vx(),
-                       nullptr);
+          weight = payments.Pay(row, participant.age, r, participant.alive, spouse.alive,
+                                interest.Vx(), nullptr);
         } else {
           MonthPayment paid;
-          payments.Pay(row, participant.age, r, participant.alive, spouse.alive, interest.Vx(),
-                       &paid);
+          weight = payments.Pay(row, participant.age, r, participant.alive, spouse.alive,
+                                interest.Vx(), &paid);
           observer->OnPayment(paid);
+        }
+        if (trace != nullptr) {
+          trace->back().payment = true;
+          trace->back().benefit = payments.CurrentBenefit();
+          trace->back().weight = weight;
         }
         participant.Survive(participant.after);
         spouse.Survive(spouse.after);

@@ -16,21 +16,20 @@ class PaymentStep {
 
   // Adds the payment of the month starting at age `x` (payment age `r`, years) with the
   // start-of-month survival probabilities and discount factor. When `paid` is not null, also
-  // describes there what it paid. Inline, like CostOfLivingCheck: it runs every payment month.
-  void Pay(long row, double x, double r, double Lx, double Ly, double Vx, MonthPayment* paid) {
+  // describes there what it paid. Returns the weight of the payment: the probability that it is
+  // paid, or for the survivor's share paid, which with CurrentBenefit and Vx makes its value.
+  // Inline, like CostOfLivingCheck: it runs every payment month.
+  double Pay(long row, double x, double r, double Lx, double Ly, double Vx, MonthPayment* paid) {
     // The probability of reaching the payment age, taken at the first payment month.
     if (survival_at_payment_ == 0.0)
       survival_at_payment_ = Lx;
     // The 0.001 makes the count of certain payments exact for periods entered to three
     // decimals: 10 years give 120 certain payments, 10.5 give 126.
     const bool certain = !(x - r + 0.001 > period_certain_);
-    if (!certain) {
-      value_sum_ = value_sum_ + current_benefit_ * Vx * (Lx + survivor_share_ * Ly * (1.0 - Lx));
-    } else {
-      value_sum_ = value_sum_ + current_benefit_ * Vx * survival_at_payment_;
-    }
+    const double weight = certain ? survival_at_payment_ : Lx + survivor_share_ * Ly * (1.0 - Lx);
+    value_sum_ = value_sum_ + current_benefit_ * Vx * weight;
     if (paid == nullptr)
-      return;
+      return weight;
     paid->row = row;
     paid->payment_month = true;
     paid->primary_benefit = current_benefit_;
@@ -43,6 +42,7 @@ class PaymentStep {
       paid->within_period_certain = true;
       paid->period_certain_value = current_benefit_ * Vx * survival_at_payment_;
     }
+    return weight;
   }
 
   // Last step of a payment month (x still the age at its start): at an anniversary of the

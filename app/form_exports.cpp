@@ -30,7 +30,29 @@ void FormModel::ExportDetail(const std::filesystem::path& file) {
   }
   if (!succeeded)
     throw FormError("The calculation detail was not exported: " + s.failure);
-  sheets::WriteDetailWorkbook(file, *s.detail);
+  sheets::WriteDetailWorkbook(file, *s.detail, Summary());
+}
+
+sheets::DetailSummary FormModel::Summary() const {
+  sheets::DetailSummary summary;
+  for (int i = 0; i < kControlCount; ++i) {
+    const auto control = static_cast<Control>(i);
+    std::string caption(CaptionOf(control));
+    switch (KindOf(control)) {
+      case ControlKind::kTextField:
+      case ControlKind::kTableChooser:
+        summary.inputs.emplace_back(std::move(caption), Text(control));
+        break;
+      case ControlKind::kCheckBox:
+      case ControlKind::kOptionButton:
+        summary.inputs.emplace_back(std::move(caption), Checked(control) ? "Yes" : "No");
+        break;
+      case ControlKind::kButton:
+        break;
+    }
+  }
+  summary.value = state_->value;
+  return summary;
 }
 
 void FormModel::ExportMortality(const std::filesystem::path& file) {

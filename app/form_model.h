@@ -113,6 +113,11 @@ class FormModel {
   // cannot be written, tables::DataFileUnavailable.
   void ExportDetail(const std::filesystem::path& file);
 
+  // What the detail workbook's Summary sheet shows: every control's caption with its text (or
+  // "Yes" / "No"), in the order of the Control enum, and the unrounded value of the last
+  // successful recalculation. The sensitivities are left empty.
+  sheets::DetailSummary Summary() const;
+
   // Writes the four tables in use into a mortality workbook at `file`; does not recalculate.
   // Throws as LoadMortality, and sheets::SheetError when the workbook cannot be written.
   void ExportMortality(const std::filesystem::path& file);

@@ -195,7 +195,8 @@ std::string FormModel::ValueText() {
     context.detail = s.detail.get();
 
   try {
-    return numbers::ResultText(valuation::Orvane(inputs, context));
+    s.value = valuation::Orvane(inputs, context);
+    return numbers::ResultText(s.value);
   } catch (const valuation::ValuationError& e) {
     ExplainMissingTable(e, s.store, TableRequests());
     throw;

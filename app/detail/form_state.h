@@ -36,6 +36,7 @@ struct FormModel::State {
   int recalculations = 0;
 
   bool keep_detail = false;
+  double value = 0.0;  // the unrounded value of the last successful recalculation
   std::unique_ptr<valuation::DetailTable> detail;  // made at the first detail export
 
   // Read once per run; empty while YieldCurveLoaded is false.

@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -67,12 +68,15 @@ class FormModel {
   void Load();
 
   // Reading the form. Text and Checked throw FormError for a control of the other kind.
-  const std::string& Text(Control control) const;     // text field or chooser
-  bool Checked(Control control) const;                // check box or option button
-  const std::string& Message() const;                 // the message area (Label6)
-  const std::string& Result() const;                  // the results label (orvaneresults)
-  const std::string& Failure() const;                 // reason of the last failed recalculation,
-                                                      // empty after a successful one
+  const std::string& Text(Control control) const;  // text field or chooser
+  bool Checked(Control control) const;             // check box or option button
+  const std::string& Message() const;              // the message area (Label6)
+  const std::string& Result() const;               // the results label (orvaneresults)
+  const std::string& Failure() const;              // reason of the last failed recalculation,
+                                                   // empty after a successful one
+  // The control that the last failure is about (the field, chooser or box to correct), when
+  // one is; nothing once a recalculation has succeeded.
+  std::optional<Control> FailureControl() const;
   const std::vector<std::string>& TableList() const;  // the choosers' list entries
   int RecalculationCount() const;                     // successful or not, since Load
   bool KeepDetail() const;                            // true only while ExportDetail recalculates

@@ -33,6 +33,7 @@ struct FormModel::State {
   std::string message = "Calculate present values";  // the designed caption of Label6
   std::string result = "Not calculated";
   std::string failure;
+  std::optional<Control> failure_control;  // the control `failure` is about, when known
   int recalculations = 0;
 
   bool keep_detail = false;

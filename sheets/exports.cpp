@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <string>
 #include <type_traits>
 #include <variant>
@@ -130,7 +131,7 @@ void WriteSummarySheet(NewWorkbook& book, const DetailTable& table, const Detail
       {"DurationPost", &s.DurationPost}};
   for (const auto& [name, figure] : figures) {
     book.WriteCell(row, 0, std::string(name), sheet);
-    if (figure->has_value())
+    if (figure->has_value() && std::isfinite(**figure))
       book.WriteCell(row, 1, **figure, sheet);
     else
       book.WriteCell(row, 1, std::string("n/a"), sheet);
@@ -165,46 +166,41 @@ void WriteSummarySheet(NewWorkbook& book, const DetailTable& table, const Detail
   if (months == 0)
     return;  // nothing to draw
 
-  Chart payments;
-  payments.kind = ChartKind::kColumn;
-  payments.title = "Expected payments of each year (present value)";
-  payments.x_axis = "Year";
-  payments.y_axis = "Sum of R:T";
-  payments.y_number_format = "#,##0";
-  payments.series.push_back(ChartSeries{"Expected payments", sheet,
-                                        CellRange{1, kYearColumn + 1, years, kYearColumn + 1},
-                                        CellRange{1, kYearColumn, years, kYearColumn}});
-  payments.row = 0;
-  payments.column = kChartColumn;
-  payments.width_scale = 1.5;
-  payments.height_scale = 1.25;
-  book.AddChart(payments, sheet);
-
+  // One under the other, right of the columns, each 1.5 times the default width.
+  const auto place = [&book, sheet](Chart chart, int position) {
+    chart.row = position * kChartRows;
+    chart.column = kChartColumn;
+    chart.width_scale = 1.5;
+    chart.height_scale = 1.25;
+    book.AddChart(chart, sheet);
+  };
   const auto month_column = [months](int column) {
     return CellRange{1, column, months, column};  // first-sheet rows 2 .. months + 1
   };
-  Chart survival;
-  survival.title = "Lx and Ly by month";
-  survival.x_axis = "Month";
-  survival.y_axis = "Probability of being alive";
-  survival.series.push_back(ChartSeries{"Lx (participant)", 0, month_column(10), std::nullopt});
-  survival.series.push_back(ChartSeries{"Ly (spouse)", 0, month_column(11), std::nullopt});
-  survival.row = kChartRows;
-  survival.column = kChartColumn;
-  survival.width_scale = 1.5;
-  survival.height_scale = 1.25;
-  book.AddChart(survival, sheet);
-
-  Chart discount;
-  discount.title = "Vx by month";
-  discount.x_axis = "Month";
-  discount.y_axis = "Discount factor";
-  discount.series.push_back(ChartSeries{"Vx", 0, month_column(16), std::nullopt});
-  discount.row = 2 * kChartRows;
-  discount.column = kChartColumn;
-  discount.width_scale = 1.5;
-  discount.height_scale = 1.25;
-  book.AddChart(discount, sheet);
+  place(Chart{ChartKind::kColumn,
+              "Expected payments of each year (present value)",
+              "Year",
+              "Sum of R:T",
+              "#,##0",
+              {ChartSeries{"Expected payments", sheet,
+                           CellRange{1, kYearColumn + 1, years, kYearColumn + 1},
+                           CellRange{1, kYearColumn, years, kYearColumn}}}},
+        0);
+  place(Chart{ChartKind::kLine,
+              "Lx and Ly by month",
+              "Month",
+              "Probability of being alive",
+              "",
+              {ChartSeries{"Lx (participant)", 0, month_column(10), std::nullopt},
+               ChartSeries{"Ly (spouse)", 0, month_column(11), std::nullopt}}},
+        1);
+  place(Chart{ChartKind::kLine,
+              "Vx by month",
+              "Month",
+              "Discount factor",
+              "",
+              {ChartSeries{"Vx", 0, month_column(16), std::nullopt}}},
+        2);
 }
 
 }  // namespace

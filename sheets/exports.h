@@ -20,8 +20,9 @@
 
 namespace orvane::sheets {
 
-// How the value moves when every interest rate moves by one basis point (a figure the valuation
-// has no such figure for, or that was not computed, is empty and shows as "n/a").
+// How the value moves when every interest rate moves by one basis point. A figure the valuation
+// has no such figure for, or that was not computed, is empty; an empty or non-finite figure
+// shows as "n/a".
 struct Sensitivities {
   std::optional<double> Duration, Convexity, DV01, Duration1, Duration2, Duration3, DurationPost;
 };

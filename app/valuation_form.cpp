@@ -207,7 +207,7 @@ constexpr double kResultPoints = 9.75;   // orvaneresults
 constexpr double kFailurePoints = 8.25;
 constexpr int kDesignedWidth = 11655;  // the client area of the designed form, in twips
 constexpr int kDesignedHeight = 8085;
-constexpr Twips kFailureBand = {240, 8085, 11175, 960};
+constexpr Twips kFailureBand = {240, kDesignedHeight, 11175, 960};
 constexpr int kBottomMargin = 120;
 
 // The control at fault is marked with this background until a recalculation succeeds.

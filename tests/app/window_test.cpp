@@ -504,8 +504,9 @@ class WindowTest : public QObject {
   }
 
   // The longest reasons: a table the data file lacks, and a yield curve workbook missing from a
-  // deep folder, whose path the reason names (longer than any reason without a path). Each is shown whole, at a readable size, inside
-  // the window, with its control marked until a recalculation succeeds.
+  // deep folder, whose path the reason names (longer than any reason without a path). Each is
+  // shown whole, at a readable size, inside the window, with its control marked until a
+  // recalculation succeeds.
   void theWholeReasonIsReadableAndItsControlMarked() {
     QTemporaryDir temp;
     QVERIFY(temp.isValid());

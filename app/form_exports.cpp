@@ -3,6 +3,7 @@
 #include "app/form_error.h"
 #include "app/form_model.h"
 #include "sheets/exports.h"
+#include "valuation/sensitivities.h"
 
 namespace orvane::app {
 
@@ -30,7 +31,35 @@ void FormModel::ExportDetail(const std::filesystem::path& file) {
   }
   if (!succeeded)
     throw FormError("The calculation detail was not exported: " + s.failure);
-  sheets::WriteDetailWorkbook(file, *s.detail);
+  sheets::DetailSummary summary = Summary();
+  // The same entries valued once more, the detail kept as it is, for the Summary's figures.
+  const valuation::Sensitivities figures = Valuate(true);
+  summary.sensitivities = {figures.Duration,    figures.Convexity, figures.DV01,
+                           figures.Duration1,   figures.Duration2, figures.Duration3,
+                           figures.DurationPost};
+  sheets::WriteDetailWorkbook(file, *s.detail, summary);
+}
+
+sheets::DetailSummary FormModel::Summary() const {
+  sheets::DetailSummary summary;
+  for (int i = 0; i < kControlCount; ++i) {
+    const auto control = static_cast<Control>(i);
+    std::string caption(CaptionOf(control));
+    switch (KindOf(control)) {
+      case ControlKind::kTextField:
+      case ControlKind::kTableChooser:
+        summary.inputs.emplace_back(std::move(caption), Text(control));
+        break;
+      case ControlKind::kCheckBox:
+      case ControlKind::kOptionButton:
+        summary.inputs.emplace_back(std::move(caption), Checked(control) ? "Yes" : "No");
+        break;
+      case ControlKind::kButton:
+        break;
+    }
+  }
+  summary.value = state_->value;
+  return summary;
 }
 
 void FormModel::ExportMortality(const std::filesystem::path& file) {

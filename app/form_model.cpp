@@ -97,11 +97,12 @@ void FormModel::Load() {
   State& s = *state_;
   s.keep_detail = false;
   s.failure.clear();
+  s.failure_control.reset();
   s.table_list.clear();
-  const std::optional<std::string> failed =
+  const std::optional<detail::FailureReport> failed =
       detail::MessageOfFailure([&] { s.table_list = s.store.GetTableList(); });
   if (failed)
-    s.failure = "The table list could not be read: " + *failed;
+    s.failure = "The table list could not be read: " + failed->message;
 
   const auto set_state = [&](Control control, bool checked) {
     s.checked[static_cast<size_t>(control)] = checked;
@@ -164,6 +165,9 @@ const std::string& FormModel::Result() const {
 }
 const std::string& FormModel::Failure() const {
   return state_->failure;
+}
+std::optional<Control> FormModel::FailureControl() const {
+  return state_->failure_control;
 }
 const std::vector<std::string>& FormModel::TableList() const {
   return state_->table_list;
@@ -253,12 +257,13 @@ void FormModel::Validate(Control control) {
   }
   if (const DateAgeBinding* binding = DateAgeBindingOf(control)) {
     DateAgeView view(*this);
-    const std::optional<std::string> failed =
+    const std::optional<detail::FailureReport> failed =
         detail::MessageOfFailure([&] { binding->handler(view); });
     if (failed) {
       // The handler stopped where its input failed; like any failed operation of the form it
       // does not go on to recalculate.
-      state_->failure = std::string(CaptionOf(control)) + ": " + *failed;
+      state_->failure = std::string(CaptionOf(control)) + ": " + failed->message;
+      state_->failure_control = control;
       Notify();
       return;
     }
@@ -302,13 +307,16 @@ bool FormModel::RunCalculate() {
   State& s = *state_;
   ++s.recalculations;
   std::string text;
-  const std::optional<std::string> failed = detail::MessageOfFailure([&] { text = ValueText(); });
+  const std::optional<detail::FailureReport> failed =
+      detail::MessageOfFailure([&] { text = ValueText(); });
   if (failed) {
-    s.failure = *failed;
+    s.failure = failed->message;
+    s.failure_control = failed->control;
     s.sensitivities.reset();
   } else {
     s.result = std::move(text);
     s.failure.clear();
+    s.failure_control.reset();
   }
   Notify();
   return !failed;

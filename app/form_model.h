@@ -73,12 +73,15 @@ class FormModel {
   void Load();
 
   // Reading the form. Text and Checked throw FormError for a control of the other kind.
-  const std::string& Text(Control control) const;     // text field or chooser
-  bool Checked(Control control) const;                // check box or option button
-  const std::string& Message() const;                 // the message area (Label6)
-  const std::string& Result() const;                  // the results label (orvaneresults)
-  const std::string& Failure() const;                 // reason of the last failed recalculation,
-                                                      // empty after a successful one
+  const std::string& Text(Control control) const;  // text field or chooser
+  bool Checked(Control control) const;             // check box or option button
+  const std::string& Message() const;              // the message area (Label6)
+  const std::string& Result() const;               // the results label (orvaneresults)
+  const std::string& Failure() const;              // reason of the last failed recalculation,
+                                                   // empty after a successful one
+  // The control that the last failure is about (the field, chooser or box to correct), when
+  // one is; nothing once a recalculation has succeeded.
+  std::optional<Control> FailureControl() const;
   const std::vector<std::string>& TableList() const;  // the choosers' list entries
   int RecalculationCount() const;                     // successful or not, since Load
   bool KeepDetail() const;                            // true only while ExportDetail recalculates
@@ -128,6 +131,11 @@ class FormModel {
   // too. Throws FormError when the recalculation fails, sheets::SheetError when the workbook
   // cannot be written, tables::DataFileUnavailable.
   void ExportDetail(const std::filesystem::path& file);
+
+  // What the detail workbook's Summary sheet shows: every control's caption with its text (or
+  // "Yes" / "No"), in the order of the Control enum, and the unrounded value of the last
+  // successful recalculation. The sensitivities are left empty.
+  sheets::DetailSummary Summary() const;
 
   // Writes the four tables in use into a mortality workbook at `file`; does not recalculate.
   // Throws as LoadMortality, and sheets::SheetError when the workbook cannot be written.

@@ -2,12 +2,16 @@
 // of the installed data folder when the current directory holds no MortalityTables.
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <system_error>
 #include <utility>
 
 #include <QApplication>
 #include <QStringList>
 #include <QTimer>
 
+#include "app/control_entry.h"
+#include "app/controls.h"
 #include "app/data_folder.h"
 #include "app/form_model.h"
 #include "app/icon.h"
@@ -18,8 +22,9 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationName(QStringLiteral("Orvane"));
   QApplication::setDesktopFileName(QStringLiteral("orvane"));  // the installed orvane.desktop
 
-  // Not a user option: `--screenshot FILE` saves a picture of the started window and exits, for
-  // checking the layout on a machine without a desktop.
+  // Not a user option: `--screenshot FILE [Control=Text ...]` makes the entries as a user would,
+  // saves a picture of the window and exits, for checking the layout on a machine without a
+  // desktop.
   const QStringList arguments = QApplication::arguments();
   const qsizetype flag = arguments.indexOf(QStringLiteral("--screenshot"));
   const QString screenshot =
@@ -34,10 +39,16 @@ int main(int argc, char* argv[]) {
   }
 
   orvane::app::FormEnvironment environment;
-  environment.data_dir =
-      orvane::app::DataFolder(".", orvane::app::InstalledDataFolder(ORVANE_DATA_DIR_FROM_BIN));
-  environment.ask_retry = [] {
-    if (orvane::app::AskDataFileRetry(QApplication::activeWindow()) ==
+  const std::filesystem::path installed =
+      orvane::app::InstalledDataFolder(ORVANE_DATA_DIR_FROM_BIN);
+  // Absolute, so that a reason naming a file of the data folder says where it is.
+  std::error_code ignored;
+  environment.data_dir = std::filesystem::absolute(orvane::app::DataFolder(".", installed), ignored)
+                             .lexically_normal();
+  const QString detail =
+      orvane::app::DataFileWhereabouts(environment.data_dir / environment.tables_file, installed);
+  environment.ask_retry = [detail] {
+    if (orvane::app::AskDataFileRetry(QApplication::activeWindow(), detail) ==
         orvane::tables::RetryAnswer::kCancel)
       std::_Exit(1);  // Cancel ends the program at once, without further events or clean-up
     return orvane::tables::RetryAnswer::kRetry;
@@ -46,6 +57,15 @@ int main(int argc, char* argv[]) {
   orvane::app::ValuationForm form(std::move(environment));
   form.show();
   if (!screenshot.isEmpty()) {
+    for (qsizetype i = flag + 2; i < arguments.size(); ++i) {
+      const qsizetype equals = arguments[i].indexOf(QLatin1Char('='));
+      const std::optional<orvane::app::Control> control =
+          orvane::app::ControlNamed(arguments[i].left(equals).toStdString());
+      if (equals < 0 || !control)
+        return 2;
+      orvane::app::EnterControlText(form.model(), *control,
+                                    arguments[i].mid(equals + 1).toLatin1().toStdString());
+    }
     QTimer::singleShot(500, &form, [&form, &screenshot] {
       QApplication::exit(form.grab().save(screenshot, "PNG") ? 0 : 1);
     });

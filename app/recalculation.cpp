@@ -8,9 +8,11 @@
 #include "app/form_model.h"
 #include "dates/calendar.h"
 #include "numbers/number_text.h"
+#include "sheets/sheet_error.h"
 #include "sheets/yield_curve_workbook.h"
 #include "valuation/sensitivities.h"
 #include "valuation/valuation_engine.h"
+#include "valuation/valuation_error.h"
 
 namespace orvane::app {
 namespace {
@@ -24,7 +26,8 @@ int YearOf(const FormModel& form, Control control) {
   const std::optional<dates::CalendarDate> date = dates::ParseDate(text);
   if (!date) {
     throw FormError(std::string(CaptionOf(control)) + " \"" + text +
-                    "\" is not a date: enter it as month/day/year");
+                        "\" is not a date: enter it as month/day/year",
+                    control);
   }
   return date->year;
 }
@@ -33,33 +36,37 @@ double NumberOf(const FormModel& form, Control control) {
   const std::string& text = form.Text(control);
   const std::optional<double> value = numbers::ParseNumber(text);
   if (!value) {
-    throw FormError(std::string(CaptionOf(control)) + " \"" + text + "\" is not a number");
+    throw FormError(std::string(CaptionOf(control)) + " \"" + text + "\" is not a number", control);
   }
   return *value;
 }
 
-// The fifteen number fields and the valuation inputs they fill, in the valuation's order.
+// The fifteen number fields and the valuation inputs they fill, in the valuation's order, with
+// the name the valuation's errors give each input.
 struct NumberInput {
   Control control;
   double ValuationInputs::*input;
+  valuation::Input name;
 };
 
 constexpr std::array<NumberInput, 15> kNumberInputs = {{
-    {Control::CurrentAge, &ValuationInputs::CurrentAge},
-    {Control::SpousesAge, &ValuationInputs::SpousesCurrentAge},
-    {Control::RetirementAge, &ValuationInputs::PaymentAge},
-    {Control::Benefit, &ValuationInputs::InitialBenefit},
-    {Control::Maximum, &ValuationInputs::Maximum},
-    {Control::InterestRate1, &ValuationInputs::InterestRate1},
-    {Control::InterestRate2, &ValuationInputs::InterestRate2},
-    {Control::InterestRate3, &ValuationInputs::InterestRate3},
-    {Control::PostRetirementInterest, &ValuationInputs::PostRetirementInterest},
-    {Control::Period1, &ValuationInputs::Period1},
-    {Control::Period2, &ValuationInputs::Period2},
-    {Control::PeriodCertain, &ValuationInputs::PeriodCertain},
-    {Control::PercentToSurvivor, &ValuationInputs::PercentToSurvivor},
-    {Control::COLA, &ValuationInputs::COLA},
-    {Control::Load, &ValuationInputs::Load},
+    {Control::CurrentAge, &ValuationInputs::CurrentAge, valuation::Input::CurrentAge},
+    {Control::SpousesAge, &ValuationInputs::SpousesCurrentAge, valuation::Input::SpousesCurrentAge},
+    {Control::RetirementAge, &ValuationInputs::PaymentAge, valuation::Input::PaymentAge},
+    {Control::Benefit, &ValuationInputs::InitialBenefit, valuation::Input::InitialBenefit},
+    {Control::Maximum, &ValuationInputs::Maximum, valuation::Input::Maximum},
+    {Control::InterestRate1, &ValuationInputs::InterestRate1, valuation::Input::InterestRate1},
+    {Control::InterestRate2, &ValuationInputs::InterestRate2, valuation::Input::InterestRate2},
+    {Control::InterestRate3, &ValuationInputs::InterestRate3, valuation::Input::InterestRate3},
+    {Control::PostRetirementInterest, &ValuationInputs::PostRetirementInterest,
+     valuation::Input::PostRetirementInterest},
+    {Control::Period1, &ValuationInputs::Period1, valuation::Input::Period1},
+    {Control::Period2, &ValuationInputs::Period2, valuation::Input::Period2},
+    {Control::PeriodCertain, &ValuationInputs::PeriodCertain, valuation::Input::PeriodCertain},
+    {Control::PercentToSurvivor, &ValuationInputs::PercentToSurvivor,
+     valuation::Input::PercentToSurvivor},
+    {Control::COLA, &ValuationInputs::COLA, valuation::Input::COLA},
+    {Control::Load, &ValuationInputs::Load, valuation::Input::Load},
 }};
 
 // The choosers in the order of the four loads.
@@ -80,39 +87,62 @@ valuation::QTable LoadChosen(tables::TableStore& store, tables::TableCache* cach
     throw;
   } catch (const tables::TableError& e) {
     throw FormError(std::string(CaptionOf(chooser)) + " table \"" + TableNameOf(request) +
-                    "\" cannot be used: " + e.what());
+                        "\" cannot be used: " + e.what(),
+                    chooser);
   }
 }
 
-// The valuation's name of the table that each chooser fills.
+// The valuation's input that each chooser fills.
 struct ChooserTable {
   Control chooser;
-  std::string_view valuation_name;
+  valuation::Input table;
   size_t load;  // index in kLoadOrder
 };
 constexpr std::array<ChooserTable, 4> kChooserTables = {{
-    {Control::PostRetPrimary, "PostPrimaryMortality", 0},
-    {Control::PostRetContingent, "PostContingentMortality", 1},
-    {Control::PreRetPrimary, "PrePrimaryMortality", 2},
-    {Control::PreRetContingent, "PreContingentMortality", 3},
+    {Control::PostRetPrimary, valuation::Input::PostPrimaryMortality, 0},
+    {Control::PostRetContingent, valuation::Input::PostContingentMortality, 1},
+    {Control::PreRetPrimary, valuation::Input::PrePrimaryMortality, 2},
+    {Control::PreRetContingent, valuation::Input::PreContingentMortality, 3},
 }};
+
+// The control that fills a valuation input, or nothing for a failure of no one input.
+std::optional<Control> ControlOf(valuation::Input input) {
+  for (const NumberInput& number : kNumberInputs) {
+    if (number.name == input)
+      return number.control;
+  }
+  for (const ChooserTable& entry : kChooserTables) {
+    if (entry.table == input)
+      return entry.chooser;
+  }
+  switch (input) {
+    case valuation::Input::YearOfYieldCurve:
+      return Control::YearOfYieldCurve;
+    case valuation::Input::MonthOfYieldCurve:
+      return Control::MonthOfYieldCurve;
+    case valuation::Input::FullYieldCurve:
+      return Control::FullYieldCurve;
+    default:
+      return std::nullopt;
+  }
+}
 
 // A chooser naming a table the data file lacks loads as certain death at every age, and the
 // valuation then stops on a rate of 1 in a table it knows only by its own name. Says which
 // chooser it was and why, so the user can pick another table.
 void ExplainMissingTable(const valuation::ValuationError& error, tables::TableStore& store,
                          const std::array<tables::TableRequest, 4>& requests) {
-  const std::string_view message = error.what();
   for (const ChooserTable& entry : kChooserTables) {
-    if (message.substr(0, entry.valuation_name.size()) != entry.valuation_name)
+    if (entry.table != error.input())
       continue;
     const tables::TableRequest& request = requests[entry.load];
     const std::string name8 = TableNameOf(request);
     const bool direct = request.DontProjTable || name8 == "None";
     if (direct && store.OpenFile(name8) == 0) {
       throw FormError(std::string(CaptionOf(entry.chooser)) + " table \"" + name8 +
-                      "\" is not in the data file " + store.data_file().filename().string() +
-                      ", so every rate reads as 1: choose a table from the list");
+                          "\" is not in the data file " + store.data_file().filename().string() +
+                          ", so every rate reads as 1: choose a table from the list",
+                      entry.chooser);
     }
   }
 }
@@ -180,31 +210,39 @@ valuation::Sensitivities FormModel::Valuate(bool with_sensitivities) {
 
   valuation::ValuationContext context;
   std::optional<valuation::CurveDiscount> curve;
-  if (Checked(Control::FullYieldCurve)) {
-    // The workbook is read once per run; a failed read leaves YieldCurveLoaded false, so the
-    // next valuation tries again. The curve itself follows the form's year and month every time.
-    if (!s.yield_curve) {
-      s.yield_curve =
-          sheets::ReadYieldCurveWorkbook(s.environment.data_dir / sheets::kYieldCurveWorkbookName);
-    }
-    const int index = valuation::CurveIndex(NumberOf(*this, Control::YearOfYieldCurve),
-                                            NumberOf(*this, Control::MonthOfYieldCurve),
-                                            s.yield_curve->CurveCount());
-    curve.emplace(s.yield_curve->Discount(index));
-    context.full_yield_curve = &*curve;
-  }
   if (s.keep_detail)
     context.detail = s.detail.get();
-
   try {
+    if (Checked(Control::FullYieldCurve)) {
+      // The workbook is read once per run; a failed read leaves YieldCurveLoaded false, so the
+      // next valuation tries again. The curve itself follows the form's year and month every
+      // time.
+      if (!s.yield_curve) {
+        try {
+          s.yield_curve = sheets::ReadYieldCurveWorkbook(s.environment.data_dir /
+                                                         sheets::kYieldCurveWorkbookName);
+        } catch (const sheets::SheetError& e) {
+          throw FormError(e.what(), Control::FullYieldCurve);
+        } catch (const valuation::ValuationError& e) {
+          throw FormError(e.what(), Control::FullYieldCurve);
+        }
+      }
+      const int index = valuation::CurveIndex(NumberOf(*this, Control::YearOfYieldCurve),
+                                              NumberOf(*this, Control::MonthOfYieldCurve),
+                                              s.yield_curve->CurveCount());
+      curve.emplace(s.yield_curve->Discount(index));
+      context.full_yield_curve = &*curve;
+    }
+    valuation::Sensitivities figures;
     if (with_sensitivities)
-      return valuation::ValueWithSensitivities(inputs, context);
-    valuation::Sensitivities value_only;
-    value_only.value = valuation::Orvane(inputs, context);
-    return value_only;
+      figures = valuation::ValueWithSensitivities(inputs, context);
+    else
+      figures.value = valuation::Orvane(inputs, context);
+    s.value = figures.value;
+    return figures;
   } catch (const valuation::ValuationError& e) {
     ExplainMissingTable(e, s.store, TableRequests());
-    throw;
+    throw FormError(e.what(), ControlOf(e.input()));
   }
 }
 
@@ -228,10 +266,10 @@ std::string FormModel::ResultToolTip() {
            "(see the reason under it)";
   }
   valuation::Sensitivities figures;
-  const std::optional<std::string> failed =
+  const std::optional<detail::FailureReport> failed =
       detail::MessageOfFailure([&] { figures = Valuate(true); });
   if (failed)
-    return "No sensitivities: " + *failed;
+    return "No sensitivities: " + failed->message;
   if (numbers::ResultText(figures.value) != s.result) {
     return "No sensitivities: an entry has changed since the value on display was calculated; "
            "leave the field to recalculate";

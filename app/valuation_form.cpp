@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include <QAbstractItemView>
@@ -205,7 +206,17 @@ constexpr Control kChoosers[] = {Control::PreRetPrimary, Control::PostRetConting
 constexpr double kBodyPoints = 8.0;
 constexpr double kCaptionPoints = 12.0;  // the caption of Frame5
 constexpr double kResultPoints = 9.75;   // orvaneresults
-constexpr double kFailurePoints = 7.0;
+// The reason of a failed recalculation is shown in a band under the designed form, across the
+// window, at a size read without effort at 96 dpi; four lines hold every reason but one naming a
+// file in a deep folder, and for that one the band grows instead of the text shrinking.
+constexpr double kFailurePoints = 8.25;
+constexpr int kDesignedWidth = 11655;  // the client area of the designed form, in twips
+constexpr int kDesignedHeight = 8085;
+constexpr Twips kFailureBand = {240, kDesignedHeight, 11175, 960};
+constexpr int kBottomMargin = 120;
+
+// The control at fault is marked with this background until a recalculation succeeds.
+const QColor kFaultColour(255, 214, 214);
 constexpr double kSmallestPoints = 5.5;  // the message area shrinks its font down to this
 constexpr double kSmallestCaptionPoints = 6.5;
 
@@ -239,6 +250,12 @@ QString FromForm(const std::string& text) {
 
 std::string ToForm(const QString& text) {
   return text.toLatin1().toStdString();
+}
+
+// Lets a long path wrap after each folder: a zero-width space after every slash.
+QString Breakable(QString text) {
+  text.replace(QLatin1Char('/'), QStringLiteral("/\u200B"));
+  return text;
 }
 
 // Shows `text` in `label`, word-wrapped, at the largest size from `points` down to
@@ -279,14 +296,28 @@ QString ReserveWorkbookFile(const QString& folder, const QString& stem) {
 
 }  // namespace
 
-tables::RetryAnswer AskDataFileRetry(QWidget* parent) {
+tables::RetryAnswer AskDataFileRetry(QWidget* parent, const QString& detail) {
   QMessageBox box(QMessageBox::Warning, QStringLiteral("Orvane"),
                   QStringLiteral("Data File not available, retry"),
                   QMessageBox::Ok | QMessageBox::Cancel, parent);
   box.setObjectName(QStringLiteral("DataFileQuestion"));
+  box.setInformativeText(detail);
   box.setDefaultButton(QMessageBox::Ok);
   box.setEscapeButton(QMessageBox::Cancel);
   return box.exec() == QMessageBox::Ok ? tables::RetryAnswer::kRetry : tables::RetryAnswer::kCancel;
+}
+
+QString DataFileWhereabouts(const std::filesystem::path& file,
+                            const std::filesystem::path& installed) {
+  std::error_code ignored;
+  const auto shown = [&ignored](const std::filesystem::path& path) {
+    return QString::fromStdString(std::filesystem::absolute(path, ignored).lexically_normal());
+  };
+  QString text = QStringLiteral("File: %1\nLooked for in: %2 (the current folder)")
+                     .arg(shown(file), shown(std::filesystem::current_path(ignored)));
+  if (!installed.empty())
+    text += QStringLiteral(", then %1 (the installed data folder)").arg(shown(installed));
+  return text;
 }
 
 ValuationForm::ValuationForm(FormEnvironment environment, FileOpener open_file, QWidget* parent)
@@ -301,12 +332,14 @@ ValuationForm::ValuationForm(FormEnvironment environment, FileOpener open_file, 
   setWindowIcon(QIcon(DrawOrvaneIcon()));
   setFont(FormFont(kBodyPoints, false));
   dpi_ = logicalDpiX();
-  setFixedSize(Pixels(11655), Pixels(8085));
+  setFixedSize(Pixels(kDesignedWidth),
+               Pixels(kFailureBand.top + kFailureBand.height + kBottomMargin));
 
   BuildFrames();
   BuildLabels();
   BuildMessageArea();
   BuildResultArea();
+  BuildFailureBand();
   BuildControls();
   SetTabOrder();
 
@@ -409,22 +442,24 @@ void ValuationForm::BuildResultArea() {
   result_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   result_->setGeometry(Pixels(240), Pixels(360), Pixels(2175) - Pixels(240),
                        Pixels(735) - Pixels(360));
+}
 
-  // The failure line takes what the result's one line of text leaves of the frame.
-  failure_ = new QLabel(frame);
+void ValuationForm::BuildFailureBand() {
+  failure_ = new QLabel(this);
   failure_->setObjectName(QStringLiteral("FailureLine"));
   failure_->setFont(FormFont(kFailurePoints, false));
   failure_->setWordWrap(true);
   failure_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  failure_->setTextFormat(Qt::PlainText);
   QPalette palette = failure_->palette();
   palette.setColor(QPalette::WindowText, QColor(Qt::darkRed));
   failure_->setPalette(palette);
   // The tooltip's sensitivities are computed when it is asked for (eventFilter), so that a
   // recalculation costs no more for them.
   result_->installEventFilter(this);
-  const int top = result_->y() + QFontMetrics(result_->font(), result_).height();
-  failure_->setGeometry(Pixels(120), top, frame->width() - 2 * Pixels(120),
-                        frame->height() - top - 2);
+  const Twips& p = kFailureBand;
+  failure_->setGeometry(Pixels(p.left), Pixels(p.top), Pixels(p.left + p.width) - Pixels(p.left),
+                        Pixels(p.top + p.height) - Pixels(p.top));
 }
 
 void ValuationForm::BuildControls() {
@@ -468,6 +503,7 @@ void ValuationForm::BuildControls() {
     if (entry.caption && KindOf(entry.control) != ControlKind::kButton)
       FitCaption(widget);
     widgets_[static_cast<std::size_t>(entry.control)] = widget;
+    normal_palettes_[static_cast<std::size_t>(entry.control)] = widget->palette();
     Connect(entry.control);
 
     // MouseMove of the control and of its parts (a chooser's line edit and arrow).
@@ -672,9 +708,38 @@ void ValuationForm::ShowFailureLine() {
       model_.Failure().empty())
     note_.clear();  // a later recalculation has succeeded
   const std::string& reason = model_.Failure().empty() ? note_ : model_.Failure();
-  const QString text = FromForm(reason);
-  if (failure_->text() != text)
-    ShowFitted(failure_, text, kFailurePoints, false);
+  const QString text = Breakable(FromForm(reason));
+  if (failure_->text() != text) {
+    failure_->setText(text);
+    // The whole reason stays readable: a band too small for it makes the window taller.
+    const int band =
+        std::max(Pixels(kFailureBand.height), failure_->heightForWidth(failure_->width()));
+    failure_->resize(failure_->width(), band);
+    setFixedSize(width(), failure_->y() + band + Pixels(kBottomMargin));
+  }
+  MarkControlAtFault();
+}
+
+void ValuationForm::MarkControlAtFault() {
+  const std::optional<Control> at_fault =
+      model_.Failure().empty() ? std::nullopt : model_.FailureControl();
+  for (int i = 0; i < kControlCount; ++i) {
+    QWidget* widget = widgets_[static_cast<std::size_t>(i)];
+    const bool mark = at_fault == static_cast<Control>(i);
+    if (widget->property(kAtFault).toBool() == mark)
+      continue;
+    widget->setProperty(kAtFault, mark);
+    QPalette palette = normal_palettes_[static_cast<std::size_t>(i)];
+    if (mark) {
+      for (QPalette::ColorRole role : {QPalette::Base, QPalette::Window, QPalette::Button})
+        palette.setColor(role, kFaultColour);
+    }
+    widget->setPalette(palette);
+    // Check boxes and option buttons show the colour only on a filled background.
+    if (KindOf(static_cast<Control>(i)) == ControlKind::kCheckBox ||
+        KindOf(static_cast<Control>(i)) == ControlKind::kOptionButton)
+      widget->setAutoFillBackground(mark);
+  }
 }
 
 void ValuationForm::ShowNote(const QString& text) {

@@ -21,16 +21,19 @@
 //   app/main.cpp           the program: data files in the current directory, the data-file
 //                          question as a modal box whose Cancel ends the program at once.
 //
-// Failures never block the user: a failed recalculation's reason appears in a small line under
-// the result; export problems appear in a non-modal note.
+// Failures never block the user: a failed recalculation's reason appears whole in a band under
+// the designed form (the window grows for a reason too long for it) and the control at fault is
+// marked until a recalculation succeeds; export problems appear in a non-modal note.
 #pragma once
 
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
 
 #include <QComboBox>
+#include <QPalette>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -43,9 +46,18 @@ class QLabel;
 
 namespace orvane::app {
 
-// Shows "Data File not available, retry" in a modal box titled "Orvane" with OK and Cancel and
-// returns the answer (OK: kRetry, Cancel or closing the box: kCancel). Does not throw.
-tables::RetryAnswer AskDataFileRetry(QWidget* parent);
+// Shows "Data File not available, retry" in a modal box titled "Orvane" with OK and Cancel, and
+// `detail` (the file and the folders where it was looked for) under it, and returns the answer
+// (OK: kRetry, Cancel or closing the box: kCancel). Does not throw.
+tables::RetryAnswer AskDataFileRetry(QWidget* parent, const QString& detail = {});
+
+// The detail of the data-file question: the file read, and the folders it was looked for in as
+// the data folder is chosen (the current folder, then `installed` unless empty), all absolute.
+QString DataFileWhereabouts(const std::filesystem::path& file,
+                            const std::filesystem::path& installed);
+
+// The name of the dynamic property that is true on the widget of the control at fault.
+inline constexpr char kAtFault[] = "orvaneAtFault";
 
 // The valuation form's window. Owns its FormModel for the life of the window.
 class ValuationForm : public QWidget {
@@ -84,6 +96,7 @@ class ValuationForm : public QWidget {
   void BuildControls();
   void BuildMessageArea();
   void BuildResultArea();
+  void BuildFailureBand();
   void Connect(Control control);
   void SetTabOrder();
   void FitChooserList(QComboBox* combo, const QStringList& entries);
@@ -97,15 +110,17 @@ class ValuationForm : public QWidget {
   void Forward(const std::function<void()>& event);
   void Refresh();
   void ShowFailureLine();
+  void MarkControlAtFault();
   void ShowNote(const QString& text);
 
   FormModel model_;
   FileOpener open_file_;
   int dpi_ = 96;
   std::array<QWidget*, kControlCount> widgets_{};
+  std::array<QPalette, kControlCount> normal_palettes_;
   QLabel* message_ = nullptr;    // Label6
   QLabel* result_ = nullptr;     // orvaneresults
-  QLabel* failure_ = nullptr;    // the reason of a failed recalculation
+  QLabel* failure_ = nullptr;    // the band with the reason of a failed recalculation
   std::string note_;             // a failure the model does not hold (start-up, a cancelled read)
   int note_recalculations_ = 0;  // RecalculationCount() when note_ was set
   std::optional<Control> focused_;  // the last control of this window that had the focus

@@ -43,7 +43,7 @@ void BM_WriteDetailWorkbook(benchmark::State& state) {
   const DetailTable table = FullDetailTable();
   const auto file = std::filesystem::temp_directory_path() / "orvane_bench_detail.xlsx";
   for (auto _ : state) {
-    orvane::sheets::WriteDetailWorkbook(file, table);
+    orvane::sheets::WriteDetailWorkbook(file, table, orvane::sheets::DetailSummary{});
   }
   std::filesystem::remove(file);
 }

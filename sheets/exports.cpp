@@ -1,6 +1,8 @@
 #include "sheets/exports.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <string>
 #include <type_traits>
 #include <variant>
@@ -75,6 +77,132 @@ double DetailTotal(const DetailTable& table) {
   return total;
 }
 
+// The months a run wrote that reach the first sheet (rows 2..1440): the last row with an age.
+int MonthsOnSheet(const DetailTable& table) {
+  for (int row = DetailTable::kRows - 2; row >= 1; --row) {
+    if (!std::holds_alternative<std::monostate>(table.Cell(row, 1)))
+      return row;
+  }
+  return 0;
+}
+
+double NumberAt(const DetailTable& table, int row, int column) {
+  const auto& cell = table.Cell(row, column);
+  if (const double* number = std::get_if<double>(&cell))
+    return *number;
+  if (const long* whole = std::get_if<long>(&cell))
+    return static_cast<double>(*whole);
+  return 0.0;
+}
+
+// Summary sheet layout: labels in A, values in B; the yearly sums in D:E; charts from G on.
+constexpr int kYearColumn = 3;   // D
+constexpr int kChartColumn = 6;  // G
+constexpr int kChartRows = 24;   // a chart 1.25 times the default height and its gap, in rows
+
+void WriteSummarySheet(NewWorkbook& book, const DetailTable& table, const DetailSummary& summary) {
+  const int sheet = book.AddSheet("Summary");
+  const std::string detail = "'" + book.SheetName(0) + "'!";
+  int row = 0;
+  book.WriteCell(row, 0, std::string("Orvane calculation summary"), sheet);
+  row += 2;
+  book.WriteCell(row++, 0, std::string("Inputs"), sheet);
+  for (const auto& [caption, text] : summary.inputs) {
+    book.WriteCell(row, 0, caption, sheet);
+    book.WriteCell(row++, 1, text, sheet);
+  }
+  ++row;
+  book.WriteCell(row, 0, std::string("Present value"), sheet);
+  book.WriteCell(row, 1, summary.value, sheet);
+  book.SetNumberFormat(CellRange{row, 1, row, 1}, "###,##0.00", sheet);
+  ++row;
+  // The detail's own total, live: it follows edits of the first sheet, and differs from the
+  // value by the load, which the detail's columns leave out.
+  book.WriteCell(row, 0, std::string("Total of the detail (before the load)"), sheet);
+  book.WriteFormula(row, 1, "=" + detail + "A12", DetailTotal(table), sheet);
+  book.SetNumberFormat(CellRange{row, 1, row, 1}, "###,##0.00", sheet);
+  row += 2;
+
+  book.WriteCell(row++, 0, std::string("Sensitivities (rates moved by one basis point)"), sheet);
+  const Sensitivities& s = summary.sensitivities;
+  const std::pair<const char*, const std::optional<double>*> figures[] = {
+      {"Duration", &s.Duration},        {"Convexity", &s.Convexity}, {"DV01", &s.DV01},
+      {"Duration1", &s.Duration1},      {"Duration2", &s.Duration2}, {"Duration3", &s.Duration3},
+      {"DurationPost", &s.DurationPost}};
+  for (const auto& [name, figure] : figures) {
+    book.WriteCell(row, 0, std::string(name), sheet);
+    if (figure->has_value() && std::isfinite(**figure))
+      book.WriteCell(row, 1, **figure, sheet);
+    else
+      book.WriteCell(row, 1, std::string("n/a"), sheet);
+    ++row;
+  }
+  book.SetNumberFormat(CellRange{row - 7, 1, row - 1, 1}, "#,##0.0000", sheet);
+  book.FitColumn(0, sheet);
+  book.FitColumn(1, sheet, 14);
+
+  // Year n holds months 12n - 11 .. 12n, first-sheet rows 12n - 10 .. 12n + 1 (up to 1440).
+  const int months = MonthsOnSheet(table);
+  const int years = (months + 11) / 12;
+  book.WriteCell(0, kYearColumn, std::string("Year"), sheet);
+  book.WriteCell(0, kYearColumn + 1, std::string("Expected payments (R:T)"), sheet);
+  for (int year = 1; year <= years; ++year) {
+    const int first = 12 * year - 10;
+    const int last = std::min(12 * year + 1, 1440);
+    double cached = 0.0;
+    for (int r = first; r <= last; ++r) {
+      for (int column = 17; column <= 19; ++column) cached += NumberAt(table, r - 1, column);
+    }
+    book.WriteCell(year, kYearColumn, static_cast<long>(year), sheet);
+    book.WriteFormula(
+        year, kYearColumn + 1,
+        "=SUM(" + detail + "R" + std::to_string(first) + ":T" + std::to_string(last) + ")", cached,
+        sheet);
+  }
+  book.SetNumberFormat(CellRange{1, kYearColumn + 1, std::max(years, 1), kYearColumn + 1},
+                       "###,##0.00", sheet);
+  book.FitColumn(kYearColumn + 1, sheet);
+  book.PrintOnOnePage(sheet);
+  if (months == 0)
+    return;  // nothing to draw
+
+  // One under the other, right of the columns, each 1.5 times the default width.
+  const auto place = [&book, sheet](Chart chart, int position) {
+    chart.row = position * kChartRows;
+    chart.column = kChartColumn;
+    chart.width_scale = 1.5;
+    chart.height_scale = 1.25;
+    book.AddChart(chart, sheet);
+  };
+  const auto month_column = [months](int column) {
+    return CellRange{1, column, months, column};  // first-sheet rows 2 .. months + 1
+  };
+  place(Chart{ChartKind::kColumn,
+              "Expected payments of each year (present value)",
+              "Year",
+              "Sum of R:T",
+              "#,##0",
+              {ChartSeries{"Expected payments", sheet,
+                           CellRange{1, kYearColumn + 1, years, kYearColumn + 1},
+                           CellRange{1, kYearColumn, years, kYearColumn}}}},
+        0);
+  place(Chart{ChartKind::kLine,
+              "Lx and Ly by month",
+              "Month",
+              "Probability of being alive",
+              "",
+              {ChartSeries{"Lx (participant)", 0, month_column(10), std::nullopt},
+               ChartSeries{"Ly (spouse)", 0, month_column(11), std::nullopt}}},
+        1);
+  place(Chart{ChartKind::kLine,
+              "Vx by month",
+              "Month",
+              "Discount factor",
+              "",
+              {ChartSeries{"Vx", 0, month_column(16), std::nullopt}}},
+        2);
+}
+
 }  // namespace
 
 void WriteDetailHeadings(DetailTable& table, const DetailInputs& inputs) {
@@ -90,7 +218,8 @@ void WriteDetailHeadings(DetailTable& table, const DetailInputs& inputs) {
   }
 }
 
-void WriteDetailWorkbook(const std::filesystem::path& file, const DetailTable& table) {
+void WriteDetailWorkbook(const std::filesystem::path& file, const DetailTable& table,
+                         const DetailSummary& summary) {
   NewWorkbook book(file);
   // Table row 1440 lies outside A1:T1440 and does not reach the sheet.
   book.WriteBlock(CellRange::Parse("A1:T1440"),
@@ -102,6 +231,7 @@ void WriteDetailWorkbook(const std::filesystem::path& file, const DetailTable& t
   for (const RangeFormat& format : kDetailFormats) {
     book.SetNumberFormat(CellRange::Parse(format.range), format.format);
   }
+  WriteSummarySheet(book, table, summary);
   book.Close();
 }
 

@@ -10,18 +10,39 @@
 
 #include <array>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "valuation/detail_table.h"
 #include "valuation/q_table.h"
 
 namespace orvane::sheets {
 
-// Writes the calculation detail sheet into a new workbook at `file`: the table's cells into
-// A1:T1440 (table row r, column c at sheet row r + 1, column c + 1), the formula
-// =sum(r2:t1440) in A12, column A fitted, row 1 wrapped and the number formats of the columns.
-// The table must already hold its headings and input block. Throws SheetError.
-void WriteDetailWorkbook(const std::filesystem::path& file, const valuation::DetailTable& table);
+// How the value moves when every interest rate moves by one basis point. A figure the valuation
+// has no such figure for, or that was not computed, is empty; an empty or non-finite figure
+// shows as "n/a".
+struct Sensitivities {
+  std::optional<double> Duration, Convexity, DV01, Duration1, Duration2, Duration3, DurationPost;
+};
+
+// What the Summary sheet shows beside the charts: every input as the form shows it (caption and
+// text, in the form's order), the value of the results label and the sensitivities.
+struct DetailSummary {
+  std::vector<std::pair<std::string, std::string>> inputs;
+  double value = 0.0;
+  Sensitivities sensitivities;
+};
+
+// Writes the calculation detail workbook at `file`. Its first sheet holds the table's cells in
+// A1:T1440 (table row r, column c at sheet row r + 1, column c + 1), the formula =sum(r2:t1440)
+// in A12, column A fitted, row 1 wrapped and the number formats of the columns. Its second sheet,
+// "Summary", holds `summary`, a column of formulas summing R:T of each year of the first sheet,
+// and three charts of the first sheet's cells: those yearly sums, Lx and Ly by month, Vx by
+// month. The table must already hold its headings and input block. Throws SheetError.
+void WriteDetailWorkbook(const std::filesystem::path& file, const valuation::DetailTable& table,
+                         const DetailSummary& summary);
 
 // Fills row 0 (headings) and column 0 rows 0..11 (input labels and field texts, and the total's
 // formula text in row 11) of the detail table, as the detail sheet shows them.

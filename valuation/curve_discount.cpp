@@ -31,7 +31,7 @@ double Discount(double rate, int half_year, long month) {
     message << "The yield curve rate of half-year " << half_year << " (" << rate * 100.0
             << "%) gives month " << month
             << " a discount factor too large for a number: the rate is too close to -100%";
-    throw ValuationError(message.str());
+    throw ValuationError(message.str(), Input::FullYieldCurve);
   }
   return factor;
 }
@@ -41,13 +41,15 @@ double Discount(double rate, int half_year, long month) {
 CurveDiscount::CurveDiscount(std::span<const double> half_year_rates)
     : rates_(half_year_rates.begin(), half_year_rates.end()) {
   if (rates_.size() != static_cast<std::size_t>(kHalfYears)) {
-    throw ValuationError("A yield curve needs 200 half-yearly spot rates, not " +
-                         std::to_string(rates_.size()));
+    throw ValuationError(
+        "A yield curve needs 200 half-yearly spot rates, not " + std::to_string(rates_.size()),
+        Input::FullYieldCurve);
   }
   for (std::size_t h = 0; h < rates_.size(); ++h) {
     if (!std::isfinite(rates_[h]) || rates_[h] <= -1.0) {
       throw ValuationError("The yield curve rate of half-year " + std::to_string(h + 1) +
-                           " is not a usable rate (it must be a number above -100%)");
+                               " is not a usable rate (it must be a number above -100%)",
+                           Input::FullYieldCurve);
     }
   }
   factors_.resize(static_cast<std::size_t>(kTabulatedMonths) + 1);

@@ -33,9 +33,11 @@ struct FormModel::State {
   std::string message = "Calculate present values";  // the designed caption of Label6
   std::string result = "Not calculated";
   std::string failure;
+  std::optional<Control> failure_control;  // the control `failure` is about, when known
   int recalculations = 0;
 
   bool keep_detail = false;
+  double value = 0.0;  // the unrounded value of the last successful recalculation
   std::unique_ptr<valuation::DetailTable> detail;  // made at the first detail export
 
   // Read once per run; empty while YieldCurveLoaded is false.

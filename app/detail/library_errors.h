@@ -14,29 +14,36 @@
 
 namespace orvane::app::detail {
 
-// Runs `action` and returns nothing, or the message of the library error that ended it.
+// The reason a form operation failed, and the control it was about when one is known.
+struct FailureReport {
+  std::string message;
+  std::optional<Control> control;
+};
+
+// Runs `action` and returns nothing, or the message of the library error that ended it with the
+// control a FormError names.
 // tables::DataFileUnavailable is not caught: the data-file question answered Cancel ends the
 // program, so it must reach the program's own edge. Other exceptions (std::bad_alloc, logic
 // errors) are not ours to hide and pass through as well.
 template <class Action>
-std::optional<std::string> MessageOfFailure(Action&& action) {
+std::optional<FailureReport> MessageOfFailure(Action&& action) {
   try {
     action();
     return std::nullopt;
   } catch (const tables::DataFileUnavailable&) {
     throw;
   } catch (const tables::TableError& e) {
-    return e.what();
+    return FailureReport{e.what(), std::nullopt};
   } catch (const FormError& e) {
-    return e.what();
+    return FailureReport{e.what(), e.control()};
   } catch (const valuation::ValuationError& e) {
-    return e.what();
+    return FailureReport{e.what(), std::nullopt};
   } catch (const dates::DateError& e) {
-    return e.what();
+    return FailureReport{e.what(), std::nullopt};
   } catch (const numbers::NumberError& e) {
-    return e.what();
+    return FailureReport{e.what(), std::nullopt};
   } catch (const sheets::SheetError& e) {
-    return e.what();
+    return FailureReport{e.what(), std::nullopt};
   }
 }
 

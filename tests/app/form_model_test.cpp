@@ -491,6 +491,48 @@ TEST_F(FailedRecalculation, ATableTheLoaderRejectsIsNamedWithItsChooser) {
   EXPECT_EQ(form->Result(), value);
 }
 
+// The control at fault comes with the failure as data, from wherever it is found out: the
+// number and date conversions, the valuation's own checks, a table the data file lacks, the
+// yield curve workbook; a successful recalculation clears it.
+TEST_F(FailedRecalculation, TheControlAtFaultComesWithTheReason) {
+  auto form = MakeForm();
+  const struct {
+    Control control;
+    const char* spoiled;
+    const char* restored;
+  } cases[] = {
+      {Control::Load, "100", "0.000"},
+      {Control::InterestRate2, "-100", "4.820"},
+      {Control::ValuationDate, "13/45/2008", "1/1/2008"},
+      {Control::Benefit, "12abc", "1,000.00"},
+      {Control::PostRetPrimary, "Nonexist", "2008417e"},
+      {Control::YearOfYieldCurve, "x", "2008"},
+  };
+  for (const auto& c : cases) {
+    form->SetChecked(Control::FullYieldCurve, c.control == Control::YearOfYieldCurve);
+    if (c.control == Control::YearOfYieldCurve)
+      AddYieldCurveWorkbook();
+    form->SetText(c.control, c.spoiled);
+    form->Calculate();
+    EXPECT_NE(form->Failure(), "") << c.spoiled;
+    EXPECT_EQ(form->FailureControl(), c.control) << form->Failure();
+    form->SetText(c.control, c.restored);
+    form->Calculate();
+    EXPECT_EQ(form->Failure(), "");
+    EXPECT_EQ(form->FailureControl(), std::nullopt) << NameOf(c.control);
+  }
+  // Without the workbook, the box that asks for it is at fault.
+  std::filesystem::remove(dir_ / "Full Yield Curve.xls");
+  auto fresh = MakeForm();
+  fresh->SetChecked(Control::FullYieldCurve, true);
+  fresh->Calculate();
+  EXPECT_EQ(fresh->FailureControl(), Control::FullYieldCurve) << fresh->Failure();
+  // A date handler that fails is about the field it was leaving.
+  fresh->SetText(Control::ValuationDate, "not a date");
+  Enter(*fresh, Control::CurrentAge, "50");
+  EXPECT_EQ(fresh->FailureControl(), Control::CurrentAge);
+}
+
 // A date handler whose reference date does not parse stops before recalculating.
 TEST_F(FailedRecalculation, ADateHandlerThatFailsDoesNotRecalculate) {
   auto form = MakeForm();

@@ -24,6 +24,7 @@
 #include <QToolTip>
 #include <QtTest>
 
+#include "app/control_entry.h"
 #include "app/controls.h"
 #include "app/form_model.h"
 #include "app/valuation_form.h"
@@ -121,17 +122,19 @@ bool ShowsTheModel(ValuationForm& form) {
          Shown(form, "orvaneresults").toStdString() == model.Result();
 }
 
-// Answers the next modal message box with `answer`, noting its title and text.
+// Answers the next modal message box with `answer`, noting its title, text and detail.
 void AnswerNextBox(QObject* context, QMessageBox::StandardButton answer, QString* title,
-                   QString* text) {
+                   QString* text, QString* detail = nullptr) {
   QTimer::singleShot(20, context, [=] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box == nullptr) {
-      AnswerNextBox(context, answer, title, text);
+      AnswerNextBox(context, answer, title, text, detail);
       return;
     }
     *title = box->windowTitle();
     *text = box->text();
+    if (detail != nullptr)
+      *detail = box->informativeText();
     box->button(answer)->click();
   });
 }
@@ -216,8 +219,11 @@ class WindowTest : public QObject {
       return std::abs(at.x() - form->Pixels(left)) <= 1 &&
              std::abs(at.y() - form->Pixels(top)) <= 1;
     };
-    QCOMPARE(form->size(), QSize(form->Pixels(11655), form->Pixels(8085)));
+    // The designed form, and under it the band for the reason of a failed recalculation.
+    QCOMPARE(form->width(), form->Pixels(11655));
     QCOMPARE(form->minimumSize(), form->maximumSize());
+    const QWidget* band = form->findChild<QWidget*>(QStringLiteral("FailureLine"));
+    QVERIFY(band->y() >= form->Pixels(8085) && band->geometry().bottom() < form->height());
     // A field in a frame, a button in a frame inside a frame, the window's own button, a chooser,
     // the results label: frame offset plus the control's own position.
     QVERIFY(near(form->WidgetOf(Control::CurrentAge), 4000 + 2000, 5020 + 255));
@@ -539,13 +545,79 @@ class WindowTest : public QObject {
     QToolTip::hideText();
   }
 
-  void theDataFileQuestionIsAnOkCancelBox() {
+  // The longest reasons: a table the data file lacks, and a yield curve workbook missing from a
+  // deep folder, whose path the reason names (longer than any reason without a path). Each is
+  // shown whole, at a readable size, inside the window, with its control marked until a
+  // recalculation succeeds.
+  void theWholeReasonIsReadableAndItsControlMarked() {
+    QTemporaryDir temp;
+    QVERIFY(temp.isValid());
+    QString deep = temp.path();
+    for (int level = 0; level < 14; ++level)
+      deep += QStringLiteral("/a folder with a rather long name for level %1").arg(level);
+    QVERIFY(QDir().mkpath(deep));
+    FormEnvironment environment = Shipped();
+    environment.data_dir = deep.toStdString();
+    auto form = Open(environment);
+    QVERIFY(form);
+    const QSize normal = form->size();
+    auto* band = form->findChild<QLabel*>(QStringLiteral("FailureLine"));
+    auto marked = [&] {
+      std::vector<Control> at_fault;
+      for (int i = 0; i < orvane::app::kControlCount; ++i) {
+        if (form->WidgetOf(static_cast<Control>(i))->property(orvane::app::kAtFault).toBool())
+          at_fault.push_back(static_cast<Control>(i));
+      }
+      return at_fault;
+    };
+    auto readable = [&] {
+      QString shown = band->text();
+      shown.remove(QChar(0x200B));
+      return shown.toStdString() == form->model().Failure() && band->isVisible() &&
+             band->font().pointSizeF() >= 8.0 &&
+             band->heightForWidth(band->width()) <= band->height() &&
+             form->rect().contains(band->geometry());
+    };
+
+    const struct {
+      Control control;
+      QString entry;
+      QString mends;
+    } cases[] = {
+        {Control::PostRetContingent, QStringLiteral("Nonexist"), QStringLiteral("2008417e")},
+        {Control::FullYieldCurve, QStringLiteral("1"), QStringLiteral("0")},
+    };
+    for (const auto& c : cases) {
+      orvane::app::EnterControlText(form->model(), c.control, c.entry.toStdString());
+      QVERIFY(!form->model().Failure().empty());
+      QVERIFY2(readable(), form->model().Failure().c_str());
+      // The reason naming the deep folder needs more than the band: the window grows.
+      QCOMPARE(form->height() > normal.height(), c.control == Control::FullYieldCurve);
+      QCOMPARE(marked(), std::vector<Control>{c.control});
+      // Still marked after an unrelated change that fails again.
+      orvane::app::EnterControlText(form->model(), Control::Benefit, "2000");
+      QCOMPARE(marked(), std::vector<Control>{c.control});
+      orvane::app::EnterControlText(form->model(), c.control, c.mends.toStdString());
+      QCOMPARE(form->model().Failure(), std::string());
+      QCOMPARE(marked(), std::vector<Control>{});
+      QCOMPARE(band->text(), QString());
+      QCOMPARE(form->size(), normal);
+    }
+    QVERIFY(form->model().Failure().empty());
+  }
+
+  void theDataFileQuestionIsAnOkCancelBoxThatSaysWhereItLooked() {
     QWidget parent;
-    QString title, text;
-    AnswerNextBox(&parent, QMessageBox::Cancel, &title, &text);
-    QCOMPARE(orvane::app::AskDataFileRetry(&parent), RetryAnswer::kCancel);
+    QString title, text, detail;
+    const QString where = orvane::app::DataFileWhereabouts("MortalityTables", "/opt/orvane/share");
+    AnswerNextBox(&parent, QMessageBox::Cancel, &title, &text, &detail);
+    QCOMPARE(orvane::app::AskDataFileRetry(&parent, where), RetryAnswer::kCancel);
     QCOMPARE(title, QStringLiteral("Orvane"));
     QCOMPARE(text, QStringLiteral("Data File not available, retry"));
+    const QString current = QDir::currentPath();
+    QCOMPARE(detail, QStringLiteral("File: %1/MortalityTables\nLooked for in: %1 (the current "
+                                    "folder), then /opt/orvane/share (the installed data folder)")
+                         .arg(current));
     AnswerNextBox(&parent, QMessageBox::Ok, &title, &text);
     QCOMPARE(orvane::app::AskDataFileRetry(&parent), RetryAnswer::kRetry);
   }

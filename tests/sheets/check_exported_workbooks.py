@@ -9,7 +9,9 @@ Numbers are compared to 1e-15 relative: libxlsxwriter stores 16 significant digi
 """
 import math
 import pathlib
+import re
 import sys
+import zipfile
 
 import openpyxl
 from openpyxl.utils import get_column_letter
@@ -118,6 +120,27 @@ def check_detail(folder):
           f"column A is {width!r} wide, narrower than its longest text ({longest})")
 
 
+def check_summary(folder):
+    """The Summary sheet's formulas and the ranges its charts draw (LibreOffice renders them in
+    check_in_libreoffice.py)."""
+    book = openpyxl.load_workbook(folder / "detail.xlsx")
+    check(book.sheetnames == ["Sheet1", "Summary"], f"sheets {book.sheetnames}")
+    summary = book["Summary"]
+    for year in (1, 2, 120):
+        cell = summary.cell(year + 1, 5)
+        first, last = 12 * year - 10, min(12 * year + 1, 1440)
+        check(summary.cell(year + 1, 4).value == year and
+              cell.value == f"=SUM('Sheet1'!R{first}:T{last})",
+              f"Summary year {year}: {summary.cell(year + 1, 4).value!r}, {cell.value!r}")
+    check(summary.cell(122, 4).value is None, "the Summary has more than 120 years")
+    with zipfile.ZipFile(folder / "detail.xlsx") as archive:
+        charts = sorted(n for n in archive.namelist() if re.fullmatch(r"xl/charts/chart\d+\.xml", n))
+        ranges = [re.findall(r"<c:f>([^<]*)</c:f>", archive.read(n).decode()) for n in charts]
+    expected = [["Summary!$D$2:$D$121", "Summary!$E$2:$E$121"],
+                ["Sheet1!$K$2:$K$1440", "Sheet1!$L$2:$L$1440"], ["Sheet1!$Q$2:$Q$1440"]]
+    check(ranges == expected, f"the charts draw {ranges}, expected {expected}")
+
+
 def check_mortality(folder):
     rows = [line.split("\t") for line in (folder / "mortality.tsv").read_text().splitlines()]
     sheet = openpyxl.load_workbook(folder / "mortality.xlsx").worksheets[0]
@@ -156,6 +179,7 @@ def check_rules(folder):
 def main():
     folder = pathlib.Path(sys.argv[1])
     check_detail(folder)
+    check_summary(folder)
     check_mortality(folder)
     check_rules(folder)
     for message in failures[:40]:

@@ -119,6 +119,25 @@ TEST(NewWorkbook, WritesOnlyAtCloseAndReportsAFileThatCannotBeWritten) {
   EXPECT_TRUE(Holds(message, unreachable.string()) && Holds(message, "cannot write")) << message;
 }
 
+TEST(NewWorkbook, RefusesABadSheetNameAChartWithoutSeriesAndNoSuchSheet) {
+  testing::TempDir dir;
+  NewWorkbook book(dir.path() / "sheets.xlsx");
+  EXPECT_EQ(book.SheetName(0), "Sheet1");
+  EXPECT_EQ(book.AddSheet("Summary"), 1);
+  for (const char* bad : {"", "Summary", "a/b", "a name longer than thirty-one characters"}) {
+    EXPECT_TRUE(Holds(ErrorOf([&] { book.AddSheet(bad); }), "cannot write the sheet")) << bad;
+  }
+  EXPECT_TRUE(Holds(ErrorOf([&] { book.WriteCell(0, 0, 1.0, 2); }), "has no sheet 3"));
+  Chart chart;
+  chart.title = "Vx by month";
+  EXPECT_TRUE(Holds(ErrorOf([&] { book.AddChart(chart, 1); }), "has no series"));
+  chart.series.push_back(ChartSeries{"Vx", 5, CellRange::Parse("Q2:Q13"), std::nullopt});
+  EXPECT_TRUE(Holds(ErrorOf([&] { book.AddChart(chart, 1); }), "has no sheet 6"));
+  chart.series.back().sheet = 0;
+  book.AddChart(chart, 1);
+  book.Close();
+}
+
 TEST(ReadFirstSheet, ReadsTheUsedRangeWithNumbersTextsAndEmptyCells) {
   const UsedRange sheet = ReadFirstSheet(testing::XlsFixture("empty_cell.xls"));
   EXPECT_EQ(sheet.rows, 201);

@@ -1,7 +1,7 @@
-// Writes a detail workbook and a mortality workbook from synthetic tables into the folder given,
-// each with a dump of what it was given (detail_table.tsv, mortality.tsv), and a small workbook of
-// the writer's rules (rules.xlsx), for check_exported_workbooks.py to compare with what it reads
-// back. Exits non-zero on failure.
+// Writes a detail workbook (with its Summary sheet) and a mortality workbook from synthetic tables
+// into the folder given, each with a dump of what it was given (detail_table.tsv, mortality.tsv),
+// and a small workbook of the writer's rules (rules.xlsx), for check_exported_workbooks.py to
+// compare with what it reads back. Exits non-zero on failure.
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -137,7 +137,13 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(folder);
     const DetailTable detail = SyntheticDetail();
     DumpDetail(detail, folder / "detail_table.tsv");
-    orvane::sheets::WriteDetailWorkbook(folder / "detail.xlsx", detail);
+    // Two figures given, the rest absent (shown as "n/a").
+    orvane::sheets::DetailSummary summary;
+    summary.inputs = {{"Valuation Date", "7/1/2008"}, {"Period Certain", " 5.000"}};
+    summary.value = 123456.785;
+    summary.sensitivities.Duration = 11.25;
+    summary.sensitivities.DV01 = 138.8889;
+    orvane::sheets::WriteDetailWorkbook(folder / "detail.xlsx", detail, summary);
     const auto mortality = SyntheticMortality();
     DumpMortality(mortality, folder / "mortality.tsv");
     orvane::sheets::WriteMortalityWorkbook(folder / "mortality.xlsx", mortality);

@@ -6,6 +6,7 @@
 
 #include "tests/valuation/valuation_test_support.h"
 #include "valuation/valuation_engine.h"
+#include "valuation/yield_curve.h"
 
 namespace orvane::valuation {
 namespace {
@@ -24,6 +25,42 @@ std::string ErrorOf(const ValuationInputs& inputs) {
     return "";
   } catch (const ValuationError& error) {
     return error.what();
+  }
+}
+
+// The input an error names as data, for a caller that points the user at it.
+TEST(ValuationErrors, EachErrorCarriesItsInput) {
+  const struct {
+    void (*spoil)(ValuationInputs&);
+    Input input;
+  } cases[] = {
+      {[](ValuationInputs& in) { in.Load = 100.0; }, Input::Load},
+      {[](ValuationInputs& in) { in.InterestRate3 = -150.0; }, Input::InterestRate3},
+      {[](ValuationInputs& in) { in.PostRetirementInterest = -100.0; },
+       Input::PostRetirementInterest},
+      {[](ValuationInputs& in) { in.COLA = kNaN; }, Input::COLA},
+      {[](ValuationInputs& in) { in.PaymentAge = kInfinity; }, Input::PaymentAge},
+      {[](ValuationInputs& in) { in.SpousesCurrentAge = 120.5; }, Input::SpousesCurrentAge},
+      {[](ValuationInputs& in) { in.PreContingentMortality.set(65, 1.0); },
+       Input::PreContingentMortality},
+      {[](ValuationInputs& in) { in.PostPrimaryMortality.set(90, kNaN); },
+       Input::PostPrimaryMortality},
+  };
+  for (const auto& c : cases) {
+    ValuationInputs inputs = PlainInputs(AgeTable());
+    c.spoil(inputs);
+    try {
+      Orvane(inputs);
+      ADD_FAILURE() << "no error for input " << static_cast<int>(c.input);
+    } catch (const ValuationError& error) {
+      EXPECT_EQ(error.input(), c.input) << error.what();
+    }
+  }
+  try {
+    CurveIndex(kNaN, 1.0, 3);
+    ADD_FAILURE() << "no error for a year that is not a number";
+  } catch (const ValuationError& error) {
+    EXPECT_EQ(error.input(), Input::YearOfYieldCurve);
   }
 }
 

@@ -28,7 +28,7 @@ QTable WorkedExampleTable() {
 }
 
 TEST(SurvivalSegment, WorkedExampleOfTheYearOfAge60) {
-  const SurvivalSegment segment(WorkedExampleTable(), "T", "participant", 60.0);
+  const SurvivalSegment segment(WorkedExampleTable(), "T", Input::None, "participant", 60.0);
   EXPECT_DOUBLE_EQ(segment.PrevSurvival(), 0.99);
   EXPECT_DOUBLE_EQ(segment.Survival(), 0.988);
   EXPECT_DOUBLE_EQ(segment.NextSurvival(), 0.986);
@@ -54,7 +54,7 @@ TEST(SurvivalSegment, WorkedExampleOfTheYearOfAge60) {
 }
 
 TEST(SurvivalSegment, ConstantRateGivesEqualMonthlyFactors) {
-  const SurvivalSegment segment(ConstantTable(0.05), "T", "participant", 45.0);
+  const SurvivalSegment segment(ConstantTable(0.05), "T", Input::None, "participant", 45.0);
   EXPECT_EQ(segment.Slope(), 0.0);
   for (int k = 0; k < 12; ++k) {
     EXPECT_NEAR(segment.Factor(45.0 + k / 12.0), std::pow(0.95, 1.0 / 12.0), 1e-15);
@@ -64,23 +64,23 @@ TEST(SurvivalSegment, ConstantRateGivesEqualMonthlyFactors) {
 TEST(SurvivalSegment, StartingAgesAtTheEndsOfTheTable) {
   QTable table = AgeTable();
   table.set(1, 1.0);  // certain death at age 1: read only for a life older than 2
-  const SurvivalSegment at_two(table, "T", "participant", 2.0);
+  const SurvivalSegment at_two(table, "T", Input::None, "participant", 2.0);
   EXPECT_EQ(at_two.PrevSurvival(), 1.0);
   EXPECT_DOUBLE_EQ(at_two.Survival(), 1.0 - 0.002);
   table.set(1, 0.5);
-  const SurvivalSegment at_two_and_a_half(table, "T", "participant", 2.5);
+  const SurvivalSegment at_two_and_a_half(table, "T", Input::None, "participant", 2.5);
   EXPECT_EQ(at_two_and_a_half.PrevSurvival(), 0.5);
 
   table.set(120, 0.3);
-  const SurvivalSegment at_119_5(table, "T", "participant", 119.5);
+  const SurvivalSegment at_119_5(table, "T", Input::None, "participant", 119.5);
   EXPECT_DOUBLE_EQ(at_119_5.NextSurvival(), 0.7);
   EXPECT_DOUBLE_EQ(at_119_5.Survival(), 1.0 - 0.119);
   table.set(120, 1.0);  // floored, not a log of zero
-  const SurvivalSegment floored(table, "T", "participant", 119.5);
+  const SurvivalSegment floored(table, "T", Input::None, "participant", 119.5);
   EXPECT_EQ(floored.NextSurvival(), 1.0000000000287557e-06);
 
   table.set(120, 0.3);
-  const SurvivalSegment at_120(table, "T", "participant", 120.0);
+  const SurvivalSegment at_120(table, "T", Input::None, "participant", 120.0);
   EXPECT_EQ(at_120.NextSurvival(), 1.0000000000287557e-06);
   EXPECT_DOUBLE_EQ(at_120.Survival(), 0.7);
   EXPECT_DOUBLE_EQ(at_120.PrevSurvival(), 1.0 - 0.119);
@@ -112,7 +112,7 @@ TEST(SurvivalSegment, BirthdaysRollTheSegmentsOfBothPhases) {
   // Starting at 64.5 the first month uses k = 6 of age 64; the segments roll at 65, which is
   // also the payment age, so the payment phase continues with the year of age 65.
   const QTable table = AgeTable();
-  const SurvivalSegment at_64(table, "T", "participant", 64.5);
+  const SurvivalSegment at_64(table, "T", Input::None, "participant", 64.5);
   ValuationInputs inputs = PlainInputs(table);
   inputs.CurrentAge = 64.5;
   MonthRecorder months;
@@ -249,7 +249,7 @@ TEST(SurvivalSegment, NoMonthlySurvivalAboveOne) {
   table.set(59, 0.01);
   table.set(60, 0.012);
   table.set(61, 0.014);
-  SurvivalSegment year60(table, "T", "participant", 60.0);
+  SurvivalSegment year60(table, "T", Input::None, "participant", 60.0);
   EXPECT_NEAR(year60.Slope(), -1.40575990486118e-05, 1e-18);
 }
 

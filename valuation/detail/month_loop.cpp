@@ -76,13 +76,13 @@ double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
     trace->clear();
   // The segments start in this order: participant and spouse before payment, then from payment.
   SurvivalSegment participant_before(inputs.PrePrimaryMortality, "PrePrimaryMortality",
-                                     "participant", ages.x);
-  SurvivalSegment spouse_before(inputs.PreContingentMortality, "PreContingentMortality", "spouse",
-                                ages.y);
+                                     Input::PrePrimaryMortality, "participant", ages.x);
+  SurvivalSegment spouse_before(inputs.PreContingentMortality, "PreContingentMortality",
+                                Input::PreContingentMortality, "spouse", ages.y);
   SurvivalSegment participant_after(inputs.PostPrimaryMortality, "PostPrimaryMortality",
-                                    "participant", ages.x);
-  SurvivalSegment spouse_after(inputs.PostContingentMortality, "PostContingentMortality", "spouse",
-                               ages.y);
+                                    Input::PostPrimaryMortality, "participant", ages.x);
+  SurvivalSegment spouse_after(inputs.PostContingentMortality, "PostContingentMortality",
+                               Input::PostContingentMortality, "spouse", ages.y);
   Life participant{ages.x, 1.0, participant_before, participant_after};
   Life spouse{ages.y, 1.0, spouse_before, spouse_after};
 

@@ -14,12 +14,13 @@ double CompletedMonths(double age) {
   return numbers::Int((age + 0.0001) * 12.0) / 12.0;
 }
 
-void RequireTableAge(const char* name, double entered, double prepared) {
+void RequireTableAge(const char* name, Input input, double entered, double prepared) {
   // Written so that NaN and infinities fail too.
   if (!(prepared >= 0.0 && prepared <= QTable::kLastAge)) {
     throw ValuationError(std::string(name) + " of " + NumberText(entered) +
-                         " gives a starting age of " + NumberText(prepared) +
-                         ", outside the mortality tables (ages 0 to 120)");
+                             " gives a starting age of " + NumberText(prepared) +
+                             ", outside the mortality tables (ages 0 to 120)",
+                         input);
   }
 }
 
@@ -37,8 +38,8 @@ PreparedAges PrepareAges(const ValuationInputs& inputs) {
     ages.y = CompletedMonths(inputs.SpousesCurrentAge);
     ages.r = CompletedMonths(inputs.PaymentAge);
   }
-  RequireTableAge("CurrentAge", inputs.CurrentAge, ages.x);
-  RequireTableAge("SpousesCurrentAge", inputs.SpousesCurrentAge, ages.y);
+  RequireTableAge("CurrentAge", Input::CurrentAge, inputs.CurrentAge, ages.x);
+  RequireTableAge("SpousesCurrentAge", Input::SpousesCurrentAge, inputs.SpousesCurrentAge, ages.y);
   return ages;
 }
 

@@ -16,38 +16,40 @@ bool ReadsAgeBelow(double age) {
   return age > 2.0;
 }
 
-void RequireSurvivalAt(const QTable& table, const char* table_name, const char* life, int whole_age,
-                       double start_age) {
+void RequireSurvivalAt(const QTable& table, const char* table_name, Input input, const char* life,
+                       int whole_age, double start_age) {
   const double q = table.at(whole_age);
   if (q >= 1.0) {
     throw ValuationError(std::string(table_name) + " has a rate of " + NumberText(q) + " at age " +
-                         std::to_string(whole_age) + ", read for the " + life + "'s starting age " +
-                         NumberText(start_age) +
-                         ": a certain death leaves no survival to spread over the months; "
-                         "choose a table with rates below 1 at that age");
+                             std::to_string(whole_age) + ", read for the " + life +
+                             "'s starting age " + NumberText(start_age) +
+                             ": a certain death leaves no survival to spread over the months; "
+                             "choose a table with rates below 1 at that age",
+                         input);
   }
 }
 
 }  // namespace
 
-SurvivalSegment::SurvivalSegment(const QTable& table, const char* table_name, const char* life,
-                                 double age)
+SurvivalSegment::SurvivalSegment(const QTable& table, const char* table_name, Input input,
+                                 const char* life, double age)
     : table_(&table) {
   const int whole_age = static_cast<int>(numbers::Int(age));
   const int first_read = ReadsAgeBelow(age) ? whole_age - 1 : whole_age;
   for (int a = first_read; a <= QTable::kLastAge; ++a) {
     if (!std::isfinite(table.at(a))) {
       throw ValuationError(std::string(table_name) + " has no finite rate at age " +
-                           std::to_string(a) + " (it reads " + NumberText(table.at(a)) + ")");
+                               std::to_string(a) + " (it reads " + NumberText(table.at(a)) + ")",
+                           input);
     }
   }
   if (ReadsAgeBelow(age)) {
-    RequireSurvivalAt(table, table_name, life, whole_age - 1, age);
+    RequireSurvivalAt(table, table_name, input, life, whole_age - 1, age);
     prev_survival_ = 1.0 - table.at(whole_age - 1);
   } else {
     prev_survival_ = 1.0;
   }
-  RequireSurvivalAt(table, table_name, life, whole_age, age);
+  RequireSurvivalAt(table, table_name, input, life, whole_age, age);
   next_survival_ = NextSurvivalAfter(whole_age, !(age < QTable::kLastAge));
   survival_ = 1.0 - table.at(whole_age);
   log_prev_survival_ = std::log(prev_survival_);

@@ -4,6 +4,7 @@
 
 #include "numbers/rounding.h"
 #include "valuation/q_table.h"
+#include "valuation/valuation_error.h"
 
 namespace orvane::valuation::detail {
 
@@ -18,10 +19,12 @@ inline constexpr double kSurvivalFloor = 1.0000000000287557e-06;
 class SurvivalSegment {
  public:
   // Fits the year of age Int(age) of `table` for a life starting the valuation at `age` (years,
-  // 0..120). `table_name` and `life` ("participant", "spouse") only word the errors. Throws
+  // 0..120). `table_name` and `life` ("participant", "spouse") word the errors, `input` is the
+  // table the errors name as data. Throws
   // ValuationError when a rate the run will read is not finite, or when the rate at the starting
   // whole age, or at the age below when it is read, is 1 or more (no survival to take the log of).
-  SurvivalSegment(const QTable& table, const char* table_name, const char* life, double age);
+  SurvivalSegment(const QTable& table, const char* table_name, Input input, const char* life,
+                  double age);
 
   // The survival factor of the month that starts at `age` (years) within the current year of
   // age: exp(Level + Slope k), k the completed months since the birthday (0..11). Inline, like

@@ -135,6 +135,8 @@ TEST_F(Sources, NamesTheFileLineAndColumnOfABadCell) {
             Name("g.csv") +
                 ", line 1, column 1: the first row must begin with \"age\" (a table "
                 "file) or \"name\" (the catalogue), not \"rate\"");
+  EXPECT_EQ(ErrorOf({Text("h.csv", "name,description,listed\nT,\"a table,yes\n"), catalogue}),
+            Name("h.csv") + ", line 2: a quoted field is not closed");
 }
 
 TEST_F(Sources, TheCatalogueAndTheTablesMustMatch) {

@@ -12,10 +12,11 @@ struct CsvRow {
   std::vector<std::string> cells;
 };
 
-// Reads a CSV file as a spreadsheet writes it: comma-separated cells, a cell in double quotes
-// may hold commas and doubled quotes, CR LF or LF line ends, an optional UTF-8 byte order mark.
-// Lines that are empty or hold only commas and blanks are skipped. A quoted cell cannot span
-// lines. Throws ToolError naming the file (and line) when it cannot be read or a quote is open.
+// Reads a CSV file as a spreadsheet writes it, with the census file's reader (app/census_csv.h):
+// comma-separated cells, a cell in double quotes may hold commas, doubled quotes and line breaks,
+// CR LF, LF or CR line ends, an optional UTF-8 byte order mark. Lines that are empty or hold only
+// commas and blanks are skipped. Throws ToolError naming the file (and line) when it cannot be
+// read or a record is malformed (a quote left open, text after a closing quote).
 std::vector<CsvRow> ReadCsvFile(const std::filesystem::path& file);
 
 }  // namespace orvane::tools

@@ -1,6 +1,8 @@
-// How long the window takes from a Tab key press in a field to the updated results label, on the
-// offscreen platform with the shipped data file: the field's validation, the four table loads,
-// the valuation and the label, as a user feels it. One frame (16 ms) is the budget.
+// How long the window takes, on the offscreen platform with the shipped data file, to open (the
+// form's start-up with the choosers' list of some 140 tables, then the first paint; half a
+// second is the budget) and from a Tab key press in a field to the updated results label (the
+// field's validation, the four table loads, the valuation and the label, as a user feels it;
+// one frame, 16 ms, is the budget).
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -30,12 +32,26 @@ std::filesystem::path DataDir() {
 class WindowBench : public QObject {
   Q_OBJECT
 
- private Q_SLOTS:
-  void TabToResultLabel() {
+  static FormEnvironment Environment() {
     FormEnvironment environment;
     environment.data_dir = DataDir();
     environment.tables_file = DataDir() / "MortalityTables";
     environment.ask_retry = [] { return orvane::tables::RetryAnswer::kCancel; };
+    return environment;
+  }
+
+ private Q_SLOTS:
+  void OpenWindow() {
+    const FormEnvironment environment = Environment();
+    QBENCHMARK {
+      ValuationForm form(environment, [](const QString&) { return true; });
+      form.show();
+      QCoreApplication::processEvents();
+    }
+  }
+
+  void TabToResultLabel() {
+    const FormEnvironment environment = Environment();
     ValuationForm form(environment, [](const QString&) { return true; });
     form.show();
     form.activateWindow();

@@ -127,8 +127,8 @@ DecimalReading ReadDecimal(std::string_view raw) {
   return reading;
 }
 
-std::int32_t PublishedRate(std::string_view text, const std::string& where, int& rounded) {
-  const DecimalReading reading = ReadDecimal(text);
+void RefuseUnlessNumber(const DecimalReading& reading, std::string_view text,
+                        const std::string& where) {
   const std::string shown = "\"" + std::string(Trim(text)) + "\"";
   switch (reading.kind) {
     case DecimalReading::Kind::kEmpty:
@@ -142,6 +142,11 @@ std::int32_t PublishedRate(std::string_view text, const std::string& where, int&
     case DecimalReading::Kind::kNumber:
       break;
   }
+}
+
+std::int32_t PublishedRate(std::string_view text, const std::string& where, int& rounded) {
+  const DecimalReading reading = ReadDecimal(text);
+  RefuseUnlessNumber(reading, text, where);
   rounded += reading.rounded ? 1 : 0;
   return std::min(reading.micro, kLargestMicro);
 }

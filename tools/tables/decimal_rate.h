@@ -26,6 +26,11 @@ struct DecimalReading {
 // Never throws but std::bad_alloc.
 DecimalReading ReadDecimal(std::string_view text);
 
+// Throws ToolError starting with `where` unless `reading` (of `text`) is a number: for an empty
+// cell, a text that is not a number, a negative value or one above 1.
+void RefuseUnlessNumber(const DecimalReading& reading, std::string_view text,
+                        const std::string& where);
+
 // A published rate in millionths: rounded half to even to six decimals, a 1 (which the data
 // file cannot hold) stored as 999999. Throws ToolError starting with `where` for an empty
 // cell, a text that is not a number, a negative value or one above 1; counts a rounded value

@@ -45,19 +45,8 @@ std::int32_t ExactMicro(std::string_view cell, const std::string& where, bool si
   std::string_view text = Trim(cell);
   const bool negative = signed_rate && !text.empty() && text[0] == '-';
   const DecimalReading reading = ReadDecimal(negative ? text.substr(1) : text);
+  RefuseUnlessNumber(reading, text, where);
   const std::string shown = "\"" + std::string(text) + "\"";
-  switch (reading.kind) {
-    case DecimalReading::Kind::kEmpty:
-      throw ToolError(where + ": no rate");
-    case DecimalReading::Kind::kNotANumber:
-      throw ToolError(where + ": " + shown + " is not a number");
-    case DecimalReading::Kind::kNegative:
-      throw ToolError(where + ": " + shown + " is negative");
-    case DecimalReading::Kind::kAboveOne:
-      throw ToolError(where + ": " + shown + " is above 1");
-    case DecimalReading::Kind::kNumber:
-      break;
-  }
   if (reading.rounded)
     throw ToolError(where + ": " + shown + " has more than 6 decimals");
   if (signed_rate && reading.micro >= kOne)

@@ -10,6 +10,7 @@
 //                  length byte above 252 continues the file in the next block
 //   table content  field 1 unread, field 2 the description, fields 3-122 the value of ages
 //                  1-120 as 3 packed-decimal bytes with 6 decimals
+// A name is found by scanning the directory from block 0, one block read per 16 entries.
 #pragma once
 
 #include <cstddef>
@@ -37,6 +38,12 @@ inline constexpr int kLongestCatalogue = kCatalogueBlocks * kNamesPerCatalogueBl
 inline constexpr int kLengthBase = 128;
 inline constexpr int kLongestField = 124;  // the largest length byte that is not a marker
 inline constexpr int kFirstFieldAt = 2;    // 0-based byte of a block's first length byte
+
+// The tables the loader opens by name: the pre-retirement default and what the projections and
+// blends build from.
+inline constexpr std::string_view kLoaderTables[] = {"None    ", "M-N-Base", "F-N-Base",
+                                                     "M-A-Base", "F-A-Base", "M-Proj  ",
+                                                     "F-Proj  ", "M Weight", "F Weight"};
 
 inline constexpr int kAges = 120;
 inline constexpr int kRateBytes = 3;

@@ -12,8 +12,6 @@ using tables::DirectoryEntry;
 using tables::format::kCatalogueName;
 
 // The tables that the loader opens by name for projections and blends.
-constexpr const char* kLoaderTables[] = {"None    ", "M-N-Base", "F-N-Base", "M-A-Base", "F-A-Base",
-                                         "M-Proj  ", "F-Proj  ", "M Weight", "F Weight"};
 
 std::string Quoted(const std::string& name) {
   return "\"" + name + "\"";
@@ -117,9 +115,9 @@ void CheckFile(const std::filesystem::path& file, CheckReport& report) {
     ++report.tables_read;
     CheckTableFile(store, entry, report.problems);
   }
-  for (const char* name : kLoaderTables) {
-    if (seen.count(name) == 0) {
-      report.problems.push_back("The loader's table " + Quoted(name) + " is missing");
+  for (const std::string_view name : tables::format::kLoaderTables) {
+    if (seen.count(std::string(name)) == 0) {
+      report.problems.push_back("The loader's table " + Quoted(std::string(name)) + " is missing");
     }
   }
   if (!catalogue) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
 #include <map>
 
 #include "tables/data_file_format.h"
@@ -241,6 +242,13 @@ DataFileContent AssembleDataFile(const SourceSet& sources) {
     if (row.listed)
       content.catalogue.push_back(row.name);
   }
+  // A projection opens up to 72 of the loader's own tables by name, each found by scanning the
+  // directory from its first block: they come first, the others follow in the catalogue file's
+  // order (which is also the choosers' order of the listed ones).
+  std::stable_partition(content.tables.begin(), content.tables.end(), [](const TableFile& table) {
+    return std::find(std::begin(format::kLoaderTables), std::end(format::kLoaderTables),
+                     table.name) != std::end(format::kLoaderTables);
+  });
   for (const TableValues& table : sources.tables) {
     if (rows_seen.count(table.name) == 0) {
       throw ToolError(table.origin + ": table " + Quoted(table.name) +

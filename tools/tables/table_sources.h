@@ -3,8 +3,10 @@
 // The CSV sources of a data file (layout documented in data/tables/README):
 //   table files   header "age,NAME,NAME,...", then one row per age 1 to 120 in order; each cell
 //                 a value from 0 to 0.999999 with at most 6 decimals;
-//   the catalogue header "name,description,listed", one row per table in directory order;
-//                 the rows marked "yes" form the choosers' list in that order.
+//   the catalogue header "name,description,listed", one row per table; the rows marked "yes"
+//                 form the choosers' list in that order;
+//   lists of published files  "name,ages,source,table,at" (published_sources.h) and
+//                 "year,inputs" (irs_construction.h), which build tables from the files they name.
 
 #include <array>
 #include <cstdint>
@@ -41,8 +43,8 @@ struct SourceSet {
 // Throws ToolError naming the file, line and column of the first bad cell.
 SourceSet ReadSources(const std::vector<std::filesystem::path>& files);
 
-// The content of the data file: tables in catalogue-file order with their descriptions, and the
-// listed names. Throws ToolError when the catalogue file is missing or doubled, when a table has
+// The content of the data file: the tables with their descriptions, the loader's own tables
+// first and the others in catalogue-file order, and the listed names in catalogue-file order. Throws ToolError when the catalogue file is missing or doubled, when a table has
 // no catalogue row or a row no table, or when a name occurs twice.
 DataFileContent AssembleDataFile(const SourceSet& sources);
 

@@ -8,11 +8,13 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "tables/table_store.h"
+#include "tools/tables/tool_error.h"
 #include "tools/tables/xtbml_import.h"
 
 namespace orvane::tables {
@@ -206,6 +208,52 @@ TEST_F(ShippedFile, The417eTablesAverageTheCombinedTables) {
     }
   }
   EXPECT_EQ(compared, 960);
+}
+
+// The importer on every XTbML file we hold, and on the SOA files beside the project where there
+// are any: an age table imports with --hold, and without it exactly when it covers ages 1-120;
+// an improvement scale (age by year) is refused for its Year axis.
+TEST(Importer, ReadsEveryXtbmlFileWeHold) {
+  std::vector<std::filesystem::path> folders = {SourceDir() / "data/tables/published/xtbml",
+                                                SourceDir() / "../shared/data/xtbml"};
+  int files = 0;
+  for (const std::filesystem::path& folder : folders) {
+    if (!std::filesystem::is_directory(folder))
+      continue;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      ++files;
+      const std::string origin = entry.path().string();
+      const tools::XtbmlFile file = tools::ReadXtbmlFile(entry.path());
+      const tools::XtbmlTable& table = file.tables.at(0);
+      if (table.axes.size() == 2) {
+        try {
+          tools::ImportXtbml(file, origin, {});
+          ADD_FAILURE() << origin << " was imported";
+        } catch (const tools::ToolError& error) {
+          EXPECT_NE(std::string(error.what()).find("has a Year axis"), std::string::npos)
+              << error.what();
+        }
+        continue;
+      }
+      std::set<int> ages;
+      for (const tools::XtbmlValue& value : table.values) ages.insert(value.outer);
+      bool whole = true;
+      for (int x = 1; x <= 120; ++x) whole = whole && ages.count(x) > 0;
+      tools::ImportOptions hold;
+      hold.hold = true;
+      const tools::ImportedTable held = tools::ImportXtbml(file, origin, hold);
+      EXPECT_EQ(held.name, ("t" + file.identity + "        ").substr(0, 8)) << origin;
+      for (int x = 1; x <= 120; ++x)
+        ASSERT_LE(held.micro[static_cast<std::size_t>(x)], 999999) << origin << " age " << x;
+      try {
+        EXPECT_EQ(tools::ImportXtbml(file, origin, {}).micro, held.micro) << origin;
+        EXPECT_TRUE(whole) << origin << " was imported without all its ages";
+      } catch (const tools::ToolError& error) {
+        EXPECT_FALSE(whole) << error.what();
+      }
+    }
+  }
+  EXPECT_GE(files, 60);
 }
 
 }  // namespace

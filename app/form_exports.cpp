@@ -33,10 +33,7 @@ void FormModel::ExportDetail(const std::filesystem::path& file) {
     throw FormError("The calculation detail was not exported: " + s.failure);
   sheets::DetailSummary summary = Summary();
   // The same entries valued once more, the detail kept as it is, for the Summary's figures.
-  const valuation::Sensitivities figures = Valuate(true);
-  summary.sensitivities = {figures.Duration,    figures.Convexity, figures.DV01,
-                           figures.Duration1,   figures.Duration2, figures.Duration3,
-                           figures.DurationPost};
+  summary.sensitivities = Valuate(true);
   sheets::WriteDetailWorkbook(file, *s.detail, summary);
 }
 

@@ -124,15 +124,10 @@ void WriteSummarySheet(NewWorkbook& book, const DetailTable& table, const Detail
   row += 2;
 
   book.WriteCell(row++, 0, std::string("Sensitivities (rates moved by one basis point)"), sheet);
-  const Sensitivities& s = summary.sensitivities;
-  const std::pair<const char*, const std::optional<double>*> figures[] = {
-      {"Duration", &s.Duration},        {"Convexity", &s.Convexity}, {"DV01", &s.DV01},
-      {"Duration1", &s.Duration1},      {"Duration2", &s.Duration2}, {"Duration3", &s.Duration3},
-      {"DurationPost", &s.DurationPost}};
-  for (const auto& [name, figure] : figures) {
-    book.WriteCell(row, 0, std::string(name), sheet);
-    if (figure->has_value() && std::isfinite(**figure))
-      book.WriteCell(row, 1, **figure, sheet);
+  for (const valuation::NamedFigure& figure : valuation::FiguresOf(summary.sensitivities)) {
+    book.WriteCell(row, 0, std::string(figure.name), sheet);
+    if (figure.value && std::isfinite(*figure.value))
+      book.WriteCell(row, 1, *figure.value, sheet);
     else
       book.WriteCell(row, 1, std::string("n/a"), sheet);
     ++row;

@@ -17,22 +17,18 @@
 
 #include "valuation/detail_table.h"
 #include "valuation/q_table.h"
+#include "valuation/sensitivities.h"
 
 namespace orvane::sheets {
-
-// How the value moves when every interest rate moves by one basis point. A figure the valuation
-// has no such figure for, or that was not computed, is empty; an empty or non-finite figure
-// shows as "n/a".
-struct Sensitivities {
-  std::optional<double> Duration, Convexity, DV01, Duration1, Duration2, Duration3, DurationPost;
-};
 
 // What the Summary sheet shows beside the charts: every input as the form shows it (caption and
 // text, in the form's order), the value of the results label and the sensitivities.
 struct DetailSummary {
   std::vector<std::pair<std::string, std::string>> inputs;
   double value = 0.0;
-  Sensitivities sensitivities;
+  // How the value moves when the rates move a basis point; an empty or non-finite figure (one
+  // the mode has not, or none was computed) shows as "n/a".
+  valuation::Sensitivities sensitivities;
 };
 
 // Writes the calculation detail workbook at `file`. Its first sheet holds the table's cells in

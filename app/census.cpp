@@ -14,14 +14,19 @@
 #include <sstream>
 #include <thread>
 
-#include "app/census_csv.h"
 #include "app/control_entry.h"
 #include "numbers/number_text.h"
 #include "tables/table_cache.h"
 #include "tables/table_error.h"
+#include "text/csv.h"
+#include "text/text.h"
 #include "valuation/sensitivities.h"
 
 namespace orvane::app {
+
+using text::CsvLine;
+using text::CsvReader;
+using text::CsvRecord;
 namespace {
 
 // Rows a worker takes at a time: few enough to keep both cores busy to the end, enough to keep
@@ -89,10 +94,7 @@ std::vector<Control> ColumnsOf(const CsvRecord& header) {
     throw CensusHeaderError("the header row is malformed: " + header.error);
   std::vector<Control> columns;
   for (const std::string& cell : header.cells) {
-    const std::size_t first = cell.find_first_not_of(" \t");
-    const std::string name = first == std::string::npos
-                                 ? ""
-                                 : cell.substr(first, cell.find_last_not_of(" \t") + 1 - first);
+    const std::string name(text::Trim(cell));
     const std::optional<Control> control = ControlNamed(name);
     if (!control) {
       throw CensusHeaderError("unknown column \"" + name +

@@ -7,6 +7,7 @@
 #include "app/form_error.h"
 #include "app/numeric_fields.h"
 #include "dates/date_age_handlers.h"
+#include "text/text.h"
 
 namespace orvane::app {
 namespace {
@@ -78,10 +79,6 @@ std::pair<Control, Control> GroupOf(Control button) {
   return {Control::NoProjection, Control::ProjToPayment};
 }
 
-std::string Quoted(Control control) {
-  return "\"" + std::string(NameOf(control)) + "\"";
-}
-
 }  // namespace
 
 FormModel::FormModel(FormEnvironment environment)
@@ -147,13 +144,13 @@ void FormModel::Load() {
 
 const std::string& FormModel::Text(Control control) const {
   if (!HoldsText(control))
-    throw FormError(Quoted(control) + " holds no text");
+    throw FormError(text::Quoted(NameOf(control)) + " holds no text");
   return state_->texts[static_cast<size_t>(control)];
 }
 
 bool FormModel::Checked(Control control) const {
   if (!HoldsState(control))
-    throw FormError(Quoted(control) + " is not a check box or option");
+    throw FormError(text::Quoted(NameOf(control)) + " is not a check box or option");
   return state_->checked[static_cast<size_t>(control)];
 }
 
@@ -184,7 +181,7 @@ bool FormModel::YieldCurveLoaded() const {
 
 void FormModel::SetText(Control control, const std::string& text) {
   if (!HoldsText(control))
-    throw FormError(Quoted(control) + " holds no text");
+    throw FormError(text::Quoted(NameOf(control)) + " holds no text");
   state_->texts[static_cast<size_t>(control)] = text;
   Notify();
   FireChange(control);
@@ -192,7 +189,7 @@ void FormModel::SetText(Control control, const std::string& text) {
 
 void FormModel::SetChecked(Control control, bool checked) {
   if (!HoldsState(control))
-    throw FormError(Quoted(control) + " is not a check box or option");
+    throw FormError(text::Quoted(NameOf(control)) + " is not a check box or option");
   auto& states = state_->checked;
   const auto index = [](Control c) { return static_cast<size_t>(c); };
   if (states[index(control)] == checked)

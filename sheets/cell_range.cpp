@@ -2,14 +2,14 @@
 #include <string>
 #include <string_view>
 
-#include "sheets/detail/quoted.h"
 #include "sheets/sheet_error.h"
 #include "sheets/workbook.h"
+#include "text/text.h"
 
 namespace orvane::sheets {
 namespace {
 
-using detail::Quoted;
+using text::Quoted;
 
 constexpr int kMaxColumns = 702;   // A..ZZ, far beyond any sheet Orvane writes
 constexpr int kMaxRows = 1048576;  // the .xlsx limit

@@ -19,9 +19,9 @@
 #include <string>
 #include <string_view>
 
-#include "sheets/detail/quoted.h"
 #include "sheets/sheet_error.h"
 #include "sheets/workbook.h"
+#include "text/text.h"
 
 // Present only in sanitizer builds.
 extern "C" void __sanitizer_set_death_callback(void (*callback)()) __attribute__((weak));
@@ -29,7 +29,7 @@ extern "C" void __sanitizer_set_death_callback(void (*callback)()) __attribute__
 namespace orvane::sheets {
 namespace {
 
-using detail::Quoted;
+using text::Quoted;
 
 // What a FreeXL return code means to a user.
 std::string Reason(int code) {

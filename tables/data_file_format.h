@@ -49,4 +49,8 @@ inline constexpr int kAges = 120;
 inline constexpr int kRateBytes = 3;
 inline constexpr int kRateDecimals = 6;
 
+// The length byte that the writer puts after a block's last field when the table file goes on
+// in the next block; the reader takes any length byte above kLengthBase + kLongestField.
+inline constexpr int kContinuationMarker = 255;
+
 }  // namespace orvane::tables::format

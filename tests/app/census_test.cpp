@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "app/census_csv.h"
 #include "app/control_entry.h"
 #include "form_test_support.h"
 #include "tables/table_cache.h"
 #include "tables/table_error.h"
+#include "text/csv.h"
 
 namespace orvane::app::testing {
 namespace {
@@ -33,7 +33,7 @@ class CensusRun : public FormTest {
   // Each record of the output as its cells.
   static std::vector<std::vector<std::string>> Rows(const std::string& output) {
     std::vector<std::vector<std::string>> rows;
-    for (const CsvRecord& record : ParseCensusCsv(output)) {
+    for (const text::CsvRecord& record : text::ParseCsv(output)) {
       EXPECT_EQ(record.error, "");
       rows.push_back(record.cells);
     }
@@ -68,7 +68,7 @@ TEST_F(CensusRun, EveryRowEqualsTheSameEntriesMadeOnAFreshForm) {
   const std::vector<PlanEntry> plan = {{Control::COLA, "2"}, {Control::InterestRate1, "5"}};
   std::string csv = "DateOfBirth,Female,PostRetContingent,Load,PercentToSurvivor\r\n";
   for (int repeat = 0; repeat < 3; ++repeat) {
-    for (const auto& row : cells) csv += CsvLine(row);
+    for (const auto& row : cells) csv += text::CsvLine(row);
   }
   CensusSettings settings = Settings(2);
   settings.plan = plan;

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/census_csv.h"
 #include "tests/fuzz/fuzz_support.h"
+#include "text/csv.h"
 
 namespace orvane::fuzz {
 namespace {
@@ -26,9 +26,9 @@ std::string Shown(const std::vector<std::string>& cells) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace orvane;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  const std::vector<app::CsvRecord> records = app::ParseCensusCsv(text);
+  const std::vector<text::CsvRecord> records = text::ParseCsv(text);
   int previous_line = 0;
-  for (const app::CsvRecord& record : records) {
+  for (const text::CsvRecord& record : records) {
     if (record.line <= previous_line)
       fuzz::Fail("record on line " + std::to_string(record.line) + " follows line " +
                  std::to_string(previous_line));
@@ -43,8 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A record of one empty cell is an empty line, which the reader skips.
     if (record.cells.size() == 1 && record.cells[0].empty())
       continue;
-    const std::string written = app::CsvLine(record.cells);
-    const std::vector<app::CsvRecord> again = app::ParseCensusCsv(written);
+    const std::string written = text::CsvLine(record.cells);
+    const std::vector<text::CsvRecord> again = text::ParseCsv(written);
     if (again.size() != 1 || !again[0].error.empty() || again[0].cells != record.cells) {
       fuzz::Fail("cells " + fuzz::Shown(record.cells) + " written as \"" + written +
                  "\" read back as " +

@@ -33,9 +33,18 @@ using tables::TableStore;
 
 // The names the loader reads on its own, the catalogue's name, "None" as a chooser shows it and
 // a blank chooser.
-constexpr std::array<std::string_view, 12> kLoaderNames = {
-    "None",     "None    ", "M-N-Base", "F-N-Base", "M-A-Base", "F-A-Base",
-    "M-Proj  ", "F-Proj  ", "M Weight", "F Weight", "INDEX13 ", ""};
+constexpr std::array<std::string_view, 12> kLoaderNames = {"None",
+                                                           "None    ",
+                                                           "M-N-Base",
+                                                           "F-N-Base",
+                                                           "M-A-Base",
+                                                           "F-A-Base",
+                                                           "M-Proj  ",
+                                                           "F-Proj  ",
+                                                           "M Weight",
+                                                           "F Weight",
+                                                           tables::format::kCatalogueName,
+                                                           ""};
 
 // A catalogue may list 320 names; the first few distinct ones are loaded in every run.
 constexpr std::size_t kMostListedNames = 20;

@@ -1,7 +1,7 @@
 #pragma once
 
 // Hand-built data files for tests. Written from the block layout directly and on purpose
-// independent of the reader in tables/ and of the writer in tools/tables/.
+// independent of the reader in tables/ and of the writer in sources/.
 
 #include <filesystem>
 #include <functional>

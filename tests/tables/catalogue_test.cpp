@@ -35,7 +35,7 @@ TEST_F(Catalogue, ListsNameBlankDescriptionInCatalogueOrder) {
   file.Entry(0, 2, "None", file.AppendTable("No mortality", Zero));
   file.Entry(0, 3, "2008417e", file.AppendTable("Unisex 2008", Zero));
   file.Entry(0, 4, "Empty", file.AppendTable("", Zero));
-  file.Entry(0, 1, "INDEX13 ",
+  file.Entry(0, 1, format::kCatalogueName,
              file.AppendCatalogue({"2008417e", "None", "Absent", "Empty", "None"}));
   const std::vector<std::string> list = List(file);
   EXPECT_EQ(list, (std::vector<std::string>{"2008417e Unisex 2008", "None     No mortality",

@@ -4,13 +4,14 @@
 
 #include "sources/source_error.h"
 #include "text/csv.h"
+#include "text/text.h"
 
 namespace orvane::sources {
 namespace {
 
 bool IsEmptyLine(const std::vector<std::string>& cells) {
   for (const std::string& cell : cells) {
-    if (cell.find_first_not_of(' ') != std::string::npos)
+    if (!text::Trim(cell, " ").empty())
       return false;
   }
   return true;

@@ -1,5 +1,5 @@
 // The layout of the data file MortalityTables, in one place for its reader (the table store)
-// and its writer and checker (orvane-tables):
+// and its writer and checker (sources/, run by orvane-tables):
 //
 //   block          256 bytes; block n at byte 256 n; at most 65,536 blocks
 //   directory      blocks 0..L (L = bytes 0-1 of block 0, big-endian), 16 entries of 16 bytes;

@@ -6,7 +6,8 @@
 //   table_store.h   TableStore: the read cursor, the block reader with its retry question,
 //                   directory lookup, field decoding, GetTableList and LoadTable.
 //   table_error.h   the error types of the library.
-//   data_file_format.h  the layout of the data file, shared with the table tool.
+//   data_file_format.h  the layout of the data file, shared with its writer and checker in
+//                   sources/.
 //   detail/         the POSIX block read, the projection-year rule and a read-only probe of the
 //                   store's counters for tests.
 //

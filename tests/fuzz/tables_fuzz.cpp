@@ -30,21 +30,13 @@ namespace {
 using tables::TableError;
 using tables::TableRequest;
 using tables::TableStore;
+using tables::format::kCatalogueName;
 
 // The names the loader reads on its own, the catalogue's name, "None" as a chooser shows it and
 // a blank chooser.
-constexpr std::array<std::string_view, 12> kLoaderNames = {"None",
-                                                           "None    ",
-                                                           "M-N-Base",
-                                                           "F-N-Base",
-                                                           "M-A-Base",
-                                                           "F-A-Base",
-                                                           "M-Proj  ",
-                                                           "F-Proj  ",
-                                                           "M Weight",
-                                                           "F Weight",
-                                                           tables::format::kCatalogueName,
-                                                           ""};
+constexpr std::array<std::string_view, 12> kLoaderNames = {
+    "None",     "None    ", "M-N-Base", "F-N-Base", "M-A-Base",     "F-A-Base",
+    "M-Proj  ", "F-Proj  ", "M Weight", "F Weight", kCatalogueName, ""};
 
 // A catalogue may list 320 names; the first few distinct ones are loaded in every run.
 constexpr std::size_t kMostListedNames = 20;

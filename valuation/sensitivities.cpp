@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "valuation/detail/error_text.h"
@@ -62,27 +63,28 @@ class Shifts {
         value_(value),
         missing_(missing) {}
 
-  // Moves the form's rates of `set`; empty, with the reason noted, when a moved rate cannot
-  // discount.
-  std::optional<Moved> MoveRates(unsigned set) {
-    Moved moved;
-    for (const double sign : {-1.0, 1.0}) {
-      InterestInputs rates = rates_;
-      for (std::size_t k = 0; k < kRateNames.size(); ++k) {
-        if ((set & (1u << k)) == 0)
-          continue;
-        double& rate = k < 3 ? rates.rates[k] : rates.post_retirement;
-        const double form_rate = rate;
-        rate += sign * kBasisPointPercent;
-        if (rate <= -100.0) {
-          Note(std::string(kRateNames[k]) + " of " + detail::NumberText(form_rate) +
-               "% cannot move a basis point lower: an interest rate must be above -100%");
-          return std::nullopt;
-        }
-      }
-      const detail::DiscountedPayments values = ValueAt(rates, nullptr);
-      (sign < 0 ? moved.down : moved.up) = values.sum;
-      (sign < 0 ? moved.slot_down : moved.slot_up) = values.by_slot;
+  // Moves the form's rates of each of `sets` down and up, all replayed in one pass; a set is
+  // empty, with the reason noted, when a moved rate cannot discount.
+  std::vector<std::optional<Moved>> MoveRates(std::span<const unsigned> sets) {
+    std::vector<detail::DiscountBasis> bases;
+    std::vector<std::size_t> first_basis(sets.size(), kNotMoved);
+    for (std::size_t s = 0; s < sets.size(); ++s) {
+      const std::optional<InterestInputs> down = MovedRates(sets[s], -1.0);
+      const std::optional<InterestInputs> up = MovedRates(sets[s], 1.0);
+      if (!down || !up)
+        continue;
+      first_basis[s] = bases.size();
+      bases.push_back({*down, nullptr});
+      bases.push_back({*up, nullptr});
+    }
+    const std::vector<detail::DiscountedPayments> values = ValuesOn(bases);
+    std::vector<std::optional<Moved>> moved(sets.size());
+    for (std::size_t s = 0; s < sets.size(); ++s) {
+      if (first_basis[s] == kNotMoved)
+        continue;
+      const detail::DiscountedPayments& down = values[first_basis[s]];
+      const detail::DiscountedPayments& up = values[first_basis[s] + 1];
+      moved[s] = Moved{down.sum, up.sum, down.by_slot, up.by_slot};
     }
     return moved;
   }
@@ -98,9 +100,11 @@ class Shifts {
       Note("The yield curve cannot move a basis point: " + curves->refusal);
       return std::nullopt;
     }
+    const detail::DiscountBasis bases[] = {{rates_, &*curves->down}, {rates_, &*curves->up}};
+    const std::vector<detail::DiscountedPayments> values = ValuesOn(bases);
     Moved moved;
-    moved.down = ValueAt(rates_, &*curves->down).sum;
-    moved.up = ValueAt(rates_, &*curves->up).sum;
+    moved.down = values[0].sum;
+    moved.up = values[1].sum;
     return moved;
   }
 
@@ -125,13 +129,35 @@ class Shifts {
   }
 
  private:
-  // The recorded payments replayed at `rates` or along `curve`, grossed up for the load as the
-  // value is.
-  detail::DiscountedPayments ValueAt(const InterestInputs& rates,
-                                     const CurveDiscount* curve) const {
-    detail::DiscountedPayments values = detail::ReplayMonths(months_, rates, curve);
-    values.sum = detail::GrossedUpForLoad(values.sum, inputs_);
-    for (double& slot : values.by_slot) slot = detail::GrossedUpForLoad(slot, inputs_);
+  static constexpr std::size_t kNotMoved = static_cast<std::size_t>(-1);
+
+  // The form's rates with those of `set` moved a basis point in the direction of `sign`; empty,
+  // with the reason noted, when a moved rate is -100% or below.
+  std::optional<InterestInputs> MovedRates(unsigned set, double sign) {
+    InterestInputs rates = rates_;
+    for (std::size_t k = 0; k < kRateNames.size(); ++k) {
+      if ((set & (1u << k)) == 0)
+        continue;
+      double& rate = k < 3 ? rates.rates[k] : rates.post_retirement;
+      const double form_rate = rate;
+      rate += sign * kBasisPointPercent;
+      if (rate <= -100.0) {
+        Note(std::string(kRateNames[k]) + " of " + detail::NumberText(form_rate) +
+             "% cannot move a basis point lower: an interest rate must be above -100%");
+        return std::nullopt;
+      }
+    }
+    return rates;
+  }
+
+  // The recorded payments replayed on each of `bases`, grossed up for the load as the value is.
+  std::vector<detail::DiscountedPayments> ValuesOn(
+      std::span<const detail::DiscountBasis> bases) const {
+    std::vector<detail::DiscountedPayments> values = detail::ReplayMonths(months_, bases);
+    for (detail::DiscountedPayments& value : values) {
+      value.sum = detail::GrossedUpForLoad(value.sum, inputs_);
+      for (double& slot : value.by_slot) slot = detail::GrossedUpForLoad(slot, inputs_);
+    }
     return values;
   }
 
@@ -205,21 +231,27 @@ Sensitivities ValueWithSensitivities(const ValuationInputs& inputs,
   // In segment mode PostRetirementInterest discounts nothing, so it does not move.
   const bool segment = inputs.TreatAsYieldCurve;
   result.mode = segment ? DiscountMode::kSegment : DiscountMode::kSelectAndUltimate;
-  const std::optional<Moved> all =
-      shifts.MoveRates(kRate1 | kRate2 | kRate3 | (segment ? 0u : kPostRetirement));
-  result.Duration = shifts.Duration(all);
-  result.Convexity = shifts.Convexity(all);
-  result.DV01 = shifts.DV01(all);
   if (segment) {
+    const unsigned sets[] = {kRate1 | kRate2 | kRate3};
+    const std::optional<Moved> all = shifts.MoveRates(sets)[0];
+    result.Duration = shifts.Duration(all);
+    result.Convexity = shifts.Convexity(all);
+    result.DV01 = shifts.DV01(all);
     result.Duration1 = shifts.Duration(SlotAlone(all, 0));
     result.Duration2 = shifts.Duration(SlotAlone(all, 1));
     result.Duration3 = shifts.Duration(SlotAlone(all, 2));
     return result;
   }
-  result.Duration1 = shifts.Duration(shifts.MoveRates(kRate1));
-  result.Duration2 = shifts.Duration(shifts.MoveRates(kRate2));
-  result.Duration3 = shifts.Duration(shifts.MoveRates(kRate3));
-  result.DurationPost = shifts.Duration(shifts.MoveRates(kPostRetirement));
+  const unsigned sets[] = {kRate1 | kRate2 | kRate3 | kPostRetirement, kRate1, kRate2, kRate3,
+                           kPostRetirement};
+  const std::vector<std::optional<Moved>> moved = shifts.MoveRates(sets);
+  result.Duration = shifts.Duration(moved[0]);
+  result.Convexity = shifts.Convexity(moved[0]);
+  result.DV01 = shifts.DV01(moved[0]);
+  result.Duration1 = shifts.Duration(moved[1]);
+  result.Duration2 = shifts.Duration(moved[2]);
+  result.Duration3 = shifts.Duration(moved[3]);
+  result.DurationPost = shifts.Duration(moved[4]);
   return result;
 }
 

@@ -115,14 +115,23 @@ MonthStart DescribeMonthStart(long row, const Life& participant, const Life& spo
 
 }  // namespace
 
-DiscountedPayments ReplayMonths(const std::vector<TracedMonth>& months, const InterestInputs& rates,
-                                const CurveDiscount* curve) {
-  MonthDiscounting discounting(rates, curve);
+std::vector<DiscountedPayments> ReplayMonths(const std::vector<TracedMonth>& months,
+                                             std::span<const DiscountBasis> bases) {
+  std::vector<MonthDiscounting> discountings;
+  discountings.reserve(bases.size());
+  for (const DiscountBasis& basis : bases) discountings.emplace_back(basis.rates, basis.curve);
+  // Month by month, every basis in turn: their discount chains do not depend on each other, so
+  // the processor runs them side by side.
   for (const TracedMonth& month : months) {
-    discounting.Enter(month);
-    discounting.Leave(month);
+    for (MonthDiscounting& discounting : discountings) {
+      discounting.Enter(month);
+      discounting.Leave(month);
+    }
   }
-  return discounting.paid();
+  std::vector<DiscountedPayments> paid;
+  paid.reserve(discountings.size());
+  for (const MonthDiscounting& discounting : discountings) paid.push_back(discounting.paid());
+  return paid;
 }
 
 double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
@@ -218,7 +227,8 @@ double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
     if (spouse.age > kLastAge)
       spouse.alive = 0.0;
   }
-  return ReplayMonths(months, rates, curve).sum;
+  const DiscountBasis own_rates{rates, curve};
+  return ReplayMonths(months, {&own_rates, 1}).front().sum;
 }
 
 }  // namespace orvane::valuation::detail

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <span>
 #include <vector>
 
 #include "valuation/detail/interest_state.h"
@@ -40,11 +41,18 @@ double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
                  const CurveDiscount* curve, MonthObserver* observer,
                  std::vector<TracedMonth>* trace = nullptr);
 
-// Discounts the recorded months of a run in their order at `rates`, or along `curve` when not
-// null, and sums their payments. The one place where a run's payments are discounted: RunMonths
-// values with it, and the sensitivities replay the same months at moved rates or curves, so a
-// moved value differs from the value by the rates alone. The rates must lie above -100%.
-DiscountedPayments ReplayMonths(const std::vector<TracedMonth>& months, const InterestInputs& rates,
-                                const CurveDiscount* curve);
+// One way to discount a run: at `rates` (above -100%), or along `curve` when not null.
+struct DiscountBasis {
+  InterestInputs rates;
+  const CurveDiscount* curve = nullptr;
+};
+
+// Discounts the recorded months of a run in their order on each of `bases` and sums their
+// payments: one result for each basis, in their order. The one place where a run's payments are
+// discounted: RunMonths values with it, and the sensitivities replay the same months at moved
+// rates or curves, so a moved value differs from the value by the rates alone (and is the value
+// of the moved inputs to the bit). The bases go through the months side by side, in one pass.
+std::vector<DiscountedPayments> ReplayMonths(const std::vector<TracedMonth>& months,
+                                             std::span<const DiscountBasis> bases);
 
 }  // namespace orvane::valuation::detail

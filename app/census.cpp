@@ -304,6 +304,9 @@ void RunCensus(std::istream& in, std::ostream& out, const CensusSettings& settin
   FormEnvironment environment = settings.environment;
   if (environment.table_cache == nullptr)
     environment.table_cache = &own_cache;
+  valuation::CurveCache own_curves;
+  if (environment.curve_cache == nullptr)
+    environment.curve_cache = &own_curves;
   environment.recalculate_only_on_request = true;
   environment.with_sensitivities = settings.sensitivities;
 

@@ -29,6 +29,7 @@
 #include "sheets/exports.h"
 #include "tables/table_cache.h"
 #include "tables/table_store.h"
+#include "valuation/curve_cache.h"
 #include "valuation/sensitivities.h"
 
 namespace orvane::app {
@@ -41,6 +42,10 @@ struct FormEnvironment {
   // Tables shared by the form models of a batch run, each read once (not owned; must outlive
   // the form). Empty, as in the window: every recalculation reloads its tables from the file.
   tables::TableCache* table_cache = nullptr;
+  // The full yield curves of a batch run, each built once and shared by its form models, all
+  // reading one workbook (not owned; must outlive the form). Empty, as in the window: every
+  // recalculation builds the curve of the form's year and month.
+  valuation::CurveCache* curve_cache = nullptr;
   // A batch run that types many entries and then asks for one value: the handlers normalise
   // their controls as always, but only an explicit Calculate recalculates. The value is the
   // same, since a recalculation reads every input afresh and changes no input.

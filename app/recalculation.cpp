@@ -230,8 +230,15 @@ valuation::Sensitivities FormModel::Valuate(bool with_sensitivities) {
       const int index = valuation::CurveIndex(NumberOf(*this, Control::YearOfYieldCurve),
                                               NumberOf(*this, Control::MonthOfYieldCurve),
                                               s.yield_curve->CurveCount());
-      curve.emplace(s.yield_curve->Discount(index));
-      context.full_yield_curve = &*curve;
+      if (s.environment.curve_cache != nullptr) {
+        const valuation::CurveCache::Curves cached =
+            s.environment.curve_cache->Get(*s.yield_curve, index, with_sensitivities);
+        context.full_yield_curve = cached.curve;
+        context.moved_curves = cached.moved;
+      } else {
+        curve.emplace(s.yield_curve->Discount(index));
+        context.full_yield_curve = &*curve;
+      }
     }
     valuation::Sensitivities figures;
     if (with_sensitivities)

@@ -1,15 +1,17 @@
 // A census of 10,000 participants through orvane-value's runner, on one thread and on every core,
-// and on every core with the sensitivities beside the same census without them: the rows are
-// parsed, every row returns to the plan's state, enters six cells as a user would and
-// recalculates once; the tables come from the run's cache. Rows per second of wall time.
+// and on every core in each interest mode, plain and with the sensitivities: the rows are parsed,
+// every row returns to the plan's state, enters six cells as a user would and recalculates once;
+// the tables come from the run's cache. Rows per second of wall time.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/census.h"
+#include "app/controls.h"
 
 namespace {
 
@@ -42,9 +44,11 @@ std::string Census() {
   return csv;
 }
 
-void RunCensusOn(benchmark::State& state, unsigned jobs, bool sensitivities = false) {
+void RunCensusOn(benchmark::State& state, unsigned jobs, bool sensitivities = false,
+                 const std::vector<orvane::app::PlanEntry>& plan = {}) {
   const std::string csv = Census();
   orvane::app::CensusSettings settings;
+  settings.plan = plan;
   settings.environment.data_dir = DataDir();
   settings.environment.ask_retry = [] { return orvane::tables::RetryAnswer::kCancel; };
   settings.jobs = jobs;
@@ -83,6 +87,34 @@ void BM_Census10000RowsAllCoresSensitivity(benchmark::State& state) {
   RunCensusOn(state, 0, true);
 }
 BENCHMARK(BM_Census10000RowsAllCoresSensitivity)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+
+// The other two interest modes (the default form discounts in segment mode), each plain and with
+// the sensitivities: select and ultimate rates, and the full yield curve of the form's year and
+// month.
+void BM_Census10000RowsAllCoresIn(benchmark::State& state, orvane::app::Control mode_box,
+                                  const char* checked, bool sensitivities) {
+  RunCensusOn(state, 0, sensitivities, {{mode_box, checked}});
+}
+BENCHMARK_CAPTURE(BM_Census10000RowsAllCoresIn, SelectAndUltimate, orvane::app::Control::YieldCurve,
+                  "0", false)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_Census10000RowsAllCoresIn, SelectAndUltimateSensitivity,
+                  orvane::app::Control::YieldCurve, "0", true)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_Census10000RowsAllCoresIn, FullYieldCurve,
+                  orvane::app::Control::FullYieldCurve, "1", false)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_Census10000RowsAllCoresIn, FullYieldCurveSensitivity,
+                  orvane::app::Control::FullYieldCurve, "1", true)
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime()
     ->UseRealTime();

@@ -2,11 +2,12 @@
 
 #include <array>
 #include <cmath>
+#include <optional>
+#include <span>
 #include <vector>
 
 #include "valuation/detail/error_text.h"
 #include "valuation/detail/input_checks.h"
-#include "valuation/detail/interest_state.h"
 #include "valuation/detail/month_loop.h"
 #include "valuation/detail/prepared_ages.h"
 #include "valuation/detail/value_of_sum.h"
@@ -30,70 +31,6 @@ enum RateSet : unsigned {
 
 constexpr std::array<const char*, 4> kRateNames = {"InterestRate1", "InterestRate2",
                                                    "InterestRate3", "PostRetirementInterest"};
-
-// The payments of a traced run discounted again: their sum, and the sums of the payments of each
-// rate slot, which in segment mode are the payments that each rate discounts.
-struct Rediscounted {
-  double sum = 0.0;
-  std::array<double, 3> by_slot{};
-};
-
-// Discounts the traced payments step by step as the month loop does, at `rates` or along
-// `curve`. With the run's own rates the sum is the run's to the bit.
-Rediscounted Rediscount(const std::vector<TracedMonth>& months, const InterestInputs& rates,
-                        const CurveDiscount* curve) {
-  detail::InterestState interest(rates, curve);
-  const bool full_curve = curve != nullptr;
-  Rediscounted result;
-  long year = -1;
-  for (const TracedMonth& month : months) {
-    if (month.years_elapsed != year) {
-      if (year >= 0)
-        interest.EndYear();
-      year = month.years_elapsed;
-      if (!full_curve)
-        interest.StartYear(year);
-    }
-    if (full_curve)
-      interest.StartMonth(month.months_elapsed);
-    if (!month.payment) {
-      interest.DiscountMonthBeforePayment();
-    } else {
-      const double value = month.benefit * interest.Vx() * month.weight;
-      result.sum = result.sum + value;
-      result.by_slot[static_cast<std::size_t>(interest.slot())] += value;
-      interest.DiscountPaymentMonth();
-    }
-  }
-  return result;
-}
-
-// The months before the first payment in each rate slot (select and ultimate mode), and whether
-// anything is paid. Each such month multiplies Vx by the monthly discount of its slot's rate,
-// and every payment carries their product.
-struct MonthsBeforePayment {
-  std::array<double, 3> by_slot{};
-  bool paid = false;
-};
-
-MonthsBeforePayment CountMonthsBeforePayment(const std::vector<TracedMonth>& months,
-                                             const InterestInputs& rates) {
-  detail::InterestState interest(rates, nullptr);
-  MonthsBeforePayment count;
-  long year = -1;
-  for (const TracedMonth& month : months) {
-    if (month.years_elapsed != year) {
-      year = month.years_elapsed;
-      interest.StartYear(year);
-    }
-    if (month.payment) {
-      count.paid = true;
-      break;
-    }
-    count.by_slot[static_cast<std::size_t>(interest.slot())] += 1.0;
-  }
-  return count;
-}
 
 // The values one basis point lower and higher, and those of the payments of each rate slot.
 struct Moved {
@@ -124,53 +61,51 @@ class Shifts {
         months_(months),
         rates_(detail::InterestInputsOf(inputs)),
         value_(value),
-        missing_(missing),
-        select_and_ultimate_(context.full_yield_curve == nullptr && !inputs.TreatAsYieldCurve),
-        before_payment_(select_and_ultimate_ ? CountMonthsBeforePayment(months, rates_)
-                                             : MonthsBeforePayment{}) {}
+        missing_(missing) {}
 
-  // Moves the form's rates of `set`; empty, with the reason noted, when a moved rate cannot
-  // discount.
-  std::optional<Moved> MoveRates(unsigned set) {
-    Moved moved;
-    for (const double sign : {-1.0, 1.0}) {
-      InterestInputs rates = rates_;
-      for (std::size_t k = 0; k < kRateNames.size(); ++k) {
-        if ((set & (1u << k)) == 0)
-          continue;
-        double& rate = k < 3 ? rates.rates[k] : rates.post_retirement;
-        const double form_rate = rate;
-        rate += sign * kBasisPointPercent;
-        if (rate <= -100.0) {
-          Note(std::string(kRateNames[k]) + " of " + detail::NumberText(form_rate) +
-               "% cannot move a basis point lower: an interest rate must be above -100%");
-          return std::nullopt;
-        }
-      }
-      if (select_and_ultimate_ && before_payment_.paid) {
-        (sign < 0 ? moved.down : moved.up) = SelectAndUltimateValue(set, rates);
+  // Moves the form's rates of each of `sets` down and up, all replayed in one pass; a set is
+  // empty, with the reason noted, when a moved rate cannot discount.
+  std::vector<std::optional<Moved>> MoveRates(std::span<const unsigned> sets) {
+    std::vector<detail::DiscountBasis> bases;
+    std::vector<std::size_t> first_basis(sets.size(), kNotMoved);
+    for (std::size_t s = 0; s < sets.size(); ++s) {
+      const std::optional<InterestInputs> down = MovedRates(sets[s], -1.0);
+      const std::optional<InterestInputs> up = MovedRates(sets[s], 1.0);
+      if (!down || !up)
         continue;
-      }
-      const Rediscounted values = ValueAt(rates, nullptr);
-      (sign < 0 ? moved.down : moved.up) = values.sum;
-      (sign < 0 ? moved.slot_down : moved.slot_up) = values.by_slot;
+      first_basis[s] = bases.size();
+      bases.push_back({*down, nullptr});
+      bases.push_back({*up, nullptr});
+    }
+    const std::vector<detail::DiscountedPayments> values = ValuesOn(bases);
+    std::vector<std::optional<Moved>> moved(sets.size());
+    for (std::size_t s = 0; s < sets.size(); ++s) {
+      if (first_basis[s] == kNotMoved)
+        continue;
+      const detail::DiscountedPayments& down = values[first_basis[s]];
+      const detail::DiscountedPayments& up = values[first_basis[s] + 1];
+      moved[s] = Moved{down.sum, up.sum, down.by_slot, up.by_slot};
     }
     return moved;
   }
 
-  // Moves every spot rate of the full yield curve.
+  // Moves every spot rate of the full yield curve, with the moved curves the caller keeps or,
+  // without them, built here.
   std::optional<Moved> MoveCurve() {
-    try {
-      const CurveDiscount down = context_.full_yield_curve->Shifted(-kBasisPoint);
-      const CurveDiscount up = context_.full_yield_curve->Shifted(kBasisPoint);
-      Moved moved;
-      moved.down = ValueAt(rates_, &down).sum;
-      moved.up = ValueAt(rates_, &up).sum;
-      return moved;
-    } catch (const ValuationError& e) {
-      Note(std::string("The yield curve cannot move a basis point: ") + e.what());
+    std::optional<MovedCurves> built;
+    const MovedCurves* curves = context_.moved_curves;
+    if (curves == nullptr)
+      curves = &built.emplace(MoveByBasisPoint(*context_.full_yield_curve));
+    if (!curves->down || !curves->up) {
+      Note("The yield curve cannot move a basis point: " + curves->refusal);
       return std::nullopt;
     }
+    const detail::DiscountBasis bases[] = {{rates_, &*curves->down}, {rates_, &*curves->up}};
+    const std::vector<detail::DiscountedPayments> values = ValuesOn(bases);
+    Moved moved;
+    moved.down = values[0].sum;
+    moved.up = values[1].sum;
+    return moved;
   }
 
   // (PV(-) - PV(+)) / (2 x 0.0001 x PV).
@@ -194,33 +129,35 @@ class Shifts {
   }
 
  private:
-  // In select and ultimate mode the three rates discount only the months before the payment
-  // age, which come first, so every payment carries the same discount to the payment age for
-  // them: moving them scales the value by that discount's change. Only PostRetirementInterest
-  // needs the payments discounted again.
-  double SelectAndUltimateValue(unsigned set, const InterestInputs& rates) const {
-    double value = value_;
-    if ((set & kPostRetirement) != 0) {
-      InterestInputs post_only = rates_;
-      post_only.post_retirement = rates.post_retirement;
-      value = ValueAt(post_only, nullptr).sum;
-    }
-    for (std::size_t k = 0; k < 3; ++k) {
-      if ((set & (1u << k)) != 0 && before_payment_.by_slot[k] > 0.0) {
-        value *= std::pow(
-            detail::MonthlyDiscount(rates.rates[k]) / detail::MonthlyDiscount(rates_.rates[k]),
-            before_payment_.by_slot[k]);
+  static constexpr std::size_t kNotMoved = static_cast<std::size_t>(-1);
+
+  // The form's rates with those of `set` moved a basis point in the direction of `sign`; empty,
+  // with the reason noted, when a moved rate is -100% or below.
+  std::optional<InterestInputs> MovedRates(unsigned set, double sign) {
+    InterestInputs rates = rates_;
+    for (std::size_t k = 0; k < kRateNames.size(); ++k) {
+      if ((set & (1u << k)) == 0)
+        continue;
+      double& rate = k < 3 ? rates.rates[k] : rates.post_retirement;
+      const double form_rate = rate;
+      rate += sign * kBasisPointPercent;
+      if (rate <= -100.0) {
+        Note(std::string(kRateNames[k]) + " of " + detail::NumberText(form_rate) +
+             "% cannot move a basis point lower: an interest rate must be above -100%");
+        return std::nullopt;
       }
     }
-    return value;
+    return rates;
   }
 
-  // Grossed up for the load, as the value is.
-  Rediscounted ValueAt(const InterestInputs& rates, const CurveDiscount* curve) const {
-    Rediscounted values = Rediscount(months_, rates, curve);
-    const double load_factor = 1.0 - inputs_.Load / 100.0;
-    values.sum /= load_factor;
-    for (double& slot : values.by_slot) slot /= load_factor;
+  // The recorded payments replayed on each of `bases`, grossed up for the load as the value is.
+  std::vector<detail::DiscountedPayments> ValuesOn(
+      std::span<const detail::DiscountBasis> bases) const {
+    std::vector<detail::DiscountedPayments> values = detail::ReplayMonths(months_, bases);
+    for (detail::DiscountedPayments& value : values) {
+      value.sum = detail::GrossedUpForLoad(value.sum, inputs_);
+      for (double& slot : value.by_slot) slot = detail::GrossedUpForLoad(slot, inputs_);
+    }
     return values;
   }
 
@@ -242,11 +179,22 @@ class Shifts {
   const InterestInputs rates_;
   const double value_;
   std::string& missing_;
-  const bool select_and_ultimate_;
-  const MonthsBeforePayment before_payment_;
 };
 
 }  // namespace
+
+MovedCurves MoveByBasisPoint(const CurveDiscount& curve) {
+  MovedCurves moved;
+  try {
+    moved.down.emplace(curve.Shifted(-kBasisPoint));
+    moved.up.emplace(curve.Shifted(kBasisPoint));
+  } catch (const ValuationError& e) {
+    moved.down.reset();
+    moved.up.reset();
+    moved.refusal = e.what();
+  }
+  return moved;
+}
 
 std::array<NamedFigure, 7> FiguresOf(const Sensitivities& figures) {
   const bool rates = figures.mode != DiscountMode::kFullYieldCurve;
@@ -265,7 +213,6 @@ Sensitivities ValueWithSensitivities(const ValuationInputs& inputs,
   detail::CheckInputs(inputs);
   const detail::PreparedAges ages = detail::PrepareAges(inputs);
   std::vector<TracedMonth> months;
-  months.reserve(1500);  // the longest runs: a life aged 0 to past 120
   Sensitivities result;
   result.value = detail::ValueOfSum(
       detail::RunMonths(inputs, ages, context.full_yield_curve, context.detail, &months), inputs);
@@ -284,21 +231,27 @@ Sensitivities ValueWithSensitivities(const ValuationInputs& inputs,
   // In segment mode PostRetirementInterest discounts nothing, so it does not move.
   const bool segment = inputs.TreatAsYieldCurve;
   result.mode = segment ? DiscountMode::kSegment : DiscountMode::kSelectAndUltimate;
-  const std::optional<Moved> all =
-      shifts.MoveRates(kRate1 | kRate2 | kRate3 | (segment ? 0u : kPostRetirement));
-  result.Duration = shifts.Duration(all);
-  result.Convexity = shifts.Convexity(all);
-  result.DV01 = shifts.DV01(all);
   if (segment) {
+    const unsigned sets[] = {kRate1 | kRate2 | kRate3};
+    const std::optional<Moved> all = shifts.MoveRates(sets)[0];
+    result.Duration = shifts.Duration(all);
+    result.Convexity = shifts.Convexity(all);
+    result.DV01 = shifts.DV01(all);
     result.Duration1 = shifts.Duration(SlotAlone(all, 0));
     result.Duration2 = shifts.Duration(SlotAlone(all, 1));
     result.Duration3 = shifts.Duration(SlotAlone(all, 2));
     return result;
   }
-  result.Duration1 = shifts.Duration(shifts.MoveRates(kRate1));
-  result.Duration2 = shifts.Duration(shifts.MoveRates(kRate2));
-  result.Duration3 = shifts.Duration(shifts.MoveRates(kRate3));
-  result.DurationPost = shifts.Duration(shifts.MoveRates(kPostRetirement));
+  const unsigned sets[] = {kRate1 | kRate2 | kRate3 | kPostRetirement, kRate1, kRate2, kRate3,
+                           kPostRetirement};
+  const std::vector<std::optional<Moved>> moved = shifts.MoveRates(sets);
+  result.Duration = shifts.Duration(moved[0]);
+  result.Convexity = shifts.Convexity(moved[0]);
+  result.DV01 = shifts.DV01(moved[0]);
+  result.Duration1 = shifts.Duration(moved[1]);
+  result.Duration2 = shifts.Duration(moved[2]);
+  result.Duration3 = shifts.Duration(moved[3]);
+  result.DurationPost = shifts.Duration(moved[4]);
   return result;
 }
 

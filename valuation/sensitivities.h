@@ -12,8 +12,9 @@
 // In segment mode each payment is discounted at one of the three rates, so Duration1 + Duration2
 // + Duration3 is Duration up to rounding.
 //
-// Survival and the benefit amounts do not depend on interest: the shifted values discount the
-// payments of the one run again instead of walking the survival again.
+// Survival and the benefit amounts do not depend on interest: the value and every shifted value
+// are the month loop's replay (detail::ReplayMonths) of the payments of the one run, at the
+// form's rates and at the shifted ones, instead of walking the survival again.
 #pragma once
 
 #include <array>
@@ -55,6 +56,17 @@ struct NamedFigure {
   std::optional<double> value;
 };
 std::array<NamedFigure, 7> FiguresOf(const Sensitivities& figures);
+
+// A full yield curve with every spot rate a basis point lower and higher, which the sensitivities
+// discount with. Both curves, or neither and `refusal` says why (a rate pushed to -100% or to a
+// factor beyond the range of a double). Building them takes the curve's 1,440 monthly factors
+// twice, so a batch run builds them once per curve (CurveCache) and passes them in the context.
+struct MovedCurves {
+  std::optional<CurveDiscount> down;
+  std::optional<CurveDiscount> up;
+  std::string refusal;
+};
+MovedCurves MoveByBasisPoint(const CurveDiscount& curve);
 
 // The value of `inputs` as Orvane gives it, with its sensitivities. Throws what Orvane throws;
 // a shift that cannot be valued (a rate pushed to -100%) empties the figures that need it and

@@ -13,7 +13,7 @@ namespace orvane::valuation {
 namespace detail {
 
 double ValueOfSum(double value_sum, const ValuationInputs& inputs) {
-  const double value = value_sum / (1.0 - inputs.Load / 100.0);
+  const double value = GrossedUpForLoad(value_sum, inputs);
   if (!std::isfinite(value)) {
     throw ValuationError("The present value is not a finite number (" + NumberText(value) +
                          "); check InitialBenefit, Maximum, COLA, the interest rates and Load");

@@ -7,6 +7,7 @@
 //   yield_curve.h       CurveDiscount (monthly factors of one curve), CurveIndex, CellName.
 //   valuation_error.h   the one error type of the engine.
 //   sensitivities.h     the value with its durations, convexity and DV01.
+//   curve_cache.h       CurveCache, a batch run's curves with their moved curves, built once.
 //   Orvane (below)      the month-by-month valuation itself.
 //
 // "What is valued" (ValuationInputs) is kept apart from "how it is valued" (the month loop with
@@ -21,6 +22,8 @@
 
 namespace orvane::valuation {
 
+struct MovedCurves;  // sensitivities.h
+
 // The form's state that the valuation reads besides its 22 inputs.
 struct ValuationContext {
   // Set when the "Use Full Yield Curve" box is ticked: every month is then discounted with this
@@ -28,6 +31,9 @@ struct ValuationContext {
   const CurveDiscount* full_yield_curve = nullptr;
   // Set while the calculation detail is kept: it sees every month of the run.
   MonthObserver* detail = nullptr;
+  // May be set with full_yield_curve to that curve's MovedCurves, which the sensitivities then
+  // use instead of building them; the value itself does not read them.
+  const MovedCurves* moved_curves = nullptr;
 };
 
 // The present value at the valuation date of the monthly benefit described by `inputs`, grossed

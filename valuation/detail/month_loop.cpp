@@ -1,5 +1,7 @@
 #include "valuation/detail/month_loop.h"
 
+#include <optional>
+
 #include "numbers/rounding.h"
 #include "valuation/detail/interest_state.h"
 #include "valuation/detail/payment_step.h"
@@ -49,6 +51,50 @@ struct Life {
   }
 };
 
+// The discount factor through the recorded months of a run, in their order: the year's rate slot
+// at each new year, the curve's factor of each month, each month's discount step after it. The
+// replay sums the payments with it; a run with an observer also follows it month by month to
+// describe each month, so the detail shows the factors that were summed.
+class MonthDiscounting {
+ public:
+  MonthDiscounting(const InterestInputs& rates, const CurveDiscount* curve)
+      : interest_(rates, curve), full_curve_(curve != nullptr) {}
+
+  // Start of `month`: afterwards interest().Vx() discounts its payment.
+  void Enter(const TracedMonth& month) {
+    if (month.years_elapsed != year_) {
+      if (year_ >= 0)
+        interest_.EndYear();
+      year_ = month.years_elapsed;
+      if (!full_curve_)
+        interest_.StartYear(year_);
+    }
+    if (full_curve_)
+      interest_.StartMonth(month.months_elapsed);
+  }
+
+  // End of `month`: adds the value of its payment, then discounts a month further.
+  void Leave(const TracedMonth& month) {
+    if (!month.payment) {
+      interest_.DiscountMonthBeforePayment();
+      return;
+    }
+    const double value = month.benefit * interest_.Vx() * month.weight;
+    paid_.sum = paid_.sum + value;
+    paid_.by_slot[static_cast<std::size_t>(interest_.slot())] += value;
+    interest_.DiscountPaymentMonth();
+  }
+
+  const InterestState& interest() const { return interest_; }
+  const DiscountedPayments& paid() const { return paid_; }
+
+ private:
+  InterestState interest_;
+  bool full_curve_;
+  long year_ = -1;
+  DiscountedPayments paid_;
+};
+
 MonthStart DescribeMonthStart(long row, const Life& participant, const Life& spouse,
                               const InterestState& interest, bool before_payment,
                               long months_elapsed) {
@@ -69,11 +115,32 @@ MonthStart DescribeMonthStart(long row, const Life& participant, const Life& spo
 
 }  // namespace
 
+std::vector<DiscountedPayments> ReplayMonths(const std::vector<TracedMonth>& months,
+                                             std::span<const DiscountBasis> bases) {
+  std::vector<MonthDiscounting> discountings;
+  discountings.reserve(bases.size());
+  for (const DiscountBasis& basis : bases) discountings.emplace_back(basis.rates, basis.curve);
+  // Month by month, every basis in turn: their discount chains do not depend on each other, so
+  // the processor runs them side by side.
+  for (const TracedMonth& month : months) {
+    for (MonthDiscounting& discounting : discountings) {
+      discounting.Enter(month);
+      discounting.Leave(month);
+    }
+  }
+  std::vector<DiscountedPayments> paid;
+  paid.reserve(discountings.size());
+  for (const MonthDiscounting& discounting : discountings) paid.push_back(discounting.paid());
+  return paid;
+}
+
 double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
                  const CurveDiscount* curve, MonthObserver* observer,
                  std::vector<TracedMonth>* trace) {
-  if (trace != nullptr)
-    trace->clear();
+  std::vector<TracedMonth> own_months;
+  std::vector<TracedMonth>& months = trace != nullptr ? *trace : own_months;
+  months.clear();
+  months.reserve(1500);  // the longest runs: a life aged 0 to past 120
   // The segments start in this order: participant and spouse before payment, then from payment.
   SurvivalSegment participant_before(inputs.PrePrimaryMortality, "PrePrimaryMortality",
                                      Input::PrePrimaryMortality, "participant", ages.x);
@@ -86,8 +153,12 @@ double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
   Life participant{ages.x, 1.0, participant_before, participant_after};
   Life spouse{ages.y, 1.0, spouse_before, spouse_after};
 
-  InterestState interest(inputs, curve);
-  const bool full_curve = interest.mode() == InterestMode::kFullYieldCurve;
+  const InterestInputs rates = InterestInputsOf(inputs);
+  const bool full_curve = curve != nullptr;
+  // Only the description of the months needs the discount factor as the months go by.
+  std::optional<MonthDiscounting> described;
+  if (observer != nullptr)
+    described.emplace(rates, curve);
   PaymentStep payments(inputs);
   const double r = ages.r;
   const double payment_month_number = RoundHalfEven(12.0 * r);
@@ -96,8 +167,6 @@ double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
     if (participant.alive <= 0.0 && spouse.alive <= 0.0 &&
         !payments.CertainPaymentsRemain(participant.age, r))
       break;
-    if (!full_curve)
-      interest.StartYear(years_elapsed);
 
     const double year_start = static_cast<double>(years_elapsed);
     double month_time = year_start;
@@ -111,22 +180,20 @@ double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
         row = static_cast<long>(RoundHalfEven(12.0 * month_time));
         months_elapsed = static_cast<long>(RoundHalfEven(12.0 * month_time - 1.0));
       }
-      if (full_curve)
-        interest.StartMonth(months_elapsed);
+      months.push_back({years_elapsed, months_elapsed});
+      TracedMonth& month = months.back();
 
       // The month is classified by the ages at its start, compared in whole months.
       const bool before_payment = RoundHalfEven(12.0 * participant.age) < payment_month_number;
       if (observer != nullptr) {
-        observer->OnMonthStart(
-            DescribeMonthStart(row, participant, spouse, interest, before_payment, months_elapsed));
+        described->Enter(month);
+        observer->OnMonthStart(DescribeMonthStart(row, participant, spouse, described->interest(),
+                                                  before_payment, months_elapsed));
       }
 
-      if (trace != nullptr)
-        trace->push_back({years_elapsed, months_elapsed});
       if (before_payment) {
         participant.Survive(participant.before);
         spouse.Survive(spouse.before);
-        interest.DiscountMonthBeforePayment();
         if (observer != nullptr) {
           MonthPayment nothing;
           nothing.row = row;
@@ -134,26 +201,19 @@ double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
         }
       } else {
         // Payments are made at the start of the month, before its survival and discount steps.
-        double weight = 0.0;
-        if (observer == nullptr) {
-          weight = payments.Pay(row, participant.age, r, participant.alive, spouse.alive,
-                                interest.Vx(), nullptr);
-        } else {
-          MonthPayment paid;
-          weight = payments.Pay(row, participant.age, r, participant.alive, spouse.alive,
-                                interest.Vx(), &paid);
-          observer->OnPayment(paid);
-        }
-        if (trace != nullptr) {
-          trace->back().payment = true;
-          trace->back().benefit = payments.CurrentBenefit();
-          trace->back().weight = weight;
+        month.payment = true;
+        month.benefit = payments.CurrentBenefit();
+        month.weight = payments.Pay(participant.age, r, participant.alive, spouse.alive);
+        if (observer != nullptr) {
+          observer->OnPayment(payments.Describe(row, participant.age, r, participant.alive,
+                                                spouse.alive, described->interest().Vx()));
         }
         participant.Survive(participant.after);
         spouse.Survive(spouse.after);
-        interest.DiscountPaymentMonth();
         payments.CostOfLivingCheck(participant.age, r);
       }
+      if (observer != nullptr)
+        described->Leave(month);
 
       // The months are classified by the participant's age, which only grows.
       const bool before_still_read = before_payment || observer != nullptr;
@@ -161,14 +221,14 @@ double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
       spouse.AgeOneMonth(before_still_read);
     }
 
-    interest.EndYear();
     // Strictly greater: a life aged exactly 120 at the year end lives on for another year.
     if (participant.age > kLastAge)
       participant.alive = 0.0;
     if (spouse.age > kLastAge)
       spouse.alive = 0.0;
   }
-  return payments.ValueSum();
+  const DiscountBasis own_rates{rates, curve};
+  return ReplayMonths(months, {&own_rates, 1}).front().sum;
 }
 
 }  // namespace orvane::valuation::detail

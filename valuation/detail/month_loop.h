@@ -1,7 +1,10 @@
 #pragma once
 
+#include <array>
+#include <span>
 #include <vector>
 
+#include "valuation/detail/interest_state.h"
 #include "valuation/detail/prepared_ages.h"
 #include "valuation/month_observer.h"
 #include "valuation/valuation_inputs.h"
@@ -20,14 +23,36 @@ struct TracedMonth {
   double weight = 0.0;   // what multiplies benefit and Vx (see PaymentStep::Pay)
 };
 
+// The discounted expected payments of a run (before the load): their sum, and the sums of the
+// payments of each rate slot, which in segment mode are the payments that each rate discounts.
+struct DiscountedPayments {
+  double sum = 0.0;
+  std::array<double, 3> by_slot{};
+};
+
 // Walks forward from the valuation date month by month, in years, until the first year end at
-// which both lives have passed age 120, and returns the sum of the discounted expected payments
-// (before the load). `curve` selects full yield curve discounting when not null; `observer`, when
-// not null, sees every month; `trace`, when not null, receives every month (replacing what it
-// held). Expects inputs accepted by CheckInputs and ages from PrepareAges; throws ValuationError
-// for a table that cannot be read (see SurvivalSegment).
+// which both lives have passed age 120, recording every month, and returns the sum of the
+// discounted expected payments (before the load): ReplayMonths of the recorded months at the
+// inputs' own rates. `curve` selects full yield curve discounting when not null; `observer`, when
+// not null, sees every month; `trace`, when not null, receives the recorded months (replacing
+// what it held). Expects inputs accepted by CheckInputs and ages from PrepareAges; throws
+// ValuationError for a table that cannot be read (see SurvivalSegment).
 double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
                  const CurveDiscount* curve, MonthObserver* observer,
                  std::vector<TracedMonth>* trace = nullptr);
+
+// One way to discount a run: at `rates` (above -100%), or along `curve` when not null.
+struct DiscountBasis {
+  InterestInputs rates;
+  const CurveDiscount* curve = nullptr;
+};
+
+// Discounts the recorded months of a run in their order on each of `bases` and sums their
+// payments: one result for each basis, in their order. The one place where a run's payments are
+// discounted: RunMonths values with it, and the sensitivities replay the same months at moved
+// rates or curves, so a moved value differs from the value by the rates alone (and is the value
+// of the moved inputs to the bit). The bases go through the months side by side, in one pass.
+std::vector<DiscountedPayments> ReplayMonths(const std::vector<TracedMonth>& months,
+                                             std::span<const DiscountBasis> bases);
 
 }  // namespace orvane::valuation::detail

@@ -6,43 +6,42 @@
 
 namespace orvane::valuation::detail {
 
-// The benefit paid in a payment month and the running sum of expected present values: a certain
-// payment within the period certain, afterwards the participant's payment plus the survivor's
-// share for the case that only the spouse lives. Raises the benefit by COLA at each anniversary
-// of the payment age, capped at Maximum.
+// The benefit paid in a payment month and the probability that it is paid: a certain payment
+// within the period certain, afterwards the participant's payment plus the survivor's share for
+// the case that only the spouse lives. Raises the benefit by COLA at each anniversary of the
+// payment age, capped at Maximum. Interest plays no part here: the month loop's replay discounts
+// the payments.
 class PaymentStep {
  public:
   explicit PaymentStep(const ValuationInputs& inputs);
 
-  // Adds the payment of the month starting at age `x` (payment age `r`, years) with the
-  // start-of-month survival probabilities and discount factor. When `paid` is not null, also
-  // describes there what it paid. Returns the weight of the payment: the probability that it is
-  // paid, or for the survivor's share paid, which with CurrentBenefit and Vx makes its value.
-  // Inline, like CostOfLivingCheck: it runs every payment month.
-  double Pay(long row, double x, double r, double Lx, double Ly, double Vx, MonthPayment* paid) {
+  // The payment of the month starting at age `x` (payment age `r`, years) with the
+  // start-of-month survival probabilities. Returns its weight: the probability that it is paid,
+  // or for the survivor's share paid, which with CurrentBenefit and Vx makes its value. Inline,
+  // like CostOfLivingCheck: it runs every payment month.
+  double Pay(double x, double r, double Lx, double Ly) {
     // The probability of reaching the payment age, taken at the first payment month.
     if (survival_at_payment_ == 0.0)
       survival_at_payment_ = Lx;
-    // The 0.001 makes the count of certain payments exact for periods entered to three
-    // decimals: 10 years give 120 certain payments, 10.5 give 126.
-    const bool certain = !(x - r + 0.001 > period_certain_);
-    const double weight = certain ? survival_at_payment_ : Lx + survivor_share_ * Ly * (1.0 - Lx);
-    value_sum_ = value_sum_ + current_benefit_ * Vx * weight;
-    if (paid == nullptr)
-      return weight;
-    paid->row = row;
-    paid->payment_month = true;
-    paid->primary_benefit = current_benefit_;
-    paid->survivor_benefit = current_benefit_ * percent_to_survivor_ / 100.0;
-    if (!certain) {
-      paid->primary_value = current_benefit_ * Vx * Lx;
-      paid->contingent_value =
-          current_benefit_ * Vx * percent_to_survivor_ * (Ly - Lx * Ly) / 100.0;
+    return Certain(x, r) ? survival_at_payment_ : Lx + survivor_share_ * Ly * (1.0 - Lx);
+  }
+
+  // Describes for the calculation detail what Pay, just called with the same arguments, paid,
+  // discounted by `Vx`.
+  MonthPayment Describe(long row, double x, double r, double Lx, double Ly, double Vx) const {
+    MonthPayment paid;
+    paid.row = row;
+    paid.payment_month = true;
+    paid.primary_benefit = current_benefit_;
+    paid.survivor_benefit = current_benefit_ * percent_to_survivor_ / 100.0;
+    if (!Certain(x, r)) {
+      paid.primary_value = current_benefit_ * Vx * Lx;
+      paid.contingent_value = current_benefit_ * Vx * percent_to_survivor_ * (Ly - Lx * Ly) / 100.0;
     } else {
-      paid->within_period_certain = true;
-      paid->period_certain_value = current_benefit_ * Vx * survival_at_payment_;
+      paid.within_period_certain = true;
+      paid.period_certain_value = current_benefit_ * Vx * survival_at_payment_;
     }
-    return weight;
+    return paid;
   }
 
   // Last step of a payment month (x still the age at its start): at an anniversary of the
@@ -65,10 +64,13 @@ class PaymentStep {
     return survival_at_payment_ > 0.0 && x - r + 0.001 <= period_certain_;
   }
 
-  double ValueSum() const { return value_sum_; }
   double CurrentBenefit() const { return current_benefit_; }
 
  private:
+  // The 0.001 makes the count of certain payments exact for periods entered to three decimals:
+  // 10 years give 120 certain payments, 10.5 give 126.
+  bool Certain(double x, double r) const { return !(x - r + 0.001 > period_certain_); }
+
   double current_benefit_;
   double maximum_;
   double period_certain_;
@@ -76,7 +78,6 @@ class PaymentStep {
   double survivor_share_;  // percent_to_survivor_ / 100, the first step of every payment's sum
   double cola_;
   double survival_at_payment_ = 0.0;
-  double value_sum_ = 0.0;
 };
 
 }  // namespace orvane::valuation::detail

@@ -14,7 +14,9 @@
 #include <sstream>
 #include <thread>
 
+#include "app/census_rates.h"
 #include "app/control_entry.h"
+#include "app/segment_rate_entry.h"
 #include "numbers/number_text.h"
 #include "tables/table_cache.h"
 #include "tables/table_error.h"
@@ -89,12 +91,17 @@ void RestoreInputs(FormModel& form, const FormInputs& inputs) {
   }
 }
 
-std::vector<Control> ColumnsOf(const CsvRecord& header) {
+// The control of each column; nothing for RatesOf and PlanYear (app/census_rates.h).
+std::vector<std::optional<Control>> ColumnsOf(const CsvRecord& header) {
   if (!header.error.empty())
     throw CensusHeaderError("the header row is malformed: " + header.error);
-  std::vector<Control> columns;
+  std::vector<std::optional<Control>> columns;
   for (const std::string& cell : header.cells) {
     const std::string name(text::Trim(cell));
+    if (IsRatesColumn(name)) {
+      columns.emplace_back();
+      continue;
+    }
     const std::optional<Control> control = ControlNamed(name);
     if (!control) {
       throw CensusHeaderError("unknown column \"" + name +
@@ -114,8 +121,14 @@ std::string LinePrefix(int line) {
 
 class RowValuer {
  public:
-  RowValuer(FormModel& form, const std::vector<Control>& columns, bool sensitivities)
-      : form_(form), columns_(columns), sensitivities_(sensitivities), start_(InputsOf(form)) {}
+  RowValuer(FormModel& form, const std::vector<std::optional<Control>>& columns, bool sensitivities,
+            const RatesColumns& rates_columns, const SegmentRateFile* rates)
+      : form_(form),
+        columns_(columns),
+        sensitivities_(sensitivities),
+        rates_columns_(rates_columns),
+        rates_(rates),
+        start_(InputsOf(form)) {}
 
   RowOutcome Value(const CsvRecord& record) {
     if (!record.error.empty())
@@ -127,14 +140,24 @@ class RowValuer {
                   " cells, the header has " + std::to_string(columns_.size())};
     }
     for (std::size_t j = 0; j < columns_.size(); ++j) {
-      const std::string refusal = EntryRefusal(columns_[j], record.cells[j]);
+      const std::string refusal =
+          columns_[j] ? EntryRefusal(*columns_[j], record.cells[j]) : std::string();
       if (!refusal.empty())
         return {"", {}, LinePrefix(record.line) + refusal};
     }
+    std::optional<SegmentRates> rates;
+    try {
+      rates = RowRates(record.cells, rates_columns_, rates_);
+    } catch (const SegmentRatesLookupError& e) {
+      return {"", {}, LinePrefix(record.line) + e.what()};
+    }
     try {
       RestoreInputs(form_, start_);
+      if (rates)
+        EnterSegmentRates(form_, *rates);
       for (std::size_t j = 0; j < columns_.size(); ++j) {
-        EnterControlText(form_, columns_[j], record.cells[j]);
+        if (columns_[j])
+          EnterControlText(form_, *columns_[j], record.cells[j]);
       }
       form_.Calculate();
     } catch (const std::exception& e) {
@@ -156,8 +179,10 @@ class RowValuer {
 
  private:
   FormModel& form_;
-  const std::vector<Control>& columns_;
+  const std::vector<std::optional<Control>>& columns_;
   bool sensitivities_;
+  const RatesColumns& rates_columns_;
+  const SegmentRateFile* rates_;  // null when the census has no RatesOf column
   FormInputs start_;
 };
 
@@ -293,11 +318,21 @@ void RunCensus(std::istream& in, std::ostream& out, const CensusSettings& settin
   std::optional<CsvRecord> header = reader.Next();
   if (!header)
     throw CensusHeaderError("the census has no header row naming its columns");
-  const std::vector<Control> columns = ColumnsOf(*header);
+  const std::vector<std::optional<Control>> columns = ColumnsOf(*header);
+  const RatesColumns rates_columns = FindRatesColumns(header->cells);
   for (const PlanEntry& entry : settings.plan) {
     const std::string refusal = EntryRefusal(entry.control, entry.text);
     if (!refusal.empty())
       throw FormError(refusal);
+  }
+
+  std::optional<SegmentRateFile> rates_file;
+  if (rates_columns.rates_of) {
+    try {
+      rates_file = SegmentRateFile::Read(SegmentRatesPath(settings.environment));
+    } catch (const SegmentRatesFileError& e) {
+      throw CensusFileError(e.what());
+    }
   }
 
   tables::TableCache own_cache;
@@ -321,10 +356,14 @@ void RunCensus(std::istream& in, std::ostream& out, const CensusSettings& settin
   for (unsigned k = 0; k < jobs; ++k) {
     forms.push_back(std::make_unique<FormModel>(environment));
     forms.back()->Load();
+    if (settings.rates)
+      EnterSegmentRates(*forms.back(), *settings.rates);
     for (const PlanEntry& entry : settings.plan) {
       EnterControlText(*forms.back(), entry.control, entry.text);
     }
-    valuers.push_back(std::make_unique<RowValuer>(*forms.back(), columns, settings.sensitivities));
+    valuers.push_back(std::make_unique<RowValuer>(*forms.back(), columns, settings.sensitivities,
+                                                  rates_columns,
+                                                  rates_file ? &*rates_file : nullptr));
   }
 
   std::vector<std::string> cells = header->cells;

@@ -22,6 +22,7 @@
 #include "app/controls.h"
 #include "app/form_error.h"
 #include "app/form_model.h"
+#include "app/segment_rates.h"
 
 namespace orvane::app {
 
@@ -52,6 +53,9 @@ struct CensusSettings {
   // Adds the sensitivities of each value (valuation/sensitivities.h) as the columns Duration,
   // Convexity, DV01, Duration1, Duration2, Duration3 and DurationPost before Error.
   bool sensitivities = false;
+  // Segment rates entered into InterestRate1-3 before the plan (orvane-value --rates-of). A row
+  // with a RatesOf cell (app/census_rates.h) enters its own month's after the plan instead.
+  std::optional<SegmentRates> rates;
 };
 
 // Values every participant of the CSV read from `in` and writes the output CSV to `out`: the
@@ -62,9 +66,12 @@ struct CensusSettings {
 // The rows stream through: read, valued on `jobs` threads and written through a window of a
 // fixed number of rows, so memory does not grow with the census. A malformed record, one with
 // more or fewer cells than the header, and a cell a check box or option button cannot take ("1"
-// or "0") make an error row without a value. Throws CensusHeaderError before anything is
+// or "0") make an error row without a value, and so does a RatesOf or PlanYear cell the segment
+// rates file has no rates for. Throws CensusHeaderError before anything is
 // written; tables::DataFileUnavailable when the data file cannot be read at start-up (a row that
-// loses it later fails alone); FormError for a plan entry the controls refuse. Stops reading
+// loses it later fails alone); CensusFileError when the header has a RatesOf column and the
+// data folder's segment rates file cannot be read or is malformed; FormError for a plan entry
+// the controls refuse. Stops reading
 // when `out` fails; the caller checks both streams.
 void RunCensus(std::istream& in, std::ostream& out, const CensusSettings& settings);
 

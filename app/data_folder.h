@@ -1,7 +1,7 @@
-// Where the programs find MortalityTables and "Full Yield Curve.xls" when no folder is named: the
-// current directory, as a user's own data folder and `make run` have it, or else the folder the
-// installation put the shipped files in, so that the window opens on its data when it is started
-// from the desktop menu.
+// Where the programs find MortalityTables, "Full Yield Curve.xls" and "417e Segment Rates.csv"
+// when no folder is named: the current directory, as a user's own data folder and `make run` have
+// it, or else the folder the installation put the shipped files in, so that the window opens on
+// its data when it is started from the desktop menu.
 #pragma once
 
 #include <filesystem>

@@ -169,6 +169,9 @@ std::optional<Control> FormModel::FailureControl() const {
 const std::vector<std::string>& FormModel::TableList() const {
   return state_->table_list;
 }
+const FormEnvironment& FormModel::Environment() const {
+  return state_->environment;
+}
 int FormModel::RecalculationCount() const {
   return state_->recalculations;
 }

@@ -88,6 +88,7 @@ class FormModel {
   // one is; nothing once a recalculation has succeeded.
   std::optional<Control> FailureControl() const;
   const std::vector<std::string>& TableList() const;  // the choosers' list entries
+  const FormEnvironment& Environment() const;         // where the form finds its data files
   int RecalculationCount() const;                     // successful or not, since Load
   bool KeepDetail() const;                            // true only while ExportDetail recalculates
   bool YieldCurveLoaded() const;  // the full yield curve workbook has been read in this run

@@ -522,6 +522,13 @@ void ValuationForm::Connect(Control control) {
     case ControlKind::kTextField:
       connect(static_cast<QLineEdit*>(widget), &QLineEdit::textEdited, this,
               [this, control](const QString& text) { OnTextTyped(control, text); });
+      if (control == Control::InterestRate1 || control == Control::InterestRate2 ||
+          control == Control::InterestRate3) {
+        auto* edit = static_cast<QLineEdit*>(widget);
+        edit->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(edit, &QWidget::customContextMenuRequested, this,
+                [this, edit](const QPoint& at) { OnInterestMenu(edit, at); });
+      }
       break;
     case ControlKind::kTableChooser:
       // Typed or picked from the list; the program's own rewrites are blocked in Refresh.

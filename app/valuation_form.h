@@ -14,6 +14,9 @@
 //                            mouse movement over a control                     -> MouseMove
 //                            a control receiving the focus                     -> GotFocus
 //                            a tooltip asked for on the results label          -> ResultToolTip
+//                            "417(e) segment rates of..." in an interest field's
+//                            context menu, a month chosen (segment_rates_menu.cpp)
+//                                                                  -> EnterSegmentRates
 //                          The model's change listener repaints every widget from the model, with
 //                          the widgets' signals blocked, so nothing the program writes comes back
 //                          as a user event.
@@ -43,6 +46,8 @@
 
 class QAbstractButton;
 class QLabel;
+class QLineEdit;
+class QPoint;
 
 namespace orvane::app {
 
@@ -105,6 +110,10 @@ class ValuationForm : public QWidget {
   void OnTextTyped(Control control, const QString& text);
   void OnButtonClicked(Control control, QAbstractButton* button);
   void Export(Control button);
+  // The context menu of an interest field: the line edit's own entries and "417(e) segment
+  // rates of...", which opens the month dialog and enters the chosen month's rates.
+  void OnInterestMenu(QLineEdit* edit, const QPoint& at);
+  void ChooseSegmentRates();
 
   // Runs one forwarded event; an error that escapes the model is shown, never rethrown.
   void Forward(const std::function<void()>& event);

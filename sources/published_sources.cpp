@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "sources/decimal_rate.h"
+#include "sources/irs_construction.h"
 #include "sources/source_error.h"
 #include "sources/xtbml_import.h"
 #include "text/text.h"
@@ -74,8 +75,11 @@ class SourceFiles {
       rates = AgeRates(*parsed, *number, file.string());
     } else if (file.extension() == ".csv") {
       rates = CsvColumn(file, table, where);
+    } else if (std::filesystem::is_directory(file)) {
+      rates = ConstructedColumn(file, table, where);
     } else {
-      throw SourceError(where + ": the source " + source + " is neither .xml nor .csv");
+      throw SourceError(where + ": the source " + source +
+                        " is neither .xml nor .csv nor a folder of construction inputs");
     }
     return columns_.emplace(key, std::move(rates)).first->second;
   }
@@ -83,6 +87,33 @@ class SourceFiles {
   const std::filesystem::path& folder() const { return folder_; }
 
  private:
+  // The rates of a table the IRS construction builds from the inputs in `inputs_folder`, as
+  // six-decimal text like a published file's (the year is the name's first four characters).
+  std::map<int, std::string> ConstructedColumn(const std::filesystem::path& inputs_folder,
+                                               const std::string& table, const std::string& where) {
+    const std::optional<int> year =
+        table.size() < 4 ? std::nullopt : WholeNumber(std::string_view(table).substr(0, 4));
+    if (!year || *year < kFirstIrsYear || *year > kLastIrsYear)
+      throw SourceError(where + ": \"" + table + "\" is not a table the IRS construction builds");
+    auto& inputs = construction_inputs_[inputs_folder];
+    if (!inputs)
+      inputs = std::make_unique<IrsInputs>(ReadIrsInputs(inputs_folder));
+    std::string padded = table;
+    padded.resize(tables::format::kNameLength, ' ');
+    for (const NamedTable& built : IrsTables(*inputs, *year)) {
+      if (built.name != padded)
+        continue;
+      std::map<int, std::string> rates;
+      for (int age = 1; age <= kTableAges; ++age) {
+        const std::string digits = std::to_string(built.micro[static_cast<std::size_t>(age)]);
+        rates[age] = "0." + std::string(6 - digits.size(), '0') + digits;
+      }
+      return rates;
+    }
+    throw SourceError(where + ": the IRS construction builds no table \"" + table + "\"");
+  }
+
+  std::map<std::filesystem::path, std::unique_ptr<IrsInputs>> construction_inputs_;
   std::filesystem::path folder_;
   std::map<std::string, std::unique_ptr<XtbmlFile>> xtbml_;
   std::map<std::string, std::map<int, std::string>> columns_;

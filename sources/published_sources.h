@@ -10,9 +10,10 @@
 //   2021417e,1-14,irs/417e_published.csv,2021,15
 //
 // Each row fills the ages of a table from one source file, named relative to the list: an
-// XTbML file (table = the 1-based Table element, age axis only) or a CSV file (table = the
-// header of a column, in the first row that begins with "Age"). `at`, when given, is the one
-// age of the source whose rate fills every age of the row. The rows of a name together fill
+// XTbML file (table = the 1-based Table element, age axis only), a CSV file (table = the
+// header of a column, in the first row that begins with "Age") or a folder of the IRS
+// construction's inputs (table = the name of a table it builds, 2026NAM). `at`, when given, is the
+// one age of the source whose rate fills every age of the row. The rows of a name together fill
 // ages 1 to 120, each once. Rates are read exactly; a published 1 is stored as 0.999999.
 
 #include <filesystem>

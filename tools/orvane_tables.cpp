@@ -35,7 +35,10 @@ constexpr const char* kUsage =
     "  orvane-tables check FILE               report what is malformed (exit 1 if anything)\n"
     "  orvane-tables irs --year YEAR [--out FILE]\n"
     "                                         the IRS tables of YEAR (2024 on) by the IRS's\n"
-    "                                         construction, as table CSV (stdout without --out)\n"
+    "                                         construction, as table CSV (stdout without --out);\n"
+    "                                         where the IRS has published a table (2026417e;\n"
+    "                                         2026SPM, 2026SPF at 40-120), the shipped data file\n"
+    "                                         holds the published one\n"
     "FILE defaults to MortalityTables in the current directory. The CSV layout is described\n"
     "in data/tables/README.\n";
 

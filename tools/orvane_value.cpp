@@ -3,10 +3,11 @@
 // recalculation and prints the results label. With --census it values every row of a CSV file
 // instead (app/census.h).
 //
-// Exit status: 0 with the value on stdout; 1 when the recalculation, the data file or an export
-// fails (the reason on stderr); 2 for a malformed command line (usage on stderr). A census exits
-// 0 when it completed, failed rows included; 1 when its files cannot be read or written; 2 for
-// a header that names no control.
+// Exit status: 0 with the value on stdout; 1 when the recalculation, the data file, the segment
+// rates file or an export fails (the reason on stderr); 2 for a malformed command line (usage on
+// stderr) and for a --rates-of month or --plan-year the segment rates file has no rates for (the
+// reason alone). A census exits 0 when it completed, failed rows included; 1 when its files
+// cannot be read or written; 2 for a header that names no control.
 #include <unistd.h>
 
 #include <charconv>
@@ -23,6 +24,8 @@
 #include "app/controls.h"
 #include "app/data_folder.h"
 #include "app/form_model.h"
+#include "app/segment_rate_entry.h"
+#include "app/segment_rates.h"
 #include "numbers/number_text.h"
 #include "tables/table_error.h"
 
@@ -34,9 +37,10 @@ using orvane::app::ControlKind;
 constexpr std::string_view kUsage =
     "usage: orvane-value [--tables FILE] [--dir DIR] [--sensitivity] [--form]\n"
     "                    [--export-detail FILE.xlsx] [--export-mortality FILE.xlsx]\n"
-    "                    [Control=Text ...]\n"
+    "                    [--rates-of YYYY-MM [--plan-year YYYY]] [Control=Text ...]\n"
     "       orvane-value --census IN.csv [--out OUT.csv] [--jobs N] [--sensitivity]\n"
-    "                    [--tables FILE] [--dir DIR] [Control=Text ...]\n"
+    "                    [--tables FILE] [--dir DIR] [--rates-of YYYY-MM [--plan-year YYYY]]\n"
+    "                    [Control=Text ...]\n"
     "  Starts from the form's start-up state, applies each Control=Text in order as a user\n"
     "  would (a text field or chooser takes the text, a check box or option button 1 or 0; then\n"
     "  the control is left), recalculates once and prints the value.\n"
@@ -46,6 +50,9 @@ constexpr std::string_view kUsage =
     "  --sensitivity also print Duration, Convexity, DV01 and the partial durations of the\n"
     "                mode (a census: as columns before Error)\n"
     "  --form        also print every control as Control=Text, check boxes and options as 1/0\n"
+    "  --rates-of YYYY-MM  enter that month's 417(e) segment rates from the data folder's\n"
+    "                \"417e Segment Rates.csv\" into InterestRate1-3 before the Control=Text\n"
+    "                entries; --plan-year YYYY picks the plan year of a month that has several\n"
     "  --census IN   value every row of IN.csv: its header names controls, each row's cells\n"
     "                are entered after the Control=Text arguments; the rows are written with\n"
     "                PresentValue and Error to stdout or OUT.csv, N threads (default: every "
@@ -67,6 +74,8 @@ struct Arguments {
   std::optional<std::filesystem::path> census;
   std::optional<std::filesystem::path> out;
   unsigned jobs = 0;  // 0: every core
+  std::optional<orvane::app::Month> rates_of;
+  std::optional<int> plan_year;
 };
 
 struct UsageError : std::runtime_error {
@@ -134,6 +143,16 @@ Arguments ParseArguments(int argc, char** argv) {
       arguments.out = value();
     } else if (argument == "--jobs") {
       arguments.jobs = ParseJobs(value());
+    } else if (argument == "--rates-of") {
+      const std::string month = value();
+      arguments.rates_of = orvane::app::ParseMonth(month);
+      if (!arguments.rates_of)
+        throw UsageError("--rates-of takes a month written YYYY-MM, not \"" + month + "\"");
+    } else if (argument == "--plan-year") {
+      const std::string year = value();
+      arguments.plan_year = orvane::app::ParsePlanYear(year);
+      if (!arguments.plan_year)
+        throw UsageError("--plan-year takes a year written YYYY, not \"" + year + "\"");
     } else if (argument.starts_with("--")) {
       throw UsageError("unknown option " + argument);
     } else {
@@ -146,6 +165,8 @@ Arguments ParseArguments(int argc, char** argv) {
   }
   if (!arguments.census && (arguments.out || arguments.jobs != 0))
     throw UsageError("--out and --jobs need --census");
+  if (arguments.plan_year && !arguments.rates_of)
+    throw UsageError("--plan-year needs --rates-of");
   return arguments;
 }
 
@@ -202,9 +223,20 @@ orvane::app::FormEnvironment EnvironmentOf(const Arguments& arguments) {
   return environment;
 }
 
+// The segment rates --rates-of names, from the data folder's file. Throws
+// SegmentRatesFileError and SegmentRatesLookupError.
+std::optional<orvane::app::SegmentRates> RatesOf(const Arguments& arguments,
+                                                 const orvane::app::FormEnvironment& environment) {
+  if (!arguments.rates_of)
+    return std::nullopt;
+  return orvane::app::SegmentRateFile::Read(orvane::app::SegmentRatesPath(environment))
+      .Of(*arguments.rates_of, arguments.plan_year);
+}
+
 int RunCensus(const Arguments& arguments) {
   orvane::app::CensusSettings settings;
   settings.environment = EnvironmentOf(arguments);
+  settings.rates = RatesOf(arguments, settings.environment);
   for (const Assignment& assignment : arguments.assignments) {
     settings.plan.push_back({assignment.control, assignment.text});
   }
@@ -227,8 +259,12 @@ int RunCensus(const Arguments& arguments) {
 int Run(const Arguments& arguments) {
   if (arguments.census)
     return RunCensus(arguments);
-  orvane::app::FormModel form(EnvironmentOf(arguments));
+  const orvane::app::FormEnvironment environment = EnvironmentOf(arguments);
+  const std::optional<orvane::app::SegmentRates> rates = RatesOf(arguments, environment);
+  orvane::app::FormModel form(environment);
   form.Load();
+  if (rates)
+    orvane::app::EnterSegmentRates(form, *rates);
   for (const Assignment& assignment : arguments.assignments) {
     orvane::app::EnterControlText(form, assignment.control, assignment.text);
   }
@@ -277,5 +313,12 @@ int main(int argc, char** argv) {
   } catch (const orvane::tables::DataFileUnavailable& e) {
     std::cerr << e.what() << '\n';
     return 1;
+  } catch (const orvane::app::SegmentRatesFileError& e) {
+    std::cerr << e.what() << '\n';
+    return 1;
+  } catch (const orvane::app::SegmentRatesLookupError& e) {
+    // A month or plan year the file does not have is a wrong argument.
+    std::cerr << e.what() << '\n';
+    return 2;
   }
 }

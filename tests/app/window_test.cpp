@@ -4,6 +4,7 @@
 // the failure line, the data-file question and the two exports' files.
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,12 +17,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolTip>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include "app/control_entry.h"
@@ -139,6 +142,20 @@ void AnswerNextBox(QObject* context, QMessageBox::StandardButton answer, QString
   });
 }
 
+// Runs `act` on the widget `find` returns once it is shown (a popup or a modal dialog that a
+// blocking exec is about to show).
+void WhenShown(QObject* context, std::function<QWidget*()> find,
+               std::function<void(QWidget*)> act) {
+  QTimer::singleShot(20, context, [=] {
+    QWidget* widget = find();
+    if (widget == nullptr || !widget->isVisible()) {
+      WhenShown(context, find, act);
+      return;
+    }
+    act(widget);
+  });
+}
+
 // Points the user's temporary folder at `path` while it lives.
 class TemporaryFolder {
  public:
@@ -208,6 +225,69 @@ class WindowTest : public QObject {
     }
     QCOMPARE(Count(*form), 0);
     QCOMPARE(Focused(*form), std::optional<Control>(Control::CurrentAge));
+    QVERIFY(ShowsTheModel(*form));
+  }
+
+  // "417(e) segment rates of..." in an interest field's context menu opens the months, newest
+  // first with the plan year where a month's rates differ by plan year; the month chosen fills
+  // Interest Rate 1-3 as typing and leaving them does, and the window keeps its size. With
+  // ORVANE_DIALOG_PICTURE set, the dialog is saved there as a PNG.
+  void segmentRatesOfAMonthFillTheInterestFields() {
+    auto form = Open(Shipped());
+    QVERIFY(form);
+    const QSize size = form->size();
+    const int before = Count(*form);
+    QStringList first_months;
+    QStringList plan_years_of_2011_10;
+    WhenShown(
+        form.get(), [] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); },
+        [&](QWidget* popup) {
+          auto* menu = static_cast<QMenu*>(popup);
+          auto* action = menu->findChild<QAction*>(QStringLiteral("SegmentRatesAction"));
+          QVERIFY(action != nullptr);
+          QCOMPARE(action->text(), QStringLiteral("417(e) segment rates of\u2026"));
+          WhenShown(
+              form.get(), [] { return QApplication::activeModalWidget(); },
+              [&](QWidget* dialog) {
+                auto* list = dialog->findChild<QTreeWidget*>(QStringLiteral("SegmentRatesList"));
+                QVERIFY(list != nullptr);
+                QTreeWidgetItem* chosen = nullptr;
+                for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                  QTreeWidgetItem* item = list->topLevelItem(i);
+                  if (i < 2)
+                    first_months << item->text(0) + "/" + item->text(1);
+                  if (item->text(0) == QStringLiteral("2011-10"))
+                    plan_years_of_2011_10 << item->text(1);
+                  if (item->text(0) == QStringLiteral("2025-11"))
+                    chosen = item;
+                }
+                QVERIFY(chosen != nullptr);
+                list->setCurrentItem(chosen);
+                list->scrollToItem(chosen, QAbstractItemView::PositionAtCenter);
+                const QByteArray picture = qgetenv("ORVANE_DIALOG_PICTURE");
+                if (!picture.isEmpty())
+                  QVERIFY(dialog->grab().save(QString::fromLocal8Bit(picture), "PNG"));
+                static_cast<QDialog*>(dialog)->accept();
+              });
+          menu->setActiveAction(action);
+          QTest::keyClick(menu, Qt::Key_Return);
+        });
+    Q_EMIT Edit(*form, Control::InterestRate2)->customContextMenuRequested(QPoint(4, 4));
+
+    QCOMPARE(first_months, QStringList({"2026-05/", "2026-04/"}));
+    QCOMPARE(plan_years_of_2011_10, QStringList({"2010", "2011", "2012"}));
+    QCOMPARE(Edit(*form, Control::InterestRate1)->text(), QStringLiteral("4.070"));
+    QCOMPARE(Edit(*form, Control::InterestRate2)->text(), QStringLiteral("5.150"));
+    QCOMPARE(Edit(*form, Control::InterestRate3)->text(), QStringLiteral("6.010"));
+    QCOMPARE(Count(*form), before + 3);  // each field left in turn
+    orvane::app::FormModel typed(Shipped());
+    typed.Load();
+    for (const auto& [field, rate] : {std::pair{Control::InterestRate1, "4.07"},
+                                      {Control::InterestRate2, "5.15"},
+                                      {Control::InterestRate3, "6.01"}})
+      orvane::app::EnterControlText(typed, field, rate);
+    QCOMPARE(Shown(*form, "orvaneresults").toStdString(), typed.Result());
+    QCOMPARE(form->size(), size);
     QVERIFY(ShowsTheModel(*form));
   }
 

@@ -25,6 +25,8 @@ cmp "$root/share/orvane/MortalityTables" "$source/data/MortalityTables" ||
   fail "share/orvane/MortalityTables is not the shipped data file"
 cmp "$root/share/orvane/Full Yield Curve.xls" "$source/data/Full Yield Curve.xls" ||
   fail "share/orvane/Full Yield Curve.xls is not the shipped workbook"
+cmp "$root/share/orvane/417e Segment Rates.csv" "$source/data/417e Segment Rates.csv" ||
+  fail "share/orvane/417e Segment Rates.csv is not the shipped segment rates file"
 "$root/bin/orvane-tables" check "$root/share/orvane/MortalityTables" >/dev/null ||
   fail "orvane-tables check refuses the installed data file"
 
@@ -35,6 +37,9 @@ value=$("$root/bin/orvane-value") || fail "orvane-value failed away from the dat
 [ "$value" = "145,922.71" ] || fail "orvane-value printed '$value', not 145,922.71"
 curve=$("$root/bin/orvane-value" FullYieldCurve=1) || fail "the installed workbook was not found"
 [ "$curve" != "$value" ] || fail "the full yield curve left the value at $value"
+rates=$("$root/bin/orvane-value" --rates-of 2025-11) ||
+  fail "the installed segment rates file was not found"
+[ "$rates" != "$value" ] || fail "the segment rates of 2025-11 left the value at $value"
 
 # A current directory with a MortalityTables of its own comes first, even an unreadable one.
 : >MortalityTables

@@ -195,6 +195,28 @@ TEST_F(ShippedFile, EveryIrsTableEqualsItsPublishedSource) {
   }
 }
 
+// The 2026 tables as the IRS published them (Notice 2025-40): the unisex table at every age, the
+// small-plan combined tables at 40-120, the ages the published file has.
+TEST_F(ShippedFile, The2026TablesAreThePublishedOnes) {
+  auto columns = Columns(SourceDir() / "data/tables/published/irs/2026_published.csv");
+  int compared = 0;
+  for (const auto& [column, name] : std::vector<std::pair<std::string, std::string>>{
+           {"417e", "2026417e"}, {"Male", "2026SPM"}, {"Female", "2026SPF"}}) {
+    const valuation::QTable stored = Stored(name);
+    ASSERT_EQ(columns.at(column).size(), 120u);
+    for (int x = 1; x <= 120; ++x) {
+      const std::string& cell = columns.at(column)[static_cast<std::size_t>(x - 1)];
+      ASSERT_EQ(columns.at("Age")[static_cast<std::size_t>(x - 1)], std::to_string(x));
+      if (cell.empty())
+        continue;
+      const double published = std::stod(cell) == 1.0 ? 0.999999 : std::stod(cell);
+      ASSERT_EQ(stored.at(x), published) << name << " age " << x;
+      ++compared;
+    }
+  }
+  EXPECT_EQ(compared, 120 + 81 + 81);
+}
+
 // The IRS's own rule: the unisex 417(e) table is the half-up average of the year's male and
 // female small-plan combined tables.
 TEST_F(ShippedFile, The417eTablesAverageTheCombinedTables) {

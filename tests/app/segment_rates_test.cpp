@@ -1,0 +1,111 @@
+// The reader of "417e Segment Rates.csv": each kind of malformed line named with its line, and
+// the lookups of a month with one line, with several plan years, and of one the file lacks.
+#include "app/segment_rates.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace orvane::app {
+namespace {
+
+const std::string kHeader =
+    "plan_years_beginning_in,month,first_segment,second_segment,third_segment\n";
+
+std::string ErrorOf(const std::string& text) {
+  try {
+    SegmentRateFile::Parse(text, "rates.csv");
+  } catch (const SegmentRatesFileError& e) {
+    return e.what();
+  }
+  return "read without error";
+}
+
+TEST(SegmentRateFile, NamesTheLineAndWhatIsWrong) {
+  const std::string good = "All,2025-11,4.07,5.15,6.01\n";
+  const struct {
+    std::string text;
+    std::string error;
+  } kCases[] = {
+      {"", "The segment rates file \"rates.csv\" is empty"},
+      {"plan_year,month,first,second,third\n" + good,
+       "The segment rates file \"rates.csv\", line 1: the header must read "
+       "\"plan_years_beginning_in,month,first_segment,second_segment,third_segment\""},
+      {kHeader, "The segment rates file \"rates.csv\" holds no month"},
+      {kHeader + good + "All,2025-12,4.07,5.15\n",
+       "The segment rates file \"rates.csv\", line 3: the third segment rate is missing"},
+      {kHeader + good + "All,2025-12,4.07,n/a,6.01\n",
+       "The segment rates file \"rates.csv\", line 3: the second segment rate \"n/a\" is not a "
+       "rate in percent from 0 to below 100"},
+      {kHeader + "All,2025-12,-1,5,6\n",
+       "The segment rates file \"rates.csv\", line 2: the first segment rate \"-1\" is not a rate "
+       "in percent from 0 to below 100"},
+      {kHeader + "All,2025-12,100,5,6\n",
+       "The segment rates file \"rates.csv\", line 2: the first segment rate \"100\" is not a "
+       "rate in percent from 0 to below 100"},
+      {kHeader + good + "\n" + good,
+       "The segment rates file \"rates.csv\", line 4: 2025-11 for plan years All is given again "
+       "(first at line 2)"},
+      {kHeader + "Some,2025-11,4,5,6\n",
+       "The segment rates file \"rates.csv\", line 2: the plan year \"Some\" is neither All nor a "
+       "year"},
+      {kHeader + "All,2025-13,4,5,6\n",
+       "The segment rates file \"rates.csv\", line 2: the month \"2025-13\" is not written "
+       "YYYY-MM"},
+      {kHeader + "All,2025-11,4,5,6,7\n",
+       "The segment rates file \"rates.csv\", line 2: 6 cells, the header has 5"},
+      {kHeader + "All,\"2025-11,4,5,6\n",
+       "The segment rates file \"rates.csv\", line 2: a quoted field is not closed"},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(ErrorOf(c.text), c.error) << c.text;
+  // Trailing empty cells, blanks around cells, a byte order mark and CRLF are read.
+  EXPECT_EQ(ErrorOf("\xEF\xBB\xBF" + kHeader + " All , 2025-11 ,4.07,5.15,6.01,,\r\n"),
+            "read without error");
+}
+
+TEST(SegmentRateFile, FindsTheMonthAndPlanYear) {
+  const SegmentRateFile file = SegmentRateFile::Parse(
+      kHeader +
+          "All,2013-01,1.5,2.5,3.5\n"
+          "2010,2011-10,2.51,3.99,4.55\n2011,2011-10,2.30,4.27,5.03\n2012,2011-10,2.09,4.56,5.50\n"
+          "2008,2008-01,4.34,4.67,4.81\n",
+      "rates.csv");
+  EXPECT_EQ(file.Of({2013, 1}, std::nullopt).rates[1], "2.5");
+  EXPECT_EQ(file.Of({2013, 1}, 2020).rates[1], "2.5");  // "All" holds for every plan year
+  EXPECT_EQ(file.Of({2011, 10}, 2011).rates[0], "2.30");
+  EXPECT_EQ(file.Of({2008, 1}, std::nullopt).rates[2], "4.81");
+  // Newest first, plan years in order within a month.
+  ASSERT_EQ(file.Lines().size(), 5u);
+  EXPECT_EQ(MonthText(file.Lines()[0].month), "2013-01");
+  EXPECT_EQ(file.Lines()[1].plan_year, 2010);
+  EXPECT_TRUE(file.SeveralPlanYears(file.Lines()[2]));
+  EXPECT_FALSE(file.SeveralPlanYears(file.Lines()[0]));
+
+  const auto error_of = [&file](Month month, std::optional<int> plan_year) -> std::string {
+    try {
+      file.Of(month, plan_year);
+    } catch (const SegmentRatesLookupError& e) {
+      return e.what();
+    }
+    return "found";
+  };
+  EXPECT_EQ(error_of({2011, 10}, std::nullopt),
+            "The segment rates of 2011-10 differ by plan year (plan years beginning in 2010, "
+            "2011 and 2012): name the plan year");
+  EXPECT_EQ(error_of({2008, 1}, 2009),
+            "The segment rates of 2008-01 are given for plan years beginning in 2008, not 2009");
+  EXPECT_EQ(error_of({2013, 2}, std::nullopt),
+            "The segment rates file \"rates.csv\" has no rates of 2013-02: it holds the months "
+            "2008-01 to 2013-01");
+}
+
+TEST(SegmentRateFile, MonthsAndPlanYearsAreWrittenInFull) {
+  EXPECT_EQ(ParseMonth("2025-11"), (Month{2025, 11}));
+  for (const char* bad : {"2025-1", "2025-00", "2025/11", "25-11", "2025-11 ", "", "2025-1x"})
+    EXPECT_FALSE(ParseMonth(bad)) << bad;
+  EXPECT_EQ(ParsePlanYear("2011"), 2011);
+  for (const char* bad : {"11", "20111", "All", "2O11"}) EXPECT_FALSE(ParsePlanYear(bad)) << bad;
+}
+
+}  // namespace
+}  // namespace orvane::app

@@ -19,6 +19,10 @@ struct TableFile {
   std::string name;  // 8 characters, padded with blanks
   std::string description;
   std::array<std::int32_t, kTableAges + 1> micro{};
+  // Written after the name in field 1, and after the 120 values: empty but for an improvement
+  // scale or a generational table (tables/generational_table.h).
+  std::string kind;
+  std::vector<std::string> extra_fields;
 };
 
 // What a data file holds: the table files in directory order and the catalogue's names.

@@ -1,6 +1,7 @@
 // orvane-tables: lists, shows, imports, builds and checks Orvane's mortality table data file.
 // Exit status: 0 success, 1 an error or a malformed file, 2 a usage error.
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -11,6 +12,7 @@
 #include "tables/table_store.h"
 #include "tools/tables/data_file_check.h"
 #include "tools/tables/data_file_writer.h"
+#include "tools/tables/improvement_scale_source.h"
 #include "tools/tables/irs_construction.h"
 #include "tools/tables/table_csv.h"
 #include "tools/tables/table_sources.h"
@@ -25,11 +27,16 @@ namespace tables = orvane::tables;
 constexpr const char* kUsage =
     "Usage:\n"
     "  orvane-tables list [FILE]              the directory entries and the choosers' list\n"
-    "  orvane-tables show NAME [FILE]         the 120 values of a table as age,value CSV\n"
+    "  orvane-tables show NAME [FILE] [--born YEAR]\n"
+    "                                         the 120 values of a table as age,value CSV; a\n"
+    "                                         generational table needs the year of birth\n"
     "  orvane-tables build --out FILE SOURCE...\n"
     "                                         write a data file from CSV sources\n"
     "  orvane-tables import FILE.xml [--name NAME] [--table N] [--hold]\n"
     "                                         an SOA XTbML table as table CSV on stdout\n"
+    "  orvane-tables import FILE.xml --scale [--table N]\n"
+    "                                         an Age x Year improvement scale as a CSV of\n"
+    "                                         ages by years\n"
     "  orvane-tables check FILE               report what is malformed (exit 1 if anything)\n"
     "  orvane-tables irs --year YEAR [--out FILE]\n"
     "                                         the IRS tables of YEAR (2024 on) by the IRS's\n"
@@ -71,7 +78,17 @@ int List(const std::vector<std::string>& args) {
   return 0;
 }
 
-int Show(const std::vector<std::string>& args) {
+int PositiveNumber(const std::string& option, const std::string& text);
+
+int Show(std::vector<std::string> args) {
+  std::optional<int> born;
+  const auto option = std::find(args.begin(), args.end(), "--born");
+  if (option != args.end()) {
+    if (option + 1 == args.end())
+      throw UsageError("--born needs a year");
+    born = PositiveNumber("--born", *(option + 1));
+    args.erase(option, option + 2);
+  }
   if (args.empty() || args.size() > 2)
     throw UsageError("show takes a NAME and at most one FILE");
   const std::string file = args.size() == 2 ? args[1] : kDefaultFile;
@@ -84,6 +101,7 @@ int Show(const std::vector<std::string>& args) {
   tables::TableRequest request;
   request.TableName = args[0];
   request.DontProjTable = true;
+  request.LifeYearOfBirth = born;
   const orvane::valuation::QTable q = store.LoadTable(request);
   std::string name = args[0].substr(0, 8);
   tables::TableStore::ClearBlanks(name);
@@ -152,9 +170,14 @@ int PositiveNumber(const std::string& option, const std::string& text) {
 int Import(const std::vector<std::string>& args) {
   std::optional<std::string> file;
   tools::ImportOptions options;
+  bool scale = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     const bool valued = arg == "--name" || arg == "--table";
+    if (arg == "--scale") {
+      scale = true;
+      continue;
+    }
     if (valued && i + 1 == args.size())
       throw UsageError(arg + " needs a value");
     if (arg == "--name") {
@@ -178,9 +201,16 @@ int Import(const std::vector<std::string>& args) {
   }
   if (!file)
     throw UsageError("import needs an XTbML FILE.xml");
+  if (scale) {
+    if (options.name || options.hold)
+      throw UsageError("--scale takes neither --name nor --hold");
+    std::cout << tools::ScaleCsvText(
+        tools::ScaleFromXtbml(tools::ReadXtbmlFile(*file), options.table_number, *file));
+    return 0;
+  }
   const tools::ImportedTable table =
       tools::ImportXtbml(tools::ReadXtbmlFile(*file), *file, options);
-  std::cout << tools::TableCsvText({{table.name, table.micro, *file}});
+  std::cout << tools::TableCsvText({{table.name, table.micro, *file, {}, {}}});
   if (table.rounded > 0) {
     std::cerr << "orvane-tables: " << table.rounded << (table.rounded == 1 ? " rate" : " rates")
               << " of " << *file << " had more than 6 decimals and "

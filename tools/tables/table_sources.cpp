@@ -8,6 +8,7 @@
 #include "tables/data_file_format.h"
 #include "tools/tables/csv_file.h"
 #include "tools/tables/decimal_rate.h"
+#include "tools/tables/improvement_scale_source.h"
 #include "tools/tables/irs_construction.h"
 #include "tools/tables/published_sources.h"
 #include "tools/tables/tool_error.h"
@@ -203,6 +204,8 @@ SourceSet ReadSources(const std::vector<std::filesystem::path>& files) {
       ReadCatalogueFile(file, rows, sources);
     } else if (first == "year") {
       ReadIrsConstructionList(file, rows, sources);
+    } else if (first == "scale") {
+      ReadImprovementScaleList(file, rows, sources);
     } else {
       throw ToolError(Cell(file, rows.front().line, 0) +
                       ": the first row must begin with \"age\" (a table file) or \"name\" (the "
@@ -210,6 +213,7 @@ SourceSet ReadSources(const std::vector<std::filesystem::path>& files) {
                       rows.front().cells.front() + "\"");
     }
   }
+  MarkGenerationalTables(sources);
   return sources;
 }
 
@@ -238,7 +242,8 @@ DataFileContent AssembleDataFile(const SourceSet& sources) {
     if (it == by_name.end()) {
       throw ToolError(row.origin + ": no table file has a column " + Quoted(row.name));
     }
-    content.tables.push_back({row.name, row.description, it->second->micro});
+    content.tables.push_back(
+        {row.name, row.description, it->second->micro, it->second->kind, it->second->extra_fields});
     if (row.listed)
       content.catalogue.push_back(row.name);
   }

@@ -23,6 +23,17 @@ struct TableValues {
   std::string name;  // 8 characters, padded with blanks
   std::array<std::int32_t, kTableAges + 1> micro{};
   std::string origin;  // file and column, for messages
+  // What field 1 says after the name, and the fields after the 120th value: empty but for an
+  // improvement scale or a generational table (improvement_scale_source.h).
+  std::string kind;
+  std::vector<std::string> extra_fields;
+};
+
+// A table that a scale list makes generational on a scale.
+struct GenerationalMark {
+  std::string table;  // 8 characters, padded with blanks
+  std::string scale;  // 8 characters, padded with blanks
+  std::string origin;
 };
 
 // One row of the catalogue file.
@@ -37,6 +48,7 @@ struct SourceSet {
   std::vector<TableValues> tables;
   std::vector<CatalogueRow> rows;
   int catalogue_files = 0;
+  std::vector<GenerationalMark> generational;
 };
 
 // Reads every file: each is a table file or the catalogue, told apart by the first header cell.
@@ -44,8 +56,9 @@ struct SourceSet {
 SourceSet ReadSources(const std::vector<std::filesystem::path>& files);
 
 // The content of the data file: the tables with their descriptions, the loader's own tables
-// first and the others in catalogue-file order, and the listed names in catalogue-file order. Throws ToolError when the catalogue file is missing or doubled, when a table has
-// no catalogue row or a row no table, or when a name occurs twice.
+// first and the others in catalogue-file order, and the listed names in catalogue-file order.
+// Throws ToolError when the catalogue file is missing or doubled, when a table has no catalogue row
+// or a row no table, or when a name occurs twice.
 DataFileContent AssembleDataFile(const SourceSet& sources);
 
 // A table name from a cell: at most 8 printable characters, not beginning with a blank, padded

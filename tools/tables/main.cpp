@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tables/generational_table.h"
 #include "tables/table_store.h"
 #include "tools/tables/data_file_check.h"
 #include "tools/tables/data_file_writer.h"
@@ -60,6 +61,24 @@ std::string Quoted(const std::string& name) {
   return "\"" + name + "\"";
 }
 
+// " generational on SCALE" or " scale AGES,YEARS" for the new kinds of table file, else empty.
+std::string KindOf(tables::TableStore& store, const std::string& name) {
+  if (name == tables::format::kCatalogueName)
+    return {};
+  try {
+    store.OpenFile(name);
+    const std::string field1 = store.ReadString();
+    if (const auto scale = tables::GenerationalScaleOf(field1))
+      return " generational on " + Quoted(*scale);
+    if (field1.size() > tables::format::kNameLength &&
+        field1.find(tables::kScaleMark) == tables::format::kNameLength)
+      return " scale " + field1.substr(tables::format::kNameLength + tables::kScaleMark.size());
+  } catch (const tables::TableError&) {
+    // `check` reports a malformed table; the listing shows what it can.
+  }
+  return {};
+}
+
 int List(const std::vector<std::string>& args) {
   if (args.size() > 1)
     throw UsageError("list takes at most one FILE");
@@ -70,7 +89,7 @@ int List(const std::vector<std::string>& args) {
   for (const tables::DirectoryEntry& entry : store.ReadDirectory()) {
     char line[64];
     std::snprintf(line, sizeof line, "%5d %5d %5d ", entry.block, entry.entry, entry.start);
-    std::cout << line << Quoted(entry.name) << "\n";
+    std::cout << line << Quoted(entry.name) << KindOf(store, entry.name) << "\n";
   }
   const std::vector<std::string> list = store.GetTableList();
   std::cout << "\nChoosers' list (" << list.size() << " entries)\n";

@@ -163,6 +163,12 @@ std::array<tables::TableRequest, 4> FormModel::TableRequests() const {
   common.YearOfBirth = YearOf(*this, Control::DateOfBirth);
   common.FollowPreamble = Checked(Control::UsePreamble);
 
+  // A generational table follows the life it describes: the participant's cohort for the
+  // primary choosers, the spouse's for the contingent ones. A spouse's date that does not parse
+  // stops only a generational table, which then says it needs a year of birth.
+  const std::optional<dates::CalendarDate> spouse =
+      dates::ParseDate(Text(Control::SpousesDateOfBirth));
+
   std::array<tables::TableRequest, 4> requests;
   for (size_t i = 0; i < kLoadOrder.size(); ++i) {
     const Control chooser = kLoadOrder[i];
@@ -173,6 +179,10 @@ std::array<tables::TableRequest, 4> FormModel::TableRequests() const {
     // The spouse is taken to be of the other sex than the participant.
     requests[i].Male = contingent ? Checked(Control::Female) : Checked(Control::Male);
     requests[i].Pre = chooser == Control::PreRetPrimary || chooser == Control::PreRetContingent;
+    if (!contingent)
+      requests[i].LifeYearOfBirth = common.YearOfBirth;
+    else if (spouse)
+      requests[i].LifeYearOfBirth = spouse->year;
   }
   return requests;
 }

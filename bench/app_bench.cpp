@@ -59,4 +59,20 @@ void BM_RecalculateProjectedBlendedPreamble(benchmark::State& state) {
 }
 BENCHMARK(BM_RecalculateProjectedBlendedPreamble)->Unit(benchmark::kMillisecond);
 
+// Four generational tables: each load reads its base and then its whole two-axis scale (about
+// 140 blocks) and multiplies out one cohort, the spouse's for the contingent choosers.
+void BM_RecalculateFourGenerationalTables(benchmark::State& state) {
+  orvane::app::FormModel form(Environment());
+  form.Load();
+  form.SetText(Control::DateOfBirth, "7/1/1961");
+  form.SetText(Control::SpousesDateOfBirth, "3/1/1963");
+  form.SetText(Control::PreRetPrimary, "PriEM-G");
+  form.SetText(Control::PreRetContingent, "PriEF-G");
+  form.SetText(Control::PostRetPrimary, "PriRM-G");
+  form.SetText(Control::PostRetContingent, "PriCF-G");
+  form.SetText(Control::PercentToSurvivor, "50");
+  Recalculate(state, form);
+}
+BENCHMARK(BM_RecalculateFourGenerationalTables)->Unit(benchmark::kMillisecond);
+
 }  // namespace

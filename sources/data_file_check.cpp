@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "tables/data_file_format.h"
+#include "tables/generational_table.h"
 #include "text/text.h"
 
 namespace orvane::sources {
@@ -23,12 +24,15 @@ bool ValidPackedDigits(const std::string& field) {
   return true;
 }
 
+// The cohort a generational table is checked with: its years run on both sides of 2012.
+constexpr int kCheckedYearOfBirth = 1950;
+
 // Reads the fields of one table file as the loader does and reports what is wrong.
 void CheckTableFile(tables::TableStore& store, const DirectoryEntry& entry,
                     std::vector<std::string>& problems) {
   try {
     store.OpenFile(entry.name);
-    store.ReadString();
+    const std::string field1 = store.ReadString();
     store.ReadString();
     for (int age = 1; age <= tables::format::kAges; ++age) {
       const std::string field = store.ReadString();
@@ -37,6 +41,13 @@ void CheckTableFile(tables::TableStore& store, const DirectoryEntry& entry,
                            std::to_string(age) + " is not 3 bytes of packed decimal digits");
         return;
       }
+    }
+    if (tables::GenerationalScaleOf(field1)) {
+      // One cohort reads the whole scale: a missing scale, a year out of order or a gap fails.
+      tables::TableRequest request;
+      request.TableName = entry.name;
+      request.LifeYearOfBirth = kCheckedYearOfBirth;
+      store.LoadTable(request);
     }
   } catch (const tables::DataFileUnavailable&) {
     problems.push_back("Table " + Quoted(entry.name) + " runs past the end of the file");

@@ -82,9 +82,16 @@ std::vector<Block> TableBlocks(const NamedTable& table) {
   if (table.description.size() > kLongestField) {
     throw SourceError("Table \"" + table.name + "\": the description is longer than 124 bytes");
   }
-  std::vector<std::string> fields{table.name, table.description};
+  if (table.name.size() + table.kind.size() > kLongestField)
+    throw SourceError("Table \"" + table.name + "\": field 1 is longer than 124 bytes");
+  std::vector<std::string> fields{table.name + table.kind, table.description};
   for (int age = 1; age <= kTableAges; ++age) {
     fields.push_back(Packed(table.micro[static_cast<std::size_t>(age)], table.name, age));
+  }
+  for (const std::string& field : table.extra_fields) {
+    if (field.size() > kLongestField)
+      throw SourceError("Table \"" + table.name + "\": a field after the values is too long");
+    fields.push_back(field);
   }
   return FieldBlocks(fields);
 }

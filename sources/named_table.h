@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tables/data_file_format.h"
 
@@ -18,6 +19,10 @@ struct NamedTable {
   std::string description;  // the chooser's text; empty until the catalogue gives one
   std::array<std::int32_t, kTableAges + 1> micro{};  // millionths; index 0 unused
   std::string origin;  // where the values were read (file and column), for messages
+  // Written after the name in field 1, and after the 120 values: empty but for an improvement
+  // scale or a generational table (tables/generational_table.h).
+  std::string kind;
+  std::vector<std::string> extra_fields;
 };
 
 }  // namespace orvane::sources

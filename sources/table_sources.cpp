@@ -7,6 +7,7 @@
 
 #include "sources/csv_file.h"
 #include "sources/decimal_rate.h"
+#include "sources/improvement_scale_source.h"
 #include "sources/irs_construction.h"
 #include "sources/published_sources.h"
 #include "sources/source_error.h"
@@ -177,6 +178,8 @@ SourceSet ReadSources(const std::vector<std::filesystem::path>& files) {
       ReadCatalogueFile(file, rows, sources);
     } else if (first == "year") {
       ReadIrsConstructionList(file, rows, sources);
+    } else if (first == "scale") {
+      ReadImprovementScaleList(file, rows, sources);
     } else {
       throw SourceError(Cell(file, rows.front().line, 0) +
                         ": the first row must begin with \"age\" (a table file) or \"name\" (the "
@@ -184,6 +187,7 @@ SourceSet ReadSources(const std::vector<std::filesystem::path>& files) {
                         rows.front().cells.front() + "\"");
     }
   }
+  MarkGenerationalTables(sources);
   return sources;
 }
 
@@ -213,7 +217,8 @@ DataFileContent AssembleDataFile(const SourceSet& sources) {
     if (it == by_name.end()) {
       throw SourceError(row.origin + ": no table file has a column " + Quoted(row.name));
     }
-    content.tables.push_back({row.name, row.description, it->second->micro, it->second->origin});
+    content.tables.push_back({row.name, row.description, it->second->micro, it->second->origin,
+                              it->second->kind, it->second->extra_fields});
     if (row.listed)
       content.catalogue.push_back(row.name);
   }

@@ -43,10 +43,18 @@ struct CatalogueRow {
   std::string origin;  // file and line, for messages
 };
 
+// A table that a scale list makes generational on a scale.
+struct GenerationalMark {
+  std::string table;  // 8 characters, padded with blanks
+  std::string scale;  // 8 characters, padded with blanks
+  std::string origin;
+};
+
 struct SourceSet {
   std::vector<NamedTable> tables;  // without descriptions
   std::vector<CatalogueRow> rows;
   int catalogue_files = 0;
+  std::vector<GenerationalMark> generational;
 };
 
 // Reads every file: each is a table file or the catalogue, told apart by the first header cell.

@@ -7,10 +7,10 @@ TableCache::Key TableCache::KeyOf(const TableRequest& r) {
   // The same test that LoadTable makes before it looks at any other field.
   if (name8 == "None" || r.DontProjTable)
     return Key(std::move(name8), true, false, false, false, false, false, 0, 0, false, 0, false,
-               false);
+               false, r.LifeYearOfBirth);
   return Key(std::move(name8), r.DontProjTable, r.ProjToValuation, r.ProjToRetirement,
              r.ProjToPayment, r.BlendAnn, r.BlendSex, r.RetirementYear, r.ValuationYear, r.Male,
-             r.YearOfBirth, r.Pre, r.FollowPreamble);
+             r.YearOfBirth, r.Pre, r.FollowPreamble, std::nullopt);
 }
 
 valuation::QTable TableCache::Load(const TableRequest& request, TableStore& store) {

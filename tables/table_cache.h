@@ -9,6 +9,7 @@
 
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <tuple>
 
@@ -36,10 +37,10 @@ class TableCache {
 
  private:
   // Every field LoadTable reads, the name cut to the 8 characters that name a table. A direct
-  // load (no projection, or exactly "None") depends on the name alone, so its other fields are
-  // blanked out of the key.
-  using Key =
-      std::tuple<std::string, bool, bool, bool, bool, bool, bool, int, int, bool, int, bool, bool>;
+  // load (no projection, or exactly "None") depends on the name and, for a generational table,
+  // the life's year of birth alone, so its other fields are blanked out of the key.
+  using Key = std::tuple<std::string, bool, bool, bool, bool, bool, bool, int, int, bool, int, bool,
+                         bool, std::optional<int>>;
   static Key KeyOf(const TableRequest& request);
 
   mutable std::mutex mutex_;

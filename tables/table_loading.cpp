@@ -1,4 +1,5 @@
 #include "tables/data_file_format.h"
+#include "tables/generational_table.h"
 #include "tables/table_store.h"
 
 namespace orvane::tables {
@@ -16,7 +17,7 @@ valuation::QTable TableStore::LoadTable(const TableRequest& request) {
   // Exactly "None" means no mortality in that role and is never projected; "None    " from a
   // chooser entry is an ordinary choice.
   if (name8 == "None" || request.DontProjTable)
-    return DirectLoad(name8);
+    return DirectLoad(name8, request.LifeYearOfBirth);
   if (request.BlendSex)
     return SexBlend(request);
   if (request.BlendAnn)
@@ -30,11 +31,13 @@ valuation::QTable TableStore::LoadTable(const TableRequest& request) {
                    " cannot be loaded: neither \"No Projection\" nor a projection is selected");
 }
 
-valuation::QTable TableStore::DirectLoad(const std::string& name8) {
+valuation::QTable TableStore::DirectLoad(const std::string& name8,
+                                         std::optional<int> life_year_of_birth) {
   ++direct_loads_;
   valuation::QTable table;
   if (OpenFile(name8) > 0) {
-    ReadString();  // not interpreted
+    // The name, followed in a generational table by the scale it is improved by.
+    const std::optional<std::string> scale = GenerationalScaleOf(ReadString());
     ReadString();  // the description, shown by the choosers only
     for (int x = 1; x <= kLastAge; ++x) {
       const std::string field = ReadString();
@@ -44,6 +47,8 @@ valuation::QTable TableStore::DirectLoad(const std::string& name8) {
       }
       table.set(x, UnPack(field, kRateBytes, kRateDecimals));
     }
+    if (scale)
+      return GenerationalLoad(name8, table, *scale, life_year_of_birth);
   } else {
     // A table that cannot be found means certain death within each year of age.
     for (int x = 1; x <= kLastAge; ++x) table.set(x, 1.0);

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -72,6 +73,9 @@ struct TableRequest {
   int YearOfBirth = 1943;
   bool Pre = false;
   bool FollowPreamble = false;
+  // The year of birth of the life the table describes (the spouse's for a contingent table),
+  // which only a generational table reads. The projections above follow YearOfBirth instead.
+  std::optional<int> LifeYearOfBirth;
 };
 
 class TableStore {
@@ -142,7 +146,12 @@ class TableStore {
   friend struct detail::StoreProbe;
 
   // Rules of the decision order; each builds its table from further LoadTable calls.
-  valuation::QTable DirectLoad(const std::string& name8);
+  valuation::QTable DirectLoad(const std::string& name8, std::optional<int> life_year_of_birth);
+  // The cohort of a generational table whose base the open table file held
+  // (generational_loading.cpp).
+  valuation::QTable GenerationalLoad(const std::string& name8, const valuation::QTable& base,
+                                     const std::string& scale8,
+                                     std::optional<int> life_year_of_birth);
   valuation::QTable SexBlend(const TableRequest& request);
   valuation::QTable AnnuitantBlend(const TableRequest& request);
   valuation::QTable PreambleAdjustment(const TableRequest& request);

@@ -1,6 +1,7 @@
 // orvane-tables: lists, shows, imports, builds and checks Orvane's mortality table data file.
 // Exit status: 0 success, 1 an error or a malformed file, 2 a usage error.
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -10,11 +11,13 @@
 
 #include "sources/data_file_check.h"
 #include "sources/data_file_writer.h"
+#include "sources/improvement_scale_source.h"
 #include "sources/irs_construction.h"
 #include "sources/source_error.h"
 #include "sources/table_csv.h"
 #include "sources/table_sources.h"
 #include "sources/xtbml_import.h"
+#include "tables/generational_table.h"
 #include "tables/table_store.h"
 #include "text/text.h"
 
@@ -27,11 +30,16 @@ using orvane::text::Quoted;
 constexpr const char* kUsage =
     "Usage:\n"
     "  orvane-tables list [FILE]              the directory entries and the choosers' list\n"
-    "  orvane-tables show NAME [FILE]         the 120 values of a table as age,value CSV\n"
+    "  orvane-tables show NAME [FILE] [--born YEAR]\n"
+    "                                         the 120 values of a table as age,value CSV; a\n"
+    "                                         generational table needs the year of birth\n"
     "  orvane-tables build --out FILE SOURCE...\n"
     "                                         write a data file from CSV sources\n"
     "  orvane-tables import FILE.xml [--name NAME] [--table N] [--hold]\n"
     "                                         an SOA XTbML table as table CSV on stdout\n"
+    "  orvane-tables import FILE.xml --scale [--table N]\n"
+    "                                         an Age x Year improvement scale as a CSV of\n"
+    "                                         ages by years\n"
     "  orvane-tables check FILE               report what is malformed (exit 1 if anything)\n"
     "  orvane-tables irs --year YEAR [--out FILE]\n"
     "                                         the IRS tables of YEAR (2024 on) by the IRS's\n"
@@ -54,6 +62,24 @@ tables::TableStore OpenStore(const std::string& file) {
   return tables::TableStore(file, [] { return tables::RetryAnswer::kCancel; });
 }
 
+// " generational on SCALE" or " scale AGES,YEARS" for the new kinds of table file, else empty.
+std::string KindOf(tables::TableStore& store, const std::string& name) {
+  if (name == tables::format::kCatalogueName)
+    return {};
+  try {
+    store.OpenFile(name);
+    const std::string field1 = store.ReadString();
+    if (const auto scale = tables::GenerationalScaleOf(field1))
+      return " generational on " + Quoted(*scale);
+    if (field1.size() > tables::format::kNameLength &&
+        field1.find(tables::kScaleMark) == tables::format::kNameLength)
+      return " scale " + field1.substr(tables::format::kNameLength + tables::kScaleMark.size());
+  } catch (const tables::TableError&) {
+    // `check` reports a malformed table; the listing shows what it can.
+  }
+  return {};
+}
+
 int List(const std::vector<std::string>& args) {
   if (args.size() > 1)
     throw UsageError("list takes at most one FILE");
@@ -64,7 +90,7 @@ int List(const std::vector<std::string>& args) {
   for (const tables::DirectoryEntry& entry : store.ReadDirectory()) {
     char line[64];
     std::snprintf(line, sizeof line, "%5d %5d %5d ", entry.block, entry.entry, entry.start);
-    std::cout << line << Quoted(entry.name) << "\n";
+    std::cout << line << Quoted(entry.name) << KindOf(store, entry.name) << "\n";
   }
   const std::vector<std::string> list = store.GetTableList();
   std::cout << "\nChoosers' list (" << list.size() << " entries)\n";
@@ -72,7 +98,17 @@ int List(const std::vector<std::string>& args) {
   return 0;
 }
 
-int Show(const std::vector<std::string>& args) {
+int PositiveNumber(const std::string& option, const std::string& text);
+
+int Show(std::vector<std::string> args) {
+  std::optional<int> born;
+  const auto option = std::find(args.begin(), args.end(), "--born");
+  if (option != args.end()) {
+    if (option + 1 == args.end())
+      throw UsageError("--born needs a year");
+    born = PositiveNumber("--born", *(option + 1));
+    args.erase(option, option + 2);
+  }
   if (args.empty() || args.size() > 2)
     throw UsageError("show takes a NAME and at most one FILE");
   const std::string file = args.size() == 2 ? args[1] : kDefaultFile;
@@ -85,6 +121,7 @@ int Show(const std::vector<std::string>& args) {
   tables::TableRequest request;
   request.TableName = args[0];
   request.DontProjTable = true;
+  request.LifeYearOfBirth = born;
   const orvane::valuation::QTable q = store.LoadTable(request);
   std::string name = args[0].substr(0, 8);
   tables::TableStore::ClearBlanks(name);
@@ -153,9 +190,14 @@ int PositiveNumber(const std::string& option, const std::string& text) {
 int Import(const std::vector<std::string>& args) {
   std::optional<std::string> file;
   sources::ImportOptions options;
+  bool scale = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     const bool valued = arg == "--name" || arg == "--table";
+    if (arg == "--scale") {
+      scale = true;
+      continue;
+    }
     if (valued && i + 1 == args.size())
       throw UsageError(arg + " needs a value");
     if (arg == "--name") {
@@ -179,6 +221,13 @@ int Import(const std::vector<std::string>& args) {
   }
   if (!file)
     throw UsageError("import needs an XTbML FILE.xml");
+  if (scale) {
+    if (options.name || options.hold)
+      throw UsageError("--scale takes neither --name nor --hold");
+    std::cout << sources::ScaleCsvText(
+        sources::ScaleFromXtbml(sources::ReadXtbmlFile(*file), options.table_number, *file));
+    return 0;
+  }
   const sources::ImportedTable table =
       sources::ImportXtbml(sources::ReadXtbmlFile(*file), *file, options);
   std::cout << sources::TableCsvText({table});

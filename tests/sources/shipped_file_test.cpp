@@ -74,7 +74,7 @@ class ShippedFile : public ::testing::Test {
 };
 
 // None and the 2008 table first; then each kind of IRS table newest first, one entry a year
-// without a gap; then the RP-2000 tables.
+// without a gap; then the ten generational tables; then the RP-2000 tables.
 TEST_F(ShippedFile, ListsTheIrsTablesNewestFirst) {
   const std::vector<std::string> list = store_.GetTableList();
   ASSERT_GT(list.size(), 20u);
@@ -93,6 +93,8 @@ TEST_F(ShippedFile, ListsTheIrsTablesNewestFirst) {
   };
   run_of({"417e"});
   run_of({"NAM", "NAF", "ANM", "ANF", "SPM", "SPF"});
+  EXPECT_EQ(list.at(at).substr(0, 9), "PriEM-G  ");
+  at += 10;
   EXPECT_EQ(list.at(at).substr(0, 9), "RP2000CM ");
   EXPECT_EQ(list.size(), at + 6);
   for (const std::string& entry : list) EXPECT_LE(entry.size(), 9u + 124u) << entry;

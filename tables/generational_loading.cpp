@@ -1,0 +1,66 @@
+// The direct load of a generational table: its base rates come from its own table file, its
+// scale from the table file that field 1 names, and the cohort from the life's year of birth.
+#include <vector>
+
+#include "tables/generational_table.h"
+#include "tables/table_store.h"
+
+namespace orvane::tables {
+namespace {
+
+constexpr int kLastAge = valuation::QTable::kLastAge;
+constexpr int kYearDigits = 4;
+
+std::string Trimmed(std::string name) {
+  return TableStore::ClearBlanks(name);
+}
+
+}  // namespace
+
+valuation::QTable TableStore::GenerationalLoad(const std::string& name8,
+                                               const valuation::QTable& base,
+                                               const std::string& scale8,
+                                               std::optional<int> life_year_of_birth) {
+  const std::string table = Trimmed(name8);
+  const std::string scale_name = Trimmed(scale8);
+  if (!life_year_of_birth) {
+    throw TableError("Generational table \"" + table +
+                     "\" needs the year of birth of the life it describes");
+  }
+  const auto missing = [&](const std::string& why) {
+    throw TableError("Generational table \"" + table + "\" of " + data_file_.string() +
+                     " names the improvement scale \"" + scale_name + "\", " + why);
+  };
+  if (OpenFile(scale8) <= 0)
+    missing("which the data file lacks");
+  const std::optional<ScaleRange> range = ScaleRangeOf(ReadString(), scale_name);
+  if (!range)
+    missing("which is not an improvement scale");
+  ReadString();                                      // the description
+  for (int x = 1; x <= kLastAge; ++x) ReadString();  // the ultimate rates, for plain readers
+  const int ages = range->last_age - range->first_age + 1;
+  std::vector<double> rates;
+  rates.reserve(static_cast<std::size_t>(ages * (range->last_year - range->first_year + 1)));
+  for (int year = range->first_year; year <= range->last_year; ++year) {
+    const std::string stored = ReadString();
+    if (stored != std::to_string(year) || stored.size() != kYearDigits) {
+      Malformed("improvement scale year \"" + stored + "\" where " + std::to_string(year) +
+                " is due: the years must follow each other without a gap");
+    }
+    for (int a = 0; a < ages; ++a) {
+      const std::string field = ReadString();
+      if (field.size() != static_cast<std::size_t>(format::kRateBytes)) {
+        Malformed("the rate of " + std::to_string(year) + " at age " +
+                  std::to_string(range->first_age + a) + " has " + std::to_string(field.size()) +
+                  " bytes, 3 expected");
+      }
+      // Dividing the whole number of millionths gives the double nearest the decimal rate.
+      const double micro = UnPack(field, format::kRateBytes, 0);
+      rates.push_back((micro - kScaleOffsetMicro) / 1e6);
+    }
+  }
+  const ImprovementScale scale(scale_name, *range, std::move(rates));
+  return CohortRates(base, scale, *life_year_of_birth, table);
+}
+
+}  // namespace orvane::tables

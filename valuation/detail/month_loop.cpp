@@ -1,7 +1,5 @@
 #include "valuation/detail/month_loop.h"
 
-#include <optional>
-
 #include "numbers/rounding.h"
 #include "valuation/detail/interest_state.h"
 #include "valuation/detail/payment_step.h"
@@ -51,10 +49,10 @@ struct Life {
   }
 };
 
-// The discount factor through the recorded months of a run, in their order: the year's rate slot
-// at each new year, the curve's factor of each month, each month's discount step after it. The
-// replay sums the payments with it; a run with an observer also follows it month by month to
-// describe each month, so the detail shows the factors that were summed.
+// The discount factor through the months of a run, in their order: the year's rate slot at each
+// new year, the curve's factor of each month, each month's discount step after it. The run sums
+// its payments with it as it walks (and describes each month's factor to an observer), and the
+// replay sums the recorded months with it at other rates, so both discount in one order.
 class MonthDiscounting {
  public:
   MonthDiscounting(const InterestInputs& rates, const CurveDiscount* curve)
@@ -137,10 +135,10 @@ std::vector<DiscountedPayments> ReplayMonths(const std::vector<TracedMonth>& mon
 double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
                  const CurveDiscount* curve, MonthObserver* observer,
                  std::vector<TracedMonth>* trace) {
-  std::vector<TracedMonth> own_months;
-  std::vector<TracedMonth>& months = trace != nullptr ? *trace : own_months;
-  months.clear();
-  months.reserve(1500);  // the longest runs: a life aged 0 to past 120
+  if (trace != nullptr) {
+    trace->clear();
+    trace->reserve(1500);  // the longest runs: a life aged 0 to past 120
+  }
   // The segments start in this order: participant and spouse before payment, then from payment.
   SurvivalSegment participant_before(inputs.PrePrimaryMortality, "PrePrimaryMortality",
                                      Input::PrePrimaryMortality, "participant", ages.x);
@@ -155,10 +153,9 @@ double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
 
   const InterestInputs rates = InterestInputsOf(inputs);
   const bool full_curve = curve != nullptr;
-  // Only the description of the months needs the discount factor as the months go by.
-  std::optional<MonthDiscounting> described;
-  if (observer != nullptr)
-    described.emplace(rates, curve);
+  // The value is summed as the months go by, by the same discounting that ReplayMonths repeats
+  // at other rates; the observer's description reads its factor month by month.
+  MonthDiscounting discounting(rates, curve);
   PaymentStep payments(inputs);
   const double r = ages.r;
   const double payment_month_number = RoundHalfEven(12.0 * r);
@@ -180,14 +177,13 @@ double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
         row = static_cast<long>(RoundHalfEven(12.0 * month_time));
         months_elapsed = static_cast<long>(RoundHalfEven(12.0 * month_time - 1.0));
       }
-      months.push_back({years_elapsed, months_elapsed});
-      TracedMonth& month = months.back();
+      TracedMonth month{years_elapsed, months_elapsed};
 
       // The month is classified by the ages at its start, compared in whole months.
       const bool before_payment = RoundHalfEven(12.0 * participant.age) < payment_month_number;
+      discounting.Enter(month);
       if (observer != nullptr) {
-        described->Enter(month);
-        observer->OnMonthStart(DescribeMonthStart(row, participant, spouse, described->interest(),
+        observer->OnMonthStart(DescribeMonthStart(row, participant, spouse, discounting.interest(),
                                                   before_payment, months_elapsed));
       }
 
@@ -206,14 +202,15 @@ double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
         month.weight = payments.Pay(participant.age, r, participant.alive, spouse.alive);
         if (observer != nullptr) {
           observer->OnPayment(payments.Describe(row, participant.age, r, participant.alive,
-                                                spouse.alive, described->interest().Vx()));
+                                                spouse.alive, discounting.interest().Vx()));
         }
         participant.Survive(participant.after);
         spouse.Survive(spouse.after);
         payments.CostOfLivingCheck(participant.age, r);
       }
-      if (observer != nullptr)
-        described->Leave(month);
+      discounting.Leave(month);
+      if (trace != nullptr)
+        trace->push_back(month);
 
       // The months are classified by the participant's age, which only grows.
       const bool before_still_read = before_payment || observer != nullptr;
@@ -227,8 +224,7 @@ double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
     if (spouse.age > kLastAge)
       spouse.alive = 0.0;
   }
-  const DiscountBasis own_rates{rates, curve};
-  return ReplayMonths(months, {&own_rates, 1}).front().sum;
+  return discounting.paid().sum;
 }
 
 }  // namespace orvane::valuation::detail

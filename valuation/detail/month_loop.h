@@ -31,12 +31,13 @@ struct DiscountedPayments {
 };
 
 // Walks forward from the valuation date month by month, in years, until the first year end at
-// which both lives have passed age 120, recording every month, and returns the sum of the
-// discounted expected payments (before the load): ReplayMonths of the recorded months at the
-// inputs' own rates. `curve` selects full yield curve discounting when not null; `observer`, when
-// not null, sees every month; `trace`, when not null, receives the recorded months (replacing
-// what it held). Expects inputs accepted by CheckInputs and ages from PrepareAges; throws
-// ValuationError for a table that cannot be read (see SurvivalSegment).
+// which both lives have passed age 120, and returns the sum of the discounted expected payments
+// (before the load), discounted month by month exactly as ReplayMonths discounts the recorded
+// months, so that a replay at the inputs' own rates gives the same sum to the bit. `curve`
+// selects full yield curve discounting when not null; `observer`, when not null, sees every
+// month; `trace`, when not null, receives the recorded months (replacing what it held). Expects
+// inputs accepted by CheckInputs and ages from PrepareAges; throws ValuationError for a table
+// that cannot be read (see SurvivalSegment).
 double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
                  const CurveDiscount* curve, MonthObserver* observer,
                  std::vector<TracedMonth>* trace = nullptr);
@@ -48,10 +49,10 @@ struct DiscountBasis {
 };
 
 // Discounts the recorded months of a run in their order on each of `bases` and sums their
-// payments: one result for each basis, in their order. The one place where a run's payments are
-// discounted: RunMonths values with it, and the sensitivities replay the same months at moved
-// rates or curves, so a moved value differs from the value by the rates alone (and is the value
-// of the moved inputs to the bit). The bases go through the months side by side, in one pass.
+// payments: one result for each basis, in their order. It discounts in the one order that
+// RunMonths values in (one class in month_loop.cpp), and the sensitivities replay the same months
+// at moved rates or curves, so a moved value differs from the value by the rates alone (and is the
+// value of the moved inputs to the bit). The bases go through the months side by side, in one pass.
 std::vector<DiscountedPayments> ReplayMonths(const std::vector<TracedMonth>& months,
                                              std::span<const DiscountBasis> bases);
 

@@ -322,6 +322,12 @@ bool FormModel::RunCalculate() {
   return !failed;
 }
 
+void FormModel::NoteFailure(const std::string& reason) {
+  state_->failure = reason;
+  state_->failure_control.reset();
+  Notify();
+}
+
 void FormModel::SetChangeListener(std::function<void()> listener) {
   state_->listener = std::move(listener);
 }

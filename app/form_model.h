@@ -104,6 +104,11 @@ class FormModel {
   void GotFocus(Control control);
   void Click(Control control);  // only the help text; the exports are the two methods below
 
+  // Takes an error that escaped a handler (tables::DataFileUnavailable, where the data-file
+  // question's Cancel does not end the program, as at a window's start-up) as the failure, about
+  // no one control: it is shown as any failure until a recalculation succeeds. Never throws.
+  void NoteFailure(const std::string& reason);
+
   // The recalculation: four tables, the valuation, the results label. Never throws but
   // tables::DataFileUnavailable; a failure leaves the label and sets Failure().
   void Calculate();

@@ -12,6 +12,7 @@
 
 #include "app/control_entry.h"
 #include "app/controls.h"
+#include "app/data_file_question.h"
 #include "app/data_folder.h"
 #include "app/form_model.h"
 #include "app/icon.h"

@@ -51,6 +51,13 @@ struct FormEnvironment {
   bool with_sensitivities = false;
 };
 
+// Every text and checked state of the form's inputs (a button has neither): what SaveInputs
+// gives and RestoreInputs puts back.
+struct FormInputs {
+  std::array<std::string, kControlCount> texts;  // of the text fields and choosers
+  std::array<bool, kControlCount> checked{};     // of the check boxes and option buttons
+};
+
 // The valuation form without a toolkit: every control's text or checked state, the message area,
 // the results label, the start-up sequence, the recalculation and every event handler.
 //
@@ -108,6 +115,14 @@ class FormModel {
   // question's Cancel does not end the program, as at a window's start-up) as the failure, about
   // no one control: it is shown as any failure until a recalculation succeeds. Never throws.
   void NoteFailure(const std::string& reason);
+
+  // The inputs as they stand, for RestoreInputs. Never throws.
+  FormInputs SaveInputs() const;
+  // Puts saved inputs back through the form's own setters (each fires its Change, as a typed
+  // entry does), writing only the texts that differ; turning on the saved button of each option
+  // group turns the others off. Does not validate or recalculate. Throws only what the handlers
+  // throw (tables::DataFileUnavailable).
+  void RestoreInputs(const FormInputs& inputs);
 
   // The recalculation: four tables, the valuation, the results label. Never throws but
   // tables::DataFileUnavailable; a failure leaves the label and sets Failure().

@@ -54,7 +54,8 @@ struct NamedFigure {
   bool of_mode;  // whether the run's mode has this figure
   std::optional<double> value;
 };
-std::array<NamedFigure, 7> FiguresOf(const Sensitivities& figures);
+inline constexpr std::size_t kFigureCount = 7;
+std::array<NamedFigure, kFigureCount> FiguresOf(const Sensitivities& figures);
 
 // The value of `inputs` as Orvane gives it, with its sensitivities. Throws what Orvane throws;
 // a shift that cannot be valued (a rate pushed to -100%) empties the figures that need it and

@@ -6,9 +6,14 @@
 //   help_texts.h      the 38 texts of the message area and the events that write them.
 //   form_error.h      the one error type of the library.
 //   form_model.h      FormModel (this file): the controls' texts and states, start-up, the
-//                     recalculation, every event handler, the full yield curve and the two
+//                     recalculation, every event handler, the failure shown under the form,
+//                     saving and restoring the inputs, the full yield curve and the two
 //                     exports. The Qt window and the command-line tools both drive this one
 //                     object, so they cannot disagree.
+//   control_entry.h   one Control=Text entry: parsed (ParseAssignment), refused or entered as
+//                     a user enters it; the command line, the screenshot and the census use it.
+//   census.h          a census CSV valued row by row on every core; row_window.h is its
+//                     ordered, bounded pipeline between the reader, the workers and the writer.
 //
 // The road of one recalculation: a handler (Validate of a field or chooser, Change of an option
 // button or blend box) normalises its control, then Calculate reads every input afresh, makes

@@ -3,19 +3,17 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <chrono>
-#include <condition_variable>
 #include <cstring>
 #include <exception>
 #include <fstream>
 #include <memory>
-#include <mutex>
 #include <ostream>
 #include <sstream>
 #include <thread>
 
 #include "app/census_rates.h"
 #include "app/control_entry.h"
+#include "app/row_window.h"
 #include "app/segment_rate_entry.h"
 #include "numbers/number_text.h"
 #include "tables/table_cache.h"
@@ -31,65 +29,12 @@ using text::CsvReader;
 using text::CsvRecord;
 namespace {
 
-// Rows a worker takes at a time: few enough to keep both cores busy to the end, enough to keep
-// the shared counter out of the way.
-constexpr std::size_t kRowsPerTake = 8;
-
 struct RowOutcome {
   std::string value;
-  std::array<std::string, 7> figures;  // the sensitivities, when asked for (FiguresOf's order)
+  // The sensitivities, when asked for, in FiguresOf's order.
+  std::array<std::string, valuation::kFigureCount> figures;
   std::string error;
 };
-
-// What a participant's row starts from: the form after start-up and the plan's entries.
-struct FormInputs {
-  std::array<std::string, kControlCount> texts;
-  std::array<bool, kControlCount> checked{};
-};
-
-bool HoldsText(Control control) {
-  const ControlKind kind = KindOf(control);
-  return kind == ControlKind::kTextField || kind == ControlKind::kTableChooser;
-}
-
-FormInputs InputsOf(const FormModel& form) {
-  FormInputs inputs;
-  for (int i = 0; i < kControlCount; ++i) {
-    const auto control = static_cast<Control>(i);
-    if (HoldsText(control)) {
-      inputs.texts[static_cast<std::size_t>(i)] = form.Text(control);
-    } else if (KindOf(control) != ControlKind::kButton) {
-      inputs.checked[static_cast<std::size_t>(i)] = form.Checked(control);
-    }
-  }
-  return inputs;
-}
-
-// Puts the inputs back as they were, through the form's own setters; only controls that differ
-// are written.
-void RestoreInputs(FormModel& form, const FormInputs& inputs) {
-  for (int i = 0; i < kControlCount; ++i) {
-    const auto control = static_cast<Control>(i);
-    const auto index = static_cast<std::size_t>(i);
-    switch (KindOf(control)) {
-      case ControlKind::kTextField:
-      case ControlKind::kTableChooser:
-        if (form.Text(control) != inputs.texts[index])
-          form.SetText(control, inputs.texts[index]);
-        break;
-      case ControlKind::kCheckBox:
-        form.SetChecked(control, inputs.checked[index]);
-        break;
-      case ControlKind::kOptionButton:
-        // Turning the saved button of each group on turns the others off.
-        if (inputs.checked[index])
-          form.SetChecked(control, true);
-        break;
-      case ControlKind::kButton:
-        break;
-    }
-  }
-}
 
 // The control of each column; nothing for RatesOf and PlanYear (app/census_rates.h).
 std::vector<std::optional<Control>> ColumnsOf(const CsvRecord& header) {
@@ -128,7 +73,7 @@ class RowValuer {
         sensitivities_(sensitivities),
         rates_columns_(rates_columns),
         rates_(rates),
-        start_(InputsOf(form)) {}
+        start_(form.SaveInputs()) {}
 
   RowOutcome Value(const CsvRecord& record) {
     if (!record.error.empty())
@@ -152,7 +97,7 @@ class RowValuer {
       return {"", {}, LinePrefix(record.line) + e.what()};
     }
     try {
-      RestoreInputs(form_, start_);
+      form_.RestoreInputs(start_);
       if (rates)
         EnterSegmentRates(form_, *rates);
       for (std::size_t j = 0; j < columns_.size(); ++j) {
@@ -183,119 +128,10 @@ class RowValuer {
   bool sensitivities_;
   const RatesColumns& rates_columns_;
   const SegmentRateFile* rates_;  // null when the census has no RatesOf column
-  FormInputs start_;
+  FormInputs start_;  // what a participant's row starts from: start-up and the plan's entries
 };
 
-struct Row {
-  CsvRecord record;
-  RowOutcome outcome;
-  bool done = false;
-};
-
-// The rows between reading and writing: a ring of slots that the reading thread fills, the
-// workers value and the reading thread empties again in input order. It holds at most its
-// capacity of rows however long the census, so memory does not grow with the file.
-class RowWindow {
- public:
-  explicit RowWindow(std::size_t capacity) : slots_(capacity) {}
-
-  // A worker's loop: values the rows read and not yet taken until the reading is over.
-  void Work(RowValuer& valuer) {
-    std::unique_lock lock(mutex_);
-    for (;;) {
-      rows_read_.wait(lock, [this] { return taken_ < read_ || finished_; });
-      if (taken_ >= read_)
-        return;
-      const std::size_t begin = taken_;
-      const std::size_t end = std::min(read_, begin + kRowsPerTake);
-      taken_ = end;
-      lock.unlock();
-      for (std::size_t i = begin; i < end; ++i) {
-        Row& row = Slot(i);
-        row.outcome = valuer.Value(row.record);
-      }
-      lock.lock();
-      for (std::size_t i = begin; i < end; ++i) Slot(i).done = true;
-      rows_done_.notify_one();
-    }
-  }
-
-  // The reading and writing, on the calling thread, until every row read is written. `write`
-  // takes a valued row and tells whether the output still takes more; after its first false
-  // nothing more is read or written. `progress` is told the rows written, every tenth of a
-  // second at most.
-  template <typename Write, typename Progress>
-  void Run(CsvReader& reader, Write&& write, Progress&& progress) {
-    bool more_input = true;
-    bool writing = true;
-    std::size_t written = 0;
-    auto drawn = std::chrono::steady_clock::now();
-    progress(0);
-    for (;;) {
-      // read_ changes only on this thread, so it is read here without the lock.
-      std::size_t added = 0;
-      while (more_input && read_ + added - written < slots_.size() && added < kRowsPerTake * 8) {
-        std::optional<CsvRecord> record = reader.Next();
-        if (!record) {
-          more_input = false;
-          break;
-        }
-        Row& row = Slot(read_ + added);
-        row.record = std::move(*record);
-        row.outcome = RowOutcome();
-        row.done = false;
-        ++added;
-      }
-      {
-        const std::lock_guard lock(mutex_);
-        read_ += added;
-        finished_ = !more_input;
-      }
-      rows_read_.notify_all();
-
-      for (;;) {
-        {
-          const std::lock_guard lock(mutex_);
-          if (written == read_ || !Slot(written).done)
-            break;
-        }
-        if (writing && !write(Slot(written))) {
-          writing = false;
-          more_input = false;
-          const std::lock_guard lock(mutex_);
-          finished_ = true;
-        }
-        Slot(written).record = {};
-        ++written;
-      }
-      if (!more_input && written == read_)
-        break;
-      const auto now = std::chrono::steady_clock::now();
-      if (now - drawn >= kProgressStep) {
-        progress(written);
-        drawn = now;
-      }
-      if (!more_input || read_ - written >= slots_.size()) {
-        std::unique_lock lock(mutex_);
-        rows_done_.wait_for(lock, kProgressStep, [&] { return Slot(written).done; });
-      }
-    }
-    progress(written);
-  }
-
- private:
-  static constexpr auto kProgressStep = std::chrono::milliseconds(100);
-
-  Row& Slot(std::size_t row) { return slots_[row % slots_.size()]; }
-
-  std::vector<Row> slots_;
-  std::mutex mutex_;
-  std::condition_variable rows_read_;
-  std::condition_variable rows_done_;
-  std::size_t read_ = 0;   // rows put into the window so far
-  std::size_t taken_ = 0;  // rows a worker has taken
-  bool finished_ = false;  // nothing more will be read
-};
+using CensusWindow = RowWindow<CsvRecord, RowOutcome>;
 
 // `total` is 0 when the number of rows is not known.
 void DrawProgress(std::ostream& out, std::size_t done, std::size_t total) {
@@ -376,19 +212,21 @@ void RunCensus(std::istream& in, std::ostream& out, const CensusSettings& settin
   cells.push_back("Error");
   out << CsvLine(cells);
 
-  RowWindow window(jobs * kRowsPerTake * 16);
+  CensusWindow window(jobs * kRowsPerTake * 16);
   std::vector<std::thread> workers;
   for (unsigned k = 0; k < jobs; ++k) {
-    workers.emplace_back([&window, &valuer = *valuers[k]] { window.Work(valuer); });
+    workers.emplace_back([&window, &valuer = *valuers[k]] {
+      window.Work([&valuer](const CsvRecord& record) { return valuer.Value(record); });
+    });
   }
-  const auto write = [&](Row& row) {
-    cells = std::move(row.record.cells);
+  const auto write = [&](CensusWindow::Row& row) {
+    cells = std::move(row.input.cells);
     cells.resize(columns.size());
-    cells.push_back(std::move(row.outcome.value));
+    cells.push_back(std::move(row.output.value));
     if (settings.sensitivities) {
-      for (std::string& figure : row.outcome.figures) cells.push_back(std::move(figure));
+      for (std::string& figure : row.output.figures) cells.push_back(std::move(figure));
     }
-    cells.push_back(std::move(row.outcome.error));
+    cells.push_back(std::move(row.output.error));
     out << CsvLine(cells);
     return static_cast<bool>(out);
   };
@@ -396,7 +234,7 @@ void RunCensus(std::istream& in, std::ostream& out, const CensusSettings& settin
     if (settings.progress != nullptr)
       DrawProgress(*settings.progress, done, settings.rows);
   };
-  window.Run(reader, write, progress);
+  window.Run([&reader] { return reader.Next(); }, write, progress);
   for (std::thread& worker : workers) worker.join();
   if (settings.progress != nullptr)
     *settings.progress << '\n' << std::flush;

@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/control_entry.h"
 #include "app/controls.h"
 #include "app/form_error.h"
 #include "app/form_model.h"
@@ -39,10 +40,7 @@ class CensusFileError : public FormError {
 };
 
 // One entry of the plan, as a Control=Text argument gives it.
-struct PlanEntry {
-  Control control;
-  std::string text;
-};
+using PlanEntry = Assignment;
 
 struct CensusSettings {
   FormEnvironment environment;  // data files and the retry question; its cache is the run's own

@@ -21,6 +21,21 @@ std::string EntryRefusal(Control control, const std::string& text) {
   return {};
 }
 
+Assignment ParseAssignment(const std::string& argument) {
+  const std::size_t equals = argument.find('=');
+  if (equals == std::string::npos)
+    throw FormError("\"" + argument + "\" is not Control=Text");
+  const std::string name = argument.substr(0, equals);
+  const std::optional<Control> control = ControlNamed(name);
+  if (!control)
+    throw FormError("unknown control \"" + name + "\"");
+  Assignment assignment{*control, argument.substr(equals + 1)};
+  const std::string refusal = EntryRefusal(assignment.control, assignment.text);
+  if (!refusal.empty())
+    throw FormError(refusal, assignment.control);
+  return assignment;
+}
+
 void EnterControlText(FormModel& form, Control control, const std::string& text) {
   const std::string refusal = EntryRefusal(control, text);
   if (!refusal.empty())

@@ -15,6 +15,17 @@ namespace orvane::app {
 // ("\"Female\" takes 1 or 0, not \"yes\""), empty when it can. Never throws.
 std::string EntryRefusal(Control control, const std::string& text);
 
+// One Control=Text entry: the control and the text to enter.
+struct Assignment {
+  Control control;
+  std::string text;
+};
+
+// Parses "Control=Text", split at the first '=', into an entry the control takes. Throws
+// FormError for no '=' or an unknown control (no control()), and for an entry EntryRefusal
+// refuses (control() is that control).
+Assignment ParseAssignment(const std::string& argument);
+
 // Applies the entry: SetText or SetChecked (1 checks, 0 clears), then Validate. Throws FormError
 // for an entry that EntryRefusal refuses; otherwise throws only what the form's handlers throw
 // (tables::DataFileUnavailable).

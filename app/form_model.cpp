@@ -322,6 +322,47 @@ bool FormModel::RunCalculate() {
   return !failed;
 }
 
+FormInputs FormModel::SaveInputs() const {
+  FormInputs inputs;
+  for (int i = 0; i < kControlCount; ++i) {
+    const auto control = static_cast<Control>(i);
+    if (HoldsText(control))
+      inputs.texts[static_cast<size_t>(i)] = Text(control);
+    else if (HoldsState(control))
+      inputs.checked[static_cast<size_t>(i)] = Checked(control);
+  }
+  return inputs;
+}
+
+void FormModel::RestoreInputs(const FormInputs& inputs) {
+  for (int i = 0; i < kControlCount; ++i) {
+    const auto control = static_cast<Control>(i);
+    const auto index = static_cast<size_t>(i);
+    switch (KindOf(control)) {
+      case ControlKind::kTextField:
+      case ControlKind::kTableChooser:
+        if (Text(control) != inputs.texts[index])
+          SetText(control, inputs.texts[index]);
+        break;
+      case ControlKind::kCheckBox:
+        SetChecked(control, inputs.checked[index]);
+        break;
+      case ControlKind::kOptionButton:
+        if (inputs.checked[index])
+          SetChecked(control, true);
+        break;
+      case ControlKind::kButton:
+        break;
+    }
+  }
+}
+
+void FormModel::NoteFailure(const std::string& reason) {
+  state_->failure = reason;
+  state_->failure_control.reset();
+  Notify();
+}
+
 void FormModel::SetChangeListener(std::function<void()> listener) {
   state_->listener = std::move(listener);
 }

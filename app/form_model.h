@@ -6,9 +6,14 @@
 //   help_texts.h      the 38 texts of the message area and the events that write them.
 //   form_error.h      the one error type of the library.
 //   form_model.h      FormModel (this file): the controls' texts and states, start-up, the
-//                     recalculation, every event handler, the full yield curve and the two
+//                     recalculation, every event handler, the failure shown under the form,
+//                     saving and restoring the inputs, the full yield curve and the two
 //                     exports. The Qt window and the command-line tools both drive this one
 //                     object, so they cannot disagree.
+//   control_entry.h   one Control=Text entry: parsed (ParseAssignment), refused or entered as
+//                     a user enters it; the command line, the screenshot and the census use it.
+//   census.h          a census CSV valued row by row on every core; row_window.h is its
+//                     ordered, bounded pipeline between the reader, the workers and the writer.
 //
 // The road of one recalculation: a handler (Validate of a field or chooser, Change of an option
 // button or blend box) normalises its control, then Calculate reads every input afresh, makes
@@ -54,6 +59,13 @@ struct FormEnvironment {
   // from the same run, for Sensitivities(). The window leaves this off and asks for them with
   // ResultToolTip only when they are shown.
   bool with_sensitivities = false;
+};
+
+// Every text and checked state of the form's inputs (a button has neither): what SaveInputs
+// gives and RestoreInputs puts back.
+struct FormInputs {
+  std::array<std::string, kControlCount> texts;  // of the text fields and choosers
+  std::array<bool, kControlCount> checked{};     // of the check boxes and option buttons
 };
 
 // The valuation form without a toolkit: every control's text or checked state, the message area,
@@ -109,6 +121,19 @@ class FormModel {
   void MouseMove(Control control);
   void GotFocus(Control control);
   void Click(Control control);  // only the help text; the exports are the two methods below
+
+  // Takes an error that escaped a handler (tables::DataFileUnavailable, where the data-file
+  // question's Cancel does not end the program, as at a window's start-up) as the failure, about
+  // no one control: it is shown as any failure until a recalculation succeeds. Never throws.
+  void NoteFailure(const std::string& reason);
+
+  // The inputs as they stand, for RestoreInputs. Never throws.
+  FormInputs SaveInputs() const;
+  // Puts saved inputs back through the form's own setters (each fires its Change, as a typed
+  // entry does), writing only the texts that differ; turning on the saved button of each option
+  // group turns the others off. Does not validate or recalculate. Throws only what the handlers
+  // throw (tables::DataFileUnavailable).
+  void RestoreInputs(const FormInputs& inputs);
 
   // The recalculation: four tables, the valuation, the results label. Never throws but
   // tables::DataFileUnavailable; a failure leaves the label and sets Failure().

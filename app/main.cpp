@@ -12,7 +12,9 @@
 
 #include "app/control_entry.h"
 #include "app/controls.h"
+#include "app/data_file_question.h"
 #include "app/data_folder.h"
+#include "app/form_error.h"
 #include "app/form_model.h"
 #include "app/icon.h"
 #include "app/valuation_form.h"
@@ -58,13 +60,13 @@ int main(int argc, char* argv[]) {
   form.show();
   if (!screenshot.isEmpty()) {
     for (qsizetype i = flag + 2; i < arguments.size(); ++i) {
-      const qsizetype equals = arguments[i].indexOf(QLatin1Char('='));
-      const std::optional<orvane::app::Control> control =
-          orvane::app::ControlNamed(arguments[i].left(equals).toStdString());
-      if (equals < 0 || !control)
+      orvane::app::Assignment entry;
+      try {
+        entry = orvane::app::ParseAssignment(arguments[i].toLatin1().toStdString());
+      } catch (const orvane::app::FormError&) {
         return 2;
-      orvane::app::EnterControlText(form.model(), *control,
-                                    arguments[i].mid(equals + 1).toLatin1().toStdString());
+      }
+      orvane::app::EnterControlText(form.model(), entry.control, entry.text);
     }
     QTimer::singleShot(500, &form, [&form, &screenshot] {
       QApplication::exit(form.grab().save(screenshot, "PNG") ? 0 : 1);

@@ -73,12 +73,6 @@ constexpr std::array<NumberInput, 15> kNumberInputs = {{
 constexpr std::array<Control, 4> kLoadOrder = {Control::PostRetPrimary, Control::PostRetContingent,
                                                Control::PreRetPrimary, Control::PreRetContingent};
 
-// The table a chooser's text names: its first 8 characters (the rest is the description), which
-// also keeps a long typed text out of the messages.
-std::string TableNameOf(const tables::TableRequest& request) {
-  return request.TableName.substr(0, 8);
-}
-
 valuation::QTable LoadChosen(tables::TableStore& store, tables::TableCache* cache,
                              const tables::TableRequest& request, Control chooser) {
   try {
@@ -86,7 +80,9 @@ valuation::QTable LoadChosen(tables::TableStore& store, tables::TableCache* cach
   } catch (const tables::DataFileUnavailable&) {
     throw;
   } catch (const tables::TableError& e) {
-    throw FormError(std::string(CaptionOf(chooser)) + " table \"" + TableNameOf(request) +
+    // The table's name only, not the chooser's whole text: a long typed text stays out of the
+    // message.
+    throw FormError(std::string(CaptionOf(chooser)) + " table \"" + request.Name() +
                         "\" cannot be used: " + e.what(),
                     chooser);
   }
@@ -136,9 +132,8 @@ void ExplainMissingTable(const valuation::ValuationError& error, tables::TableSt
     if (entry.table != error.input())
       continue;
     const tables::TableRequest& request = requests[entry.load];
-    const std::string name8 = TableNameOf(request);
-    const bool direct = request.DontProjTable || name8 == "None";
-    if (direct && store.OpenFile(name8) == 0) {
+    const std::string name8 = request.Name();
+    if (request.IsDirect() && store.OpenFile(name8) == 0) {
       throw FormError(std::string(CaptionOf(entry.chooser)) + " table \"" + name8 +
                           "\" is not in the data file " + store.data_file().filename().string() +
                           ", so every rate reads as 1: choose a table from the list",

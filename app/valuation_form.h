@@ -2,15 +2,21 @@
 //
 // Map of the window:
 //   app/form_model.h       FormModel: every text and checked state, the message area, the
-//                          results label, start-up, the recalculation and every event handler.
-//                          It knows nothing of Qt; the window only forwards events to it.
-//   valuation_form.h (this) ValuationForm: the frames, labels and controls at their design
-//                          positions (twips scaled by the screen's logical dpi), the tab order,
-//                          and the translation of Qt events into the model's events:
+//                          results label, the failure shown under the form, start-up, the
+//                          recalculation and every event handler. It knows nothing of Qt; the
+//                          window only forwards events to it.
+//   app/window_layout.h    the design as data: every frame, label and control at its place in
+//                          twips, the tab order, the type sizes. Moving a control is one line
+//                          there.
+//   valuation_form.h (this) ValuationForm: builds the widgets from the layout, places each with
+//                          Place (twips scaled by the screen's logical dpi), and translates Qt
+//                          events into the model's events, every one through the one Forward:
 //                            focus moving between two of the window's controls -> Validate
 //                            typed text, a pick from a chooser's list          -> SetText
 //                            a click on a check box or option button           -> SetChecked
 //                            a click on any button or box                      -> Click
+//                            a click on an export button                       -> ExportDetail /
+//                                                                                 ExportMortality
 //                            mouse movement over a control                     -> MouseMove
 //                            a control receiving the focus                     -> GotFocus
 //                            a tooltip asked for on the results label          -> ResultToolTip
@@ -20,6 +26,9 @@
 //                          The model's change listener repaints every widget from the model, with
 //                          the widgets' signals blocked, so nothing the program writes comes back
 //                          as a user event.
+//   app/window_text.h      the form's typeface, captions and lists fitted to their boxes, and the
+//                          model's single-byte text turned into Qt's.
+//   app/data_file_question.h  the data-file question box and where the file was looked for.
 //   app/icon.h             the 32 x 32 picture of the message area, also the window icon.
 //   app/main.cpp           the program: data files in the current directory, the data-file
 //                          question as a modal box whose Cancel ends the program at once.
@@ -35,13 +44,12 @@
 #include <optional>
 #include <string>
 
-#include <QComboBox>
 #include <QPalette>
 #include <QString>
-#include <QStringList>
 #include <QWidget>
 
 #include "app/controls.h"
+#include "app/data_file_question.h"
 #include "app/form_model.h"
 
 class QAbstractButton;
@@ -50,16 +58,9 @@ class QLineEdit;
 class QPoint;
 
 namespace orvane::app {
-
-// Shows "Data File not available, retry" in a modal box titled "Orvane" with OK and Cancel, and
-// `detail` (the file and the folders where it was looked for) under it, and returns the answer
-// (OK: kRetry, Cancel or closing the box: kCancel). Does not throw.
-tables::RetryAnswer AskDataFileRetry(QWidget* parent, const QString& detail = {});
-
-// The detail of the data-file question: the file read, and the folders it was looked for in as
-// the data folder is chosen (the current folder, then `installed` unless empty), all absolute.
-QString DataFileWhereabouts(const std::filesystem::path& file,
-                            const std::filesystem::path& installed);
+namespace layout {
+struct Twips;
+}
 
 // The name of the dynamic property that is true on the widget of the control at fault.
 inline constexpr char kAtFault[] = "orvaneAtFault";
@@ -91,6 +92,8 @@ class ValuationForm : public QWidget {
 
   // Converts twips (1/1440 inch) to pixels at this screen's logical dpi.
   int Pixels(int twips) const;
+  // Sets the widget's geometry within its parent from its designed place in twips.
+  void Place(QWidget* widget, const layout::Twips& place) const;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -104,7 +107,6 @@ class ValuationForm : public QWidget {
   void BuildFailureBand();
   void Connect(Control control);
   void SetTabOrder();
-  void FitChooserList(QComboBox* combo, const QStringList& entries);
 
   void OnFocusChanged(QWidget* old_widget, QWidget* new_widget);
   void OnTextTyped(Control control, const QString& text);
@@ -115,8 +117,10 @@ class ValuationForm : public QWidget {
   void OnInterestMenu(QLineEdit* edit, const QPoint& at);
   void ChooseSegmentRates();
 
-  // Runs one forwarded event; an error that escapes the model is shown, never rethrown.
-  void Forward(const std::function<void()>& event);
+  // Runs one forwarded event, then repaints. An error that escapes the model is never rethrown:
+  // it goes to `escaped` when given, else the model takes it as its failure (NoteFailure).
+  using Escaped = std::function<void(const std::string& reason)>;
+  void Forward(const std::function<void()>& event, const Escaped& escaped = {});
   void Refresh();
   void ShowFailureLine();
   void MarkControlAtFault();
@@ -127,11 +131,9 @@ class ValuationForm : public QWidget {
   int dpi_ = 96;
   std::array<QWidget*, kControlCount> widgets_{};
   std::array<QPalette, kControlCount> normal_palettes_;
-  QLabel* message_ = nullptr;    // Label6
-  QLabel* result_ = nullptr;     // orvaneresults
-  QLabel* failure_ = nullptr;    // the band with the reason of a failed recalculation
-  std::string note_;             // a failure the model does not hold (start-up, a cancelled read)
-  int note_recalculations_ = 0;  // RecalculationCount() when note_ was set
+  QLabel* message_ = nullptr;       // Label6
+  QLabel* result_ = nullptr;        // orvaneresults
+  QLabel* failure_ = nullptr;       // the band with the reason of a failed recalculation
   std::optional<Control> focused_;  // the last control of this window that had the focus
   bool forwarding_ = false;
 };

@@ -18,25 +18,27 @@ using valuation::DetailTable;
 // The detail table hands its cells to the sheet as they stand, without a copy into another type.
 static_assert(std::is_same_v<Cell, valuation::DetailCell>);
 
-constexpr std::array<const char*, 19> kDetailHeadings = {"Age",
-                                                         "Prim Pre Q",
-                                                         "Con Pre Q",
-                                                         "Prim Post Q",
-                                                         "Con Post Q",
-                                                         "Prim Pre Annual Q",
-                                                         "Con Pre Annual Q",
-                                                         "Prim Post Annual Q",
-                                                         "Con Post Annual Q",
-                                                         "Lx",
-                                                         "Ly",
-                                                         "Ly-Lx*Ly",
-                                                         "Prim Ben",
-                                                         "Con Ben",
-                                                         "Interest Rate",
-                                                         "Vx",
-                                                         "Period Certain Value",
-                                                         "Prim Value",
-                                                         "Con Value"};
+// The headings of columns B..T, in the order of DetailColumn.
+constexpr std::array<const char*, valuation::kDetailColumns - 1> kDetailHeadings = {
+    "Age",
+    "Prim Pre Q",
+    "Con Pre Q",
+    "Prim Post Q",
+    "Con Post Q",
+    "Prim Pre Annual Q",
+    "Con Pre Annual Q",
+    "Prim Post Annual Q",
+    "Con Post Annual Q",
+    "Lx",
+    "Ly",
+    "Ly-Lx*Ly",
+    "Prim Ben",
+    "Con Ben",
+    "Interest Rate",
+    "Vx",
+    "Period Certain Value",
+    "Prim Value",
+    "Con Value"};
 
 // The live total of the three value columns. The sheet keeps it as a formula, so editing a value
 // in R2:T1440 changes it; the table's own text is the lower-case form a user would type.
@@ -64,7 +66,8 @@ constexpr std::array<RangeFormat, 8> kDetailFormats = {{
 // value columns, the rows that reach R2:T1440.
 double DetailTotal(const DetailTable& table) {
   double total = 0.0;
-  for (int column = 17; column <= 19; ++column) {
+  for (int column = valuation::kPeriodCertainValueColumn;
+       column <= valuation::kContingentValueColumn; ++column) {
     for (int row = 1; row < DetailTable::kRows - 1; ++row) {
       const auto& cell = table.Cell(row, column);
       if (const double* number = std::get_if<double>(&cell)) {
@@ -80,7 +83,7 @@ double DetailTotal(const DetailTable& table) {
 // The months a run wrote that reach the first sheet (rows 2..1440): the last row with an age.
 int MonthsOnSheet(const DetailTable& table) {
   for (int row = DetailTable::kRows - 2; row >= 1; --row) {
-    if (!std::holds_alternative<std::monostate>(table.Cell(row, 1)))
+    if (!std::holds_alternative<std::monostate>(table.Cell(row, valuation::kAgeColumn)))
       return row;
   }
   return 0;
@@ -132,7 +135,8 @@ void WriteSummarySheet(NewWorkbook& book, const DetailTable& table, const Detail
       book.WriteCell(row, 1, std::string("n/a"), sheet);
     ++row;
   }
-  book.SetNumberFormat(CellRange{row - 7, 1, row - 1, 1}, "#,##0.0000", sheet);
+  constexpr int kFigures = static_cast<int>(valuation::kFigureCount);
+  book.SetNumberFormat(CellRange{row - kFigures, 1, row - 1, 1}, "#,##0.0000", sheet);
   book.FitColumn(0, sheet);
   book.FitColumn(1, sheet, 14);
 
@@ -146,7 +150,9 @@ void WriteSummarySheet(NewWorkbook& book, const DetailTable& table, const Detail
     const int last = std::min(12 * year + 1, 1440);
     double cached = 0.0;
     for (int r = first; r <= last; ++r) {
-      for (int column = 17; column <= 19; ++column) cached += NumberAt(table, r - 1, column);
+      for (int column = valuation::kPeriodCertainValueColumn;
+           column <= valuation::kContingentValueColumn; ++column)
+        cached += NumberAt(table, r - 1, column);
     }
     book.WriteCell(year, kYearColumn, static_cast<long>(year), sheet);
     book.WriteFormula(
@@ -186,30 +192,31 @@ void WriteSummarySheet(NewWorkbook& book, const DetailTable& table, const Detail
               "Month",
               "Probability of being alive",
               "",
-              {ChartSeries{"Lx (participant)", 0, month_column(10), std::nullopt},
-               ChartSeries{"Ly (spouse)", 0, month_column(11), std::nullopt}}},
+              {ChartSeries{"Lx (participant)", 0, month_column(valuation::kLxColumn), std::nullopt},
+               ChartSeries{"Ly (spouse)", 0, month_column(valuation::kLyColumn), std::nullopt}}},
         1);
   place(Chart{ChartKind::kLine,
               "Vx by month",
               "Month",
               "Discount factor",
               "",
-              {ChartSeries{"Vx", 0, month_column(16), std::nullopt}}},
+              {ChartSeries{"Vx", 0, month_column(valuation::kVxColumn), std::nullopt}}},
         2);
 }
 
 }  // namespace
 
 void WriteDetailHeadings(DetailTable& table, const DetailInputs& inputs) {
-  for (int column = 1; column < DetailTable::kColumns; ++column) {
-    table.SetCell(0, column, std::string(kDetailHeadings[static_cast<std::size_t>(column - 1)]));
+  for (int column = valuation::kAgeColumn; column < DetailTable::kColumns; ++column) {
+    const auto heading = static_cast<std::size_t>(column - valuation::kAgeColumn);
+    table.SetCell(0, column, std::string(kDetailHeadings[heading]));
   }
   const std::array<std::string, 12> block = {
       "Val Date",     inputs.ValuationDate,      "Prim DOB",    inputs.DateOfBirth,
       "Con DOB",      inputs.SpousesDateOfBirth, "Per Certain", inputs.PeriodCertain,
       "Percent Surv", inputs.PercentToSurvivor,  "Value",       kTotalText};
   for (int row = 0; row < static_cast<int>(block.size()); ++row) {
-    table.SetCell(row, 0, block[static_cast<std::size_t>(row)]);
+    table.SetCell(row, valuation::kInputColumn, block[static_cast<std::size_t>(row)]);
   }
 }
 
@@ -220,7 +227,7 @@ void WriteDetailWorkbook(const std::filesystem::path& file, const DetailTable& t
   book.WriteBlock(CellRange::Parse("A1:T1440"),
                   CellBlock{table.Cells(), DetailTable::kRows, DetailTable::kColumns});
   // Every text of the block went in as a string; the one formula is written as a formula here.
-  book.WriteFormula(kTotalRow, 0, kTotalFormula, DetailTotal(table));
+  book.WriteFormula(kTotalRow, valuation::kInputColumn, kTotalFormula, DetailTotal(table));
   book.FitColumn(0);
   book.WrapRow(0);
   for (const RangeFormat& format : kDetailFormats) {

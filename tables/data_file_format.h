@@ -39,11 +39,29 @@ inline constexpr int kLengthBase = 128;
 inline constexpr int kLongestField = 124;  // the largest length byte that is not a marker
 inline constexpr int kFirstFieldAt = 2;    // 0-based byte of a block's first length byte
 
-// The tables the loader opens by name: the pre-retirement default and what the projections and
+// The tables the loader opens by name, one of each pair for each sex: what the projections and
 // blends build from.
-inline constexpr std::string_view kLoaderTables[] = {"None    ", "M-N-Base", "F-N-Base",
-                                                     "M-A-Base", "F-A-Base", "M-Proj  ",
-                                                     "F-Proj  ", "M Weight", "F Weight"};
+struct TablePair {
+  std::string_view male;
+  std::string_view female;
+  constexpr std::string_view Of(bool male_life) const { return male_life ? male : female; }
+};
+inline constexpr TablePair kNonannuitantBase = {"M-N-Base", "F-N-Base"};  // of the year 2000
+inline constexpr TablePair kAnnuitantBase = {"M-A-Base", "F-A-Base"};     // of the year 2000
+inline constexpr TablePair kImprovementScale = {"M-Proj  ", "F-Proj  "};
+inline constexpr TablePair kAnnuitantWeights = {"M Weight", "F Weight"};  // annuitant share by age
+inline constexpr std::string_view kNoneTable = "None    ";  // the pre-retirement default
+
+// Every table the loader opens by name; the data file must hold them all.
+inline constexpr std::string_view kLoaderTables[] = {kNoneTable,
+                                                     kNonannuitantBase.male,
+                                                     kNonannuitantBase.female,
+                                                     kAnnuitantBase.male,
+                                                     kAnnuitantBase.female,
+                                                     kImprovementScale.male,
+                                                     kImprovementScale.female,
+                                                     kAnnuitantWeights.male,
+                                                     kAnnuitantWeights.female};
 
 inline constexpr int kAges = 120;
 inline constexpr int kRateBytes = 3;

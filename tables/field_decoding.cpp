@@ -8,8 +8,9 @@ namespace {
 
 using format::kLengthBase;
 using format::kLongestField;
-// The 1-based position of byte 2, where the data area of every block begins.
-constexpr std::int32_t kFirstPosition = 3;
+// The reader counts positions from 1, as the file's description does: the data area of every
+// block begins at the position of byte kFirstFieldAt.
+constexpr std::int32_t kFirstPosition = format::kFirstFieldAt + 1;
 
 }  // namespace
 

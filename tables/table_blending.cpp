@@ -1,6 +1,7 @@
 #include <cmath>
 
 #include "numbers/rounding.h"
+#include "tables/data_file_format.h"
 #include "tables/table_store.h"
 
 namespace orvane::tables {
@@ -57,7 +58,7 @@ valuation::QTable TableStore::AnnuitantBlend(const TableRequest& request) {
   each.Pre = false;
   const valuation::QTable a = LoadTable(each);
   TableRequest weights = request;
-  weights.TableName = request.Male ? "M Weight" : "F Weight";
+  weights.TableName = format::kAnnuitantWeights.Of(request.Male);
   weights.DontProjTable = true;
   weights.BlendAnn = true;
   weights.BlendSex = false;

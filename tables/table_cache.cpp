@@ -3,9 +3,8 @@
 namespace orvane::tables {
 
 TableCache::Key TableCache::KeyOf(const TableRequest& r) {
-  std::string name8 = r.TableName.substr(0, 8);
-  // The same test that LoadTable makes before it looks at any other field.
-  if (name8 == "None" || r.DontProjTable)
+  std::string name8 = r.Name();
+  if (r.IsDirect())
     return Key(std::move(name8), true, false, false, false, false, false, 0, 0, false, 0, false,
                false, r.LifeYearOfBirth);
   return Key(std::move(name8), r.DontProjTable, r.ProjToValuation, r.ProjToRetirement,

@@ -6,17 +6,14 @@ namespace orvane::tables {
 namespace {
 
 constexpr int kLastAge = valuation::QTable::kLastAge;
-using format::kNameLength;
 using format::kRateBytes;
 using format::kRateDecimals;
 
 }  // namespace
 
 valuation::QTable TableStore::LoadTable(const TableRequest& request) {
-  const std::string name8 = request.TableName.substr(0, kNameLength);
-  // Exactly "None" means no mortality in that role and is never projected; "None    " from a
-  // chooser entry is an ordinary choice.
-  if (name8 == "None" || request.DontProjTable)
+  const std::string name8 = request.Name();
+  if (request.IsDirect())
     return DirectLoad(name8, request.LifeYearOfBirth);
   if (request.BlendSex)
     return SexBlend(request);

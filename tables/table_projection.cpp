@@ -1,6 +1,7 @@
 #include <cmath>
 
 #include "numbers/rounding.h"
+#include "tables/data_file_format.h"
 #include "tables/detail/projection_years.h"
 #include "tables/table_store.h"
 
@@ -19,13 +20,13 @@ valuation::QTable TableStore::Projection(const TableRequest& request) {
   direct.BlendAnn = false;
   direct.BlendSex = false;
   if (request.Pre) {
-    direct.TableName = request.Male ? "M-N-Base" : "F-N-Base";
+    direct.TableName = format::kNonannuitantBase.Of(request.Male);
   } else {
-    direct.TableName = request.Male ? "M-A-Base" : "F-A-Base";
+    direct.TableName = format::kAnnuitantBase.Of(request.Male);
   }
   const valuation::QTable base = LoadTable(direct);
   const std::string base_name = direct.TableName;
-  direct.TableName = request.Male ? "M-Proj  " : "F-Proj  ";
+  direct.TableName = format::kImprovementScale.Of(request.Male);
   const valuation::QTable scale = LoadTable(direct);
   const auto years = detail::ProjectionYearsByAge(request);
   valuation::QTable q;

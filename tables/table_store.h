@@ -76,6 +76,13 @@ struct TableRequest {
   // The year of birth of the life the table describes (the spouse's for a contingent table),
   // which only a generational table reads. The projections above follow YearOfBirth instead.
   std::optional<int> LifeYearOfBirth;
+
+  // The name of the table: the first 8 characters of TableName.
+  std::string Name() const { return TableName.substr(0, format::kNameLength); }
+  // Whether LoadTable reads the named table as it stands and looks at no other field: "No
+  // Projection" is chosen, or the name is exactly "None" (no mortality in that role, never
+  // projected; "None    " from a chooser's list is an ordinary table).
+  bool IsDirect() const { return DontProjTable || Name() == "None"; }
 };
 
 class TableStore {

@@ -23,6 +23,7 @@
 #include "app/control_entry.h"
 #include "app/controls.h"
 #include "app/data_folder.h"
+#include "app/form_error.h"
 #include "app/form_model.h"
 #include "app/segment_rate_entry.h"
 #include "app/segment_rates.h"
@@ -58,10 +59,7 @@ constexpr std::string_view kUsage =
     "                PresentValue and Error to stdout or OUT.csv, N threads (default: every "
     "core)\n";
 
-struct Assignment {
-  Control control;
-  std::string text;
-};
+using orvane::app::Assignment;
 
 struct Arguments {
   std::optional<std::filesystem::path> tables;
@@ -90,30 +88,16 @@ unsigned ParseJobs(const std::string& text) {
   return jobs;
 }
 
+// A Control=Text argument, read as the form reads it; the usage error adds what a button needs.
 Assignment ParseAssignment(const std::string& argument) {
-  const size_t equals = argument.find('=');
-  if (equals == std::string::npos) {
-    throw UsageError("\"" + argument + "\" is not Control=Text");
+  try {
+    return orvane::app::ParseAssignment(argument);
+  } catch (const orvane::app::FormError& e) {
+    const std::optional<Control> control = e.control();
+    if (control && orvane::app::KindOf(*control) == ControlKind::kButton)
+      throw UsageError(std::string(e.what()) + "; use --export-detail or --export-mortality");
+    throw UsageError(e.what());
   }
-  const std::string name = argument.substr(0, equals);
-  const std::optional<Control> control = orvane::app::ControlNamed(name);
-  if (!control)
-    throw UsageError("unknown control \"" + name + "\"");
-  Assignment assignment{*control, argument.substr(equals + 1)};
-  switch (orvane::app::KindOf(*control)) {
-    case ControlKind::kButton:
-      throw UsageError("\"" + name + "\" is a button, not an input; use --export-detail or " +
-                       "--export-mortality");
-    case ControlKind::kCheckBox:
-    case ControlKind::kOptionButton:
-      if (assignment.text != "0" && assignment.text != "1") {
-        throw UsageError("\"" + name + "\" takes 1 or 0, not \"" + assignment.text + "\"");
-      }
-      break;
-    default:
-      break;
-  }
-  return assignment;
 }
 
 Arguments ParseArguments(int argc, char** argv) {

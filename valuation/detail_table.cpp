@@ -54,16 +54,16 @@ void DetailTable::OnMonthStart(const MonthStart& month) {
     return;
   }
   const int row = static_cast<int>(month.row);
-  SetCell(row, 1, month.age);
+  SetCell(row, kAgeColumn, month.age);
   for (int i = 0; i < 4; ++i) {
-    SetCell(row, 2 + i, month.monthly_q[static_cast<std::size_t>(i)]);
-    SetCell(row, 6 + i, month.annual_q[static_cast<std::size_t>(i)]);
+    SetCell(row, kPrimaryPreQ + i, month.monthly_q[static_cast<std::size_t>(i)]);
+    SetCell(row, kPrimaryPreAnnualQ + i, month.annual_q[static_cast<std::size_t>(i)]);
   }
-  SetCell(row, 10, month.Lx);
-  SetCell(row, 11, month.Ly);
-  SetCell(row, 12, month.Ly - month.Lx * month.Ly);
-  SetCell(row, 15, month.interest_rate_percent);
-  SetCell(row, 16, month.Vx);
+  SetCell(row, kLxColumn, month.Lx);
+  SetCell(row, kLyColumn, month.Ly);
+  SetCell(row, kSurvivorOnlyColumn, month.Ly - month.Lx * month.Ly);
+  SetCell(row, kInterestRateColumn, month.interest_rate_percent);
+  SetCell(row, kVxColumn, month.Vx);
 }
 
 void DetailTable::OnPayment(const MonthPayment& payment) {
@@ -72,21 +72,22 @@ void DetailTable::OnPayment(const MonthPayment& payment) {
   }
   const int row = static_cast<int>(payment.row);
   if (!payment.payment_month) {
-    for (int column : {13, 14, 17, 18, 19}) {
+    for (int column : {kPrimaryBenefitColumn, kSurvivorBenefitColumn, kPeriodCertainValueColumn,
+                       kPrimaryValueColumn, kContingentValueColumn}) {
       SetCell(row, column, kNoPayment);
     }
     return;
   }
-  SetCell(row, 13, payment.primary_benefit);
-  SetCell(row, 14, payment.survivor_benefit);
+  SetCell(row, kPrimaryBenefitColumn, payment.primary_benefit);
+  SetCell(row, kSurvivorBenefitColumn, payment.survivor_benefit);
   if (payment.within_period_certain) {
-    SetCell(row, 17, payment.period_certain_value);
-    SetCell(row, 18, kNoPayment);
-    SetCell(row, 19, kNoPayment);
+    SetCell(row, kPeriodCertainValueColumn, payment.period_certain_value);
+    SetCell(row, kPrimaryValueColumn, kNoPayment);
+    SetCell(row, kContingentValueColumn, kNoPayment);
   } else {
-    SetCell(row, 17, kNoPayment);
-    SetCell(row, 18, payment.primary_value);
-    SetCell(row, 19, payment.contingent_value);
+    SetCell(row, kPeriodCertainValueColumn, kNoPayment);
+    SetCell(row, kPrimaryValueColumn, payment.primary_value);
+    SetCell(row, kContingentValueColumn, payment.contingent_value);
   }
 }
 

@@ -12,6 +12,31 @@ namespace orvane::valuation {
 // payment), a number, or a text.
 using DetailCell = std::variant<std::monostate, long, double, std::string>;
 
+// The columns of the calculation detail, as the sheet shows them (A..T).
+enum DetailColumn : int {
+  kInputColumn = 0,  // the input block of the first rows (A)
+  kAgeColumn,        // the participant's age of the month (B)
+  kPrimaryPreQ,      // the monthly q of the four tables: C..F
+  kContingentPreQ,
+  kPrimaryPostQ,
+  kContingentPostQ,
+  kPrimaryPreAnnualQ,  // the annual q of the four tables: G..J
+  kContingentPreAnnualQ,
+  kPrimaryPostAnnualQ,
+  kContingentPostAnnualQ,
+  kLxColumn,                  // the participant alive (K)
+  kLyColumn,                  // the spouse alive (L)
+  kSurvivorOnlyColumn,        // Ly - Lx * Ly (M)
+  kPrimaryBenefitColumn,      // N
+  kSurvivorBenefitColumn,     // O
+  kInterestRateColumn,        // in percent (P)
+  kVxColumn,                  // the discount factor (Q)
+  kPeriodCertainValueColumn,  // R, the first of the three value columns
+  kPrimaryValueColumn,        // S
+  kContingentValueColumn,     // T, the last
+  kDetailColumns
+};
+
 // The month-by-month calculation detail: 1441 rows (0..1440) by 20 columns (0..19). Row 0 holds
 // the headings and column 0 the input block (both written by the detail export); rows 1..1440 of
 // columns 1..19 are filled from the valuation's month loop, row j for month j. Months beyond
@@ -19,7 +44,7 @@ using DetailCell = std::variant<std::monostate, long, double, std::string>;
 class DetailTable : public MonthObserver {
  public:
   static constexpr int kRows = 1441;
-  static constexpr int kColumns = 20;
+  static constexpr int kColumns = kDetailColumns;
 
   DetailTable();
 

@@ -196,7 +196,7 @@ MovedCurves MoveByBasisPoint(const CurveDiscount& curve) {
   return moved;
 }
 
-std::array<NamedFigure, 7> FiguresOf(const Sensitivities& figures) {
+std::array<NamedFigure, kFigureCount> FiguresOf(const Sensitivities& figures) {
   const bool rates = figures.mode != DiscountMode::kFullYieldCurve;
   const bool post = figures.mode == DiscountMode::kSelectAndUltimate;
   return {{{"Duration", true, figures.Duration},

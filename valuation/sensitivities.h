@@ -55,7 +55,8 @@ struct NamedFigure {
   bool of_mode;  // whether the run's mode has this figure
   std::optional<double> value;
 };
-std::array<NamedFigure, 7> FiguresOf(const Sensitivities& figures);
+inline constexpr std::size_t kFigureCount = 7;
+std::array<NamedFigure, kFigureCount> FiguresOf(const Sensitivities& figures);
 
 // A full yield curve with every spot rate a basis point lower and higher, which the sensitivities
 // discount with. Both curves, or neither and `refusal` says why (a rate pushed to -100% or to a

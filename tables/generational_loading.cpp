@@ -1,5 +1,10 @@
 // The direct load of a generational table: its base rates come from its own table file, its
 // scale from the table file that field 1 names, and the cohort from the life's year of birth.
+//
+// A scale is some 140 blocks, read and parsed once per version of the data file and kept by the
+// store (see scales_ in table_store.h): reading it afresh for every table of every recalculation
+// cost the window more than a frame. The base rates are still read at every load.
+#include <utility>
 #include <vector>
 
 #include "tables/generational_table.h"
@@ -31,17 +36,41 @@ valuation::QTable TableStore::GenerationalLoad(const std::string& name8,
     throw TableError("Generational table \"" + table + "\" of " + data_file_.string() +
                      " names the improvement scale \"" + scale_name + "\", " + why);
   };
-  if (OpenFile(scale8) <= 0)
+  // The identity is taken before any block of the scale is read: a file replaced after this
+  // point is a new version at the next load, so a scale is never kept under a version it was
+  // not read from.
+  const std::optional<detail::FileIdentity> version = detail::IdentityOf(data_file_);
+  if (version != scales_version_) {
+    scales_.clear();
+    scales_version_ = version;
+  }
+  // A file that cannot be identified, or was changed too lately to tell a further change by its
+  // identity, has its scale read afresh every time.
+  const bool keep = version && !detail::IsRecent(*version);
+  const std::int32_t start = scale_name.empty() ? 0 : LocationFile(scale8);
+  if (start <= 0)
     missing("which the data file lacks");
+  auto key = std::make_pair(scale_name, start);
+  if (const auto kept = scales_.find(key); keep && kept != scales_.end())
+    return CohortRates(base, kept->second, *life_year_of_birth, table);
+  OpenAt(start, scale_name);
   const std::optional<ScaleRange> range = ScaleRangeOf(ReadString(), scale_name);
   if (!range)
     missing("which is not an improvement scale");
+  ImprovementScale scale = ReadScale(scale_name, *range);
+  if (!keep)
+    return CohortRates(base, scale, *life_year_of_birth, table);
+  const auto placed = scales_.insert_or_assign(std::move(key), std::move(scale)).first;
+  return CohortRates(base, placed->second, *life_year_of_birth, table);
+}
+
+ImprovementScale TableStore::ReadScale(const std::string& scale_name, const ScaleRange& range) {
   ReadString();                                      // the description
   for (int x = 1; x <= kLastAge; ++x) ReadString();  // the ultimate rates, for plain readers
-  const int ages = range->last_age - range->first_age + 1;
+  const int ages = range.last_age - range.first_age + 1;
   std::vector<double> rates;
-  rates.reserve(static_cast<std::size_t>(ages * (range->last_year - range->first_year + 1)));
-  for (int year = range->first_year; year <= range->last_year; ++year) {
+  rates.reserve(static_cast<std::size_t>(ages * (range.last_year - range.first_year + 1)));
+  for (int year = range.first_year; year <= range.last_year; ++year) {
     const std::string stored = ReadString();
     if (stored != std::to_string(year) || stored.size() != kYearDigits) {
       Malformed("improvement scale year \"" + stored + "\" where " + std::to_string(year) +
@@ -51,7 +80,7 @@ valuation::QTable TableStore::GenerationalLoad(const std::string& name8,
       const std::string field = ReadString();
       if (field.size() != static_cast<std::size_t>(format::kRateBytes)) {
         Malformed("the rate of " + std::to_string(year) + " at age " +
-                  std::to_string(range->first_age + a) + " has " + std::to_string(field.size()) +
+                  std::to_string(range.first_age + a) + " has " + std::to_string(field.size()) +
                   " bytes, 3 expected");
       }
       // Dividing the whole number of millionths gives the double nearest the decimal rate.
@@ -59,8 +88,7 @@ valuation::QTable TableStore::GenerationalLoad(const std::string& name8,
       rates.push_back((micro - kScaleOffsetMicro) / 1e6);
     }
   }
-  const ImprovementScale scale(scale_name, *range, std::move(rates));
-  return CohortRates(base, scale, *life_year_of_birth, table);
+  return ImprovementScale(scale_name, range, std::move(rates));
 }
 
 }  // namespace orvane::tables

@@ -73,11 +73,15 @@ std::int32_t TableStore::OpenFile(std::string_view name) {
   if (trimmed.empty())
     return 0;
   const std::int32_t start = LocationFile(trimmed);
-  NextBlock = start;
   // An absent name positions the cursor on block 0, the directory; callers read no field then.
-  OpenFileReadNext();
-  open_table_ = trimmed;
+  OpenAt(start, trimmed);
   return start;
+}
+
+void TableStore::OpenAt(std::int32_t start, const std::string& name) {
+  NextBlock = start;
+  OpenFileReadNext();
+  open_table_ = name;
 }
 
 void TableStore::OpenFileReadNext() {

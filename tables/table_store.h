@@ -14,18 +14,23 @@
 // A TableStore is owned by whoever shows the tables (the form model, a tool, a test) and is
 // handed the data file's path and the retry question by that owner. Every block read opens the
 // file, reads 256 bytes and closes it again, so a file replaced while the program runs is used
-// from the next read on.
+// from the next read on. The one thing a store keeps between loads is the improvement scales it
+// has parsed, each checked against the data file's identity before every use (see scales_).
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "tables/data_file_format.h"
+#include "tables/detail/file_identity.h"
+#include "tables/generational_table.h"
 #include "tables/table_error.h"
 #include "valuation/q_table.h"
 
@@ -159,10 +164,15 @@ class TableStore {
   valuation::QTable GenerationalLoad(const std::string& name8, const valuation::QTable& base,
                                      const std::string& scale8,
                                      std::optional<int> life_year_of_birth);
+  // The years and rates of the scale whose field 1 the cursor has just read.
+  ImprovementScale ReadScale(const std::string& scale_name, const ScaleRange& range);
   valuation::QTable SexBlend(const TableRequest& request);
   valuation::QTable AnnuitantBlend(const TableRequest& request);
   valuation::QTable PreambleAdjustment(const TableRequest& request);
   valuation::QTable Projection(const TableRequest& request);
+
+  // Positions the read cursor on the table file `name` (trimmed) that starts at block `start`.
+  void OpenAt(std::int32_t start, const std::string& name);
 
   // A TableError for the open table file and the block in the cursor.
   [[noreturn]] void Malformed(const std::string& what) const;
@@ -176,6 +186,12 @@ class TableStore {
   std::int32_t NextBlock = 0;
   // The trimmed name given to the last OpenFile, for error messages.
   std::string open_table_;
+  // The improvement scales parsed from the version of the data file that scales_version_
+  // identifies, by trimmed name and start block. A scale is some 140 blocks, too many to read for
+  // every generational table of every recalculation; a file replaced or rewritten since has
+  // another identity, which empties the map, so the next load reads the new file.
+  std::optional<detail::FileIdentity> scales_version_;
+  std::map<std::pair<std::string, std::int32_t>, ImprovementScale> scales_;
   // Counters for tests and tools: tries of block reads, blocks returned, direct loads.
   std::int64_t tries_ = 0;
   std::int64_t blocks_read_ = 0;

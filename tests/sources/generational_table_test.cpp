@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +16,7 @@
 
 #include "numbers/rounding.h"
 #include "sources/data_file_writer.h"
+#include "tables/detail/store_probe.h"
 #include "tables/table_store.h"
 
 namespace orvane::tables {
@@ -119,12 +121,11 @@ TEST(GenerationalTable, PlainFieldRulesReadTheBase) {
 
 // Small data files with one generational table "GEN" on a scale "SCALE" of ages 20-21 and the
 // given years, each year's rate `rate` at both ages.
-class GenerationalErrors : public ::testing::Test {
+class SmallGenerationalFile : public ::testing::Test {
  protected:
   void TearDown() override { std::filesystem::remove(file_); }
 
-  std::string ErrorOf(const std::string& scale_name, const std::vector<int>& years, int micro,
-                      int born) {
+  void Write(const std::string& scale_name, const std::vector<int>& years, int micro) {
     sources::NamedTable table{"GEN     ", "generational", {}, "", "GENERATIONAL:SCALE   ", {}};
     table.micro.fill(500000);
     sources::NamedTable scale{"SCALE   ", "scale", {}, "", "SCALE:20-21,2010-2012", {}};
@@ -144,7 +145,10 @@ class GenerationalErrors : public ::testing::Test {
     if (scale_name == "SCALE")
       content.tables.push_back(scale);
     sources::WriteDataFile(file_, content);
-    TableStore store(file_, {});
+  }
+
+  // The cohort's rate at 30, or the error of the load.
+  static std::string RateAt30(TableStore& store, int born) {
     TableRequest request;
     request.TableName = "GEN";
     request.LifeYearOfBirth = born;
@@ -156,11 +160,18 @@ class GenerationalErrors : public ::testing::Test {
     }
   }
 
+  std::string ErrorOf(const std::string& scale_name, const std::vector<int>& years, int micro,
+                      int born) {
+    Write(scale_name, years, micro);
+    TableStore store(file_, {});
+    return RateAt30(store, born);
+  }
+
   std::filesystem::path file_ = std::filesystem::temp_directory_path() /
                                 ("orvane_generational_" + std::to_string(::getpid()));
 };
 
-TEST_F(GenerationalErrors, EachFailureNamesTheTable) {
+TEST_F(SmallGenerationalFile, EachFailureNamesTheTable) {
   // A sound file first: 0.5 improved by 10% from 2012 to the age-30 year 2020 of a life born
   // 1990, with 2012 holding on as the ultimate rate: 0.5 x 0.9^8 = 0.215233605.
   EXPECT_EQ(ErrorOf("SCALE", {2010, 2011, 2012}, 100000, 1990), "rate 0.215234");
@@ -175,6 +186,32 @@ TEST_F(GenerationalErrors, EachFailureNamesTheTable) {
   const std::string overflow = ErrorOf("SCALE", {2010, 2011, 2012}, 499999, 970);
   EXPECT_NE(overflow.find("Generational table \"GEN\""), std::string::npos) << overflow;
   EXPECT_NE(overflow.find("not a positive finite number"), std::string::npos) << overflow;
+}
+
+// The store keeps a parsed scale between loads, yet a data file replaced between two loads
+// through one store gives the new scale's rates at once. A file changed under two seconds ago is
+// read afresh at every load, so the files here are dated back to let the store keep the scale.
+TEST_F(SmallGenerationalFile, AReplacedFileGivesTheNewScaleAtTheNextLoad) {
+  using std::chrono::hours;
+  const auto now = std::filesystem::file_time_type::clock::now();
+  Write("SCALE", {2010, 2011, 2012}, 100000);
+  std::filesystem::last_write_time(file_, now - hours(1));
+  TableStore store(file_, {});
+  const auto blocks_of_load = [&](const std::string& expected) {
+    const std::int64_t before = detail::StoreProbe::BlocksRead(store);
+    EXPECT_EQ(RateAt30(store, 1990), expected);
+    return detail::StoreProbe::BlocksRead(store) - before;
+  };
+  const std::int64_t reading_the_scale = blocks_of_load("rate 0.215234");  // 0.5 x 0.9^8
+  EXPECT_LT(blocks_of_load("rate 0.215234"), reading_the_scale) << "the scale was not kept";
+  // 0.5 x 0.8^8 = 0.08388608: the improvement of the new file.
+  Write("SCALE", {2010, 2011, 2012}, 200000);
+  std::filesystem::last_write_time(file_, now - hours(2));
+  EXPECT_EQ(blocks_of_load("rate 0.083886"), reading_the_scale);
+  // A file just written is not kept: it could still change within one tick of its clock.
+  Write("SCALE", {2010, 2011, 2012}, 100000);
+  EXPECT_EQ(blocks_of_load("rate 0.215234"), reading_the_scale);
+  EXPECT_EQ(blocks_of_load("rate 0.215234"), reading_the_scale);
 }
 
 }  // namespace

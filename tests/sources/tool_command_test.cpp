@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "sources/data_file_writer.h"
 #include "tests/tables/block_file_builder.h"
 
 namespace orvane::sources {
@@ -213,6 +214,40 @@ TEST_F(ToolCommand, ImportNamesTheFaultOfADamagedFileOrAWrongCall) {
     EXPECT_EQ(Run(usage).exit_code, 2) << usage;
   }
   EXPECT_EQ(Run("import " + file + " --table 2").exit_code, 1);  // the file holds one table
+}
+
+TEST_F(ToolCommand, ImportsAScaleAndChecksThatAGenerationalTableHasOne) {
+  // MP-2021 male, ages 20-120 by the years 1951-2037; the cells as t3612.xml gives them.
+  const Outcome scale =
+      Run("import '" + Source("data/tables/published/xtbml/t3612.xml").string() + "' --scale");
+  ASSERT_EQ(scale.exit_code, 0) << scale.err;
+  EXPECT_EQ(scale.out.substr(0, 15), "Age,1951,1952,1");
+  const std::string age65 = Line(scale.out, 65);
+  const auto cell = [&](int year) {
+    std::size_t at = 0;
+    for (int column = 0; column < year - 1950; ++column) at = age65.find(',', at) + 1;
+    return age65.substr(at, age65.find(',', at) - at);
+  };
+  EXPECT_EQ(cell(1951), "0.008200");
+  EXPECT_EQ(cell(2021), "-0.000500");
+  EXPECT_EQ(cell(2037), "0.013100");
+  EXPECT_EQ(Line(scale.out, 20).substr(0, 13), "20,-0.014800,");
+  EXPECT_EQ(Run("import '" + Source("data/tables/published/xtbml/t3612.xml").string() +
+                "' --scale --hold")
+                .exit_code,
+            2);
+
+  NamedTable orphan{"GEN     ", "generational", {}, "", "GENERATIONAL:SCALE   ", {}};
+  orphan.micro.fill(1000);
+  DataFileContent content;
+  content.tables = {orphan};
+  WriteDataFile(folder_ / "orphan", content);
+  const Outcome check = Run("check '" + (folder_ / "orphan").string() + "'");
+  EXPECT_EQ(check.exit_code, 1);
+  EXPECT_NE(check.out.find("Generational table \"GEN\" of "), std::string::npos) << check.out;
+  EXPECT_NE(check.out.find("names the improvement scale \"SCALE\", which the data file lacks"),
+            std::string::npos)
+      << check.out;
 }
 
 }  // namespace

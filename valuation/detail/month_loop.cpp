@@ -1,5 +1,7 @@
 #include "valuation/detail/month_loop.h"
 
+#include <algorithm>
+
 #include "numbers/rounding.h"
 #include "valuation/detail/interest_state.h"
 #include "valuation/detail/payment_step.h"
@@ -51,12 +53,15 @@ struct Life {
 
 // The discount factor through the months of a run, in their order: the year's rate slot at each
 // new year, the curve's factor of each month, each month's discount step after it. The run sums
-// its payments with it as it walks (and describes each month's factor to an observer), and the
-// replay sums the recorded months with it at other rates, so both discount in one order.
+// its payments with it as it walks (one lane, described month by month to an observer), and the
+// replay sums the recorded months with it at other rates (several lanes), so both discount in one
+// order. What the lanes share (a new year, the payment's amounts, the slot) is read once a month.
+template <std::size_t W>
 class MonthDiscounting {
  public:
-  MonthDiscounting(const InterestInputs& rates, const CurveDiscount* curve)
-      : interest_(rates, curve), full_curve_(curve != nullptr) {}
+  MonthDiscounting(std::span<const InterestInputs, W> rates,
+                   std::span<const CurveDiscount* const, W> curves)
+      : interest_(rates, curves), full_curve_(curves[0] != nullptr) {}
 
   // Start of `month`: afterwards interest().Vx() discounts its payment.
   void Enter(const TracedMonth& month) {
@@ -77,24 +82,51 @@ class MonthDiscounting {
       interest_.DiscountMonthBeforePayment();
       return;
     }
-    const double value = month.benefit * interest_.Vx() * month.weight;
-    paid_.sum = paid_.sum + value;
-    paid_.by_slot[static_cast<std::size_t>(interest_.slot())] += value;
+    const std::array<double, W>& vx = interest_.Vx();
+    std::array<double, W>& by_slot = by_slot_[static_cast<std::size_t>(interest_.slot())];
+    for (std::size_t b = 0; b < W; ++b) {
+      const double value = month.benefit * vx[b] * month.weight;
+      sum_[b] = sum_[b] + value;
+      by_slot[b] += value;
+    }
     interest_.DiscountPaymentMonth();
   }
 
-  const InterestState& interest() const { return interest_; }
-  const DiscountedPayments& paid() const { return paid_; }
+  const InterestState<W>& interest() const { return interest_; }
+  DiscountedPayments paid(std::size_t b) const {
+    return {sum_[b], {by_slot_[0][b], by_slot_[1][b], by_slot_[2][b]}};
+  }
 
  private:
-  InterestState interest_;
+  InterestState<W> interest_;
   bool full_curve_;
   long year_ = -1;
-  DiscountedPayments paid_;
+  std::array<double, W> sum_{};
+  std::array<std::array<double, W>, 3> by_slot_{};
 };
 
+// Replays `months` on `bases` (at most W) in one pass of W lanes; lanes beyond the bases repeat
+// the last basis and are dropped.
+template <std::size_t W>
+void ReplayLanes(const std::vector<TracedMonth>& months, std::span<const DiscountBasis> bases,
+                 std::vector<DiscountedPayments>& paid) {
+  std::array<InterestInputs, W> rates;
+  std::array<const CurveDiscount*, W> curves;
+  for (std::size_t b = 0; b < W; ++b) {
+    const DiscountBasis& basis = bases[std::min(b, bases.size() - 1)];
+    rates[b] = basis.rates;
+    curves[b] = basis.curve;
+  }
+  MonthDiscounting<W> discounting(rates, curves);
+  for (const TracedMonth& month : months) {
+    discounting.Enter(month);
+    discounting.Leave(month);
+  }
+  for (std::size_t b = 0; b < bases.size(); ++b) paid.push_back(discounting.paid(b));
+}
+
 MonthStart DescribeMonthStart(long row, const Life& participant, const Life& spouse,
-                              const InterestState& interest, bool before_payment,
+                              const InterestState<1>& interest, bool before_payment,
                               long months_elapsed) {
   MonthStart month;
   month.row = row;
@@ -106,8 +138,8 @@ MonthStart DescribeMonthStart(long row, const Life& participant, const Life& spo
                     1.0 - participant.after.Survival(), 1.0 - spouse.after.Survival()};
   month.Lx = participant.alive;
   month.Ly = spouse.alive;
-  month.interest_rate_percent = interest.RatePercent(before_payment, months_elapsed);
-  month.Vx = interest.Vx();
+  month.interest_rate_percent = interest.RatePercent(0, before_payment, months_elapsed);
+  month.Vx = interest.Vx()[0];
   return month;
 }
 
@@ -115,20 +147,19 @@ MonthStart DescribeMonthStart(long row, const Life& participant, const Life& spo
 
 std::vector<DiscountedPayments> ReplayMonths(const std::vector<TracedMonth>& months,
                                              std::span<const DiscountBasis> bases) {
-  std::vector<MonthDiscounting> discountings;
-  discountings.reserve(bases.size());
-  for (const DiscountBasis& basis : bases) discountings.emplace_back(basis.rates, basis.curve);
-  // Month by month, every basis in turn: their discount chains do not depend on each other, so
-  // the processor runs them side by side.
-  for (const TracedMonth& month : months) {
-    for (MonthDiscounting& discounting : discountings) {
-      discounting.Enter(month);
-      discounting.Leave(month);
-    }
-  }
   std::vector<DiscountedPayments> paid;
-  paid.reserve(discountings.size());
-  for (const MonthDiscounting& discounting : discountings) paid.push_back(discounting.paid());
+  paid.reserve(bases.size());
+  // Lanes of two and of four: the processor multiplies two doubles at once, and the select and
+  // ultimate mode's ten bases go through in three passes.
+  while (!bases.empty()) {
+    if (bases.size() <= 2) {
+      ReplayLanes<2>(months, bases, paid);
+      break;
+    }
+    const std::size_t taken = std::min<std::size_t>(bases.size(), 4);
+    ReplayLanes<4>(months, bases.first(taken), paid);
+    bases = bases.subspan(taken);
+  }
   return paid;
 }
 
@@ -155,7 +186,8 @@ double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
   const bool full_curve = curve != nullptr;
   // The value is summed as the months go by, by the same discounting that ReplayMonths repeats
   // at other rates; the observer's description reads its factor month by month.
-  MonthDiscounting discounting(rates, curve);
+  MonthDiscounting<1> discounting(std::span<const InterestInputs, 1>(&rates, 1),
+                                  std::span<const CurveDiscount* const, 1>(&curve, 1));
   PaymentStep payments(inputs);
   const double r = ages.r;
   const double payment_month_number = RoundHalfEven(12.0 * r);
@@ -202,7 +234,7 @@ double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
         month.weight = payments.Pay(participant.age, r, participant.alive, spouse.alive);
         if (observer != nullptr) {
           observer->OnPayment(payments.Describe(row, participant.age, r, participant.alive,
-                                                spouse.alive, discounting.interest().Vx()));
+                                                spouse.alive, discounting.interest().Vx()[0]));
         }
         participant.Survive(participant.after);
         spouse.Survive(spouse.after);
@@ -224,7 +256,7 @@ double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
     if (spouse.age > kLastAge)
       spouse.alive = 0.0;
   }
-  return discounting.paid().sum;
+  return discounting.paid(0).sum;
 }
 
 }  // namespace orvane::valuation::detail

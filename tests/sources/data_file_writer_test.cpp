@@ -16,7 +16,9 @@ namespace {
 using tables::testing::ScratchFolder;
 
 NamedTable MakeTable(const std::string& name, const std::string& description, int step) {
-  NamedTable table{name, description, {}, {}};
+  NamedTable table;
+  table.name = name;
+  table.description = description;
   for (int age = 1; age <= kTableAges; ++age) {
     table.micro[static_cast<std::size_t>(age)] = std::min(age * step, kLargestMicro);
   }

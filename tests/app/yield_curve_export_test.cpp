@@ -18,11 +18,9 @@ bool IsWorkbook(const std::filesystem::path& file) {
   return in && magic == "PK";  // an .xlsx is a zip archive
 }
 
-using FullYieldCurve = FormTest;
-
 // The workbook is read once per run; a failed read leaves YieldCurveLoaded false, so the next
 // valuation tries again.
-TEST_F(FullYieldCurve, IsReadOnceAndRetriedAfterAFailure) {
+TEST_F(FormTest, IsReadOnceAndRetriedAfterAFailure) {
   auto form = MakeForm();
   form->Calculate();
   const std::string segments = form->Result();
@@ -57,7 +55,7 @@ TEST_F(FullYieldCurve, IsReadOnceAndRetriedAfterAFailure) {
 }
 
 // Months before the first curve take curve 1 (August 2007); months after the last take the last.
-TEST_F(FullYieldCurve, MonthsOutsideTheWorkbookTakeTheFirstOrLastCurve) {
+TEST_F(FormTest, MonthsOutsideTheWorkbookTakeTheFirstOrLastCurve) {
   AddYieldCurveWorkbook();
   auto form = MakeForm();
   form->SetChecked(Control::FullYieldCurve, true);
@@ -83,61 +81,38 @@ TEST_F(FullYieldCurve, MonthsOutsideTheWorkbookTakeTheFirstOrLastCurve) {
   EXPECT_EQ(form->Result(), last);
 }
 
-using Exports = FormTest;
-
-TEST_F(Exports, TheDetailExportRecalculatesWithTheDetailKept) {
+// The detail export recalculates with the detail kept, then clears it, also when it fails; the
+// mortality export loads the four tables without recalculating. A failure writes no file.
+TEST_F(FormTest, ExportsWriteWorkbooksOrNoFile) {
   auto form = MakeForm();
   std::vector<bool> keep_detail_at_result;
   form->SetChangeListener([&] {
-    if (form->Result() != "Not calculated" && keep_detail_at_result.empty()) {
+    if (form->Result() != "Not calculated" && keep_detail_at_result.empty())
       keep_detail_at_result.push_back(form->KeepDetail());
-    }
   });
-  const auto file = dir_ / "detail.xlsx";
-  form->ExportDetail(file);
-  EXPECT_TRUE(IsWorkbook(file));
+  form->ExportDetail(dir_ / "detail.xlsx");
+  EXPECT_TRUE(IsWorkbook(dir_ / "detail.xlsx"));
   EXPECT_EQ(form->Result(), "145,922.71");
-  EXPECT_EQ(form->RecalculationCount(), 1);
   EXPECT_EQ(keep_detail_at_result, std::vector<bool>{true});
   EXPECT_FALSE(form->KeepDetail());
-  // The field texts go to the sheet as they stand; the export leaves them so.
   EXPECT_EQ(form->Text(Control::PeriodCertain), " 0.000");
 
-  // A second export of a shorter valuation in the same run.
-  Enter(*form, Control::CurrentAge, "90");
-  form->ExportDetail(dir_ / "second.xlsx");
-  EXPECT_TRUE(IsWorkbook(dir_ / "second.xlsx"));
-}
-
-TEST_F(Exports, AFailedDetailExportThrowsAndClearsKeepDetail) {
-  auto form = MakeForm();
-  form->Calculate();
   form->SetText(Control::Load, "100");
-  try {
-    form->ExportDetail(dir_ / "detail.xlsx");
-    ADD_FAILURE() << "the export went on after a failed recalculation";
-  } catch (const FormError& e) {
-    EXPECT_NE(std::string(e.what()).find("Load"), std::string::npos) << e.what();
-  }
+  EXPECT_THROW(form->ExportDetail(dir_ / "failed.xlsx"), FormError);
   EXPECT_FALSE(form->KeepDetail());
   EXPECT_EQ(form->Result(), "145,922.71");
-  EXPECT_FALSE(std::filesystem::exists(dir_ / "detail.xlsx"));
-
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "failed.xlsx"));
   form->SetText(Control::Load, "0");
   EXPECT_THROW(form->ExportDetail(dir_ / "no" / "such" / "detail.xlsx"), sheets::SheetError);
   EXPECT_FALSE(form->KeepDetail());
-}
 
-TEST_F(Exports, TheMortalityExportLoadsTheTablesWithoutRecalculating) {
-  auto form = MakeForm();
-  form->ExportMortality(dir_ / "mortality.xlsx");
+  auto fresh = MakeForm();
+  fresh->ExportMortality(dir_ / "mortality.xlsx");
   EXPECT_TRUE(IsWorkbook(dir_ / "mortality.xlsx"));
-  EXPECT_EQ(form->RecalculationCount(), 0);
-  EXPECT_EQ(form->Result(), "Not calculated");
-
-  EXPECT_THROW(form->ExportMortality(dir_ / "no" / "such.xlsx"), sheets::SheetError);
-  form->SetText(Control::RetirementDate, "someday");
-  EXPECT_THROW(form->ExportMortality(dir_ / "again.xlsx"), FormError);
+  EXPECT_EQ(fresh->RecalculationCount(), 0);
+  EXPECT_THROW(fresh->ExportMortality(dir_ / "no" / "such.xlsx"), sheets::SheetError);
+  fresh->SetText(Control::RetirementDate, "someday");
+  EXPECT_THROW(fresh->ExportMortality(dir_ / "again.xlsx"), FormError);
   EXPECT_FALSE(std::filesystem::exists(dir_ / "again.xlsx"));
 }
 

@@ -72,7 +72,7 @@ class Census(unittest.TestCase):
                 'The census file "absent.csv" cannot be read: No such file or directory\n')))
             self.assertEqual((in_file.read_text(), out_file.exists()), (CENSUS, False))
             os.symlink(DATA / "MortalityTables", Path(folder, "MortalityTables"))
-            Path(folder, "417e Segment Rates.csv").write_text("spoiled")  # rows need the file
+            Path(folder, "417e Segment Rates.csv").write_text("spoiled")  # read before any row
             self.assertEqual(census("RatesOf\n2025-11\n", "--dir", folder)[:2], (1, ""))
         for header, error in (
                 ("RatesOf,RatesOf", 'the header names the column "RatesOf" twice'),

@@ -1,0 +1,37 @@
+# What the scripts of tests/app share: orvane-value's path (their first argument, from ctest), the
+# shipped data folder, and one run of the tool.
+import os
+import subprocess
+import sys
+import tempfile
+import unittest
+from pathlib import Path
+
+DATA = Path(os.environ.get("ORVANE_SOURCE_DIR", Path(__file__).resolve().parents[2])) / "data"
+TOOL = None
+
+
+# (exit status, stdout, stderr); bytes in the arguments pass through as a shell passes them.
+def run(*args, cwd=DATA, stderr=subprocess.PIPE):
+    done = subprocess.run([TOOL, *args], cwd=cwd, stdout=subprocess.PIPE, stderr=stderr,
+                          encoding="utf-8", errors="surrogateescape", timeout=300)
+    return done.returncode, done.stdout, done.stderr
+
+
+# What a malformed command line prints on stderr, before the rest of the usage.
+def usage_error(message):
+    return f"orvane-value: {message}\nusage: orvane-value "
+
+
+# orvane-value --census on `text` written to in.csv in `folder` (by default a folder of its own).
+def census(text, *args, folder=None, **options):
+    with tempfile.TemporaryDirectory() as own:
+        path = Path(folder or own, "in.csv")
+        path.write_text(text)
+        return run("--census", str(path), *args, **options)
+
+
+def main():
+    global TOOL
+    TOOL = os.path.abspath(sys.argv.pop(1))
+    unittest.main(module="__main__")

@@ -20,7 +20,7 @@ std::string RateField(int micro);
 class BlockFileBuilder {
  public:
   // Starts with one zero-filled directory block.
-  BlockFileBuilder();
+  BlockFileBuilder() : bytes_(256, '\0') {}
 
   // Raw bytes; the file grows to hold `block` when needed.
   void Put(int block, int byte, std::vector<int> values);
@@ -28,7 +28,7 @@ class BlockFileBuilder {
   // Directory entry k (1..16) of `block`: start block at bytes 2-3, name (blank-padded) at 8-15.
   void Entry(int block, int k, std::string_view name, int start);
   // Bytes 0-1 of block 0.
-  void LastDirectoryBlock(int last);
+  void LastDirectoryBlock(int last) { Put(0, 0, {last >> 8, last & 0xFF}); }
 
   // Appends blocks holding `fields` (each a data string), length bytes 128 + n, a marker 255
   // where a block is full. Returns the first block.
@@ -39,12 +39,10 @@ class BlockFileBuilder {
   int AppendCatalogue(const std::vector<std::string>& names);
 
   int blocks() const { return static_cast<int>(bytes_.size() / 256); }
-  // Cuts the file to `size` bytes.
   void Truncate(std::size_t size) { bytes_.resize(size); }
   void Save(const std::filesystem::path& file) const;
 
  private:
-  void Grow(int block);
   std::string bytes_;
 };
 
@@ -52,7 +50,10 @@ class BlockFileBuilder {
 class ScratchFolder {
  public:
   ScratchFolder();
-  ~ScratchFolder();
+  ~ScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
   ScratchFolder(const ScratchFolder&) = delete;
   ScratchFolder& operator=(const ScratchFolder&) = delete;
   std::filesystem::path operator/(const std::string& name) const { return path_ / name; }

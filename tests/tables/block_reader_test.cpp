@@ -1,7 +1,11 @@
+// The data file as blocks, directory entries, fields and the catalogue, read from files built
+// byte by byte.
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "tables/detail/store_probe.h"
 #include "tables/table_store.h"
@@ -12,54 +16,66 @@ namespace {
 
 using detail::StoreProbe;
 using testing::BlockFileBuilder;
-using testing::ScratchFolder;
+using testing::RateField;
 
-RetryAnswer NeverAsked() {
-  ADD_FAILURE() << "the retry question was asked";
-  return RetryAnswer::kCancel;
+// The message of the TableError that `read` throws.
+std::string ErrorOf(const std::function<void()>& read) {
+  try {
+    read();
+  } catch (const TableError& error) {
+    return error.what();
+  }
+  return "no error";
 }
 
-TEST(Directory, LooksNamesUpByteForByteOnTheirFirstEightCharacters) {
-  ScratchFolder folder;
+class BlockFile : public ::testing::Test {
+ protected:
+  TableStore Open(
+      const BlockFileBuilder& file, RetryQuestion ask = [] {
+        ADD_FAILURE() << "the retry question was asked";
+        return RetryAnswer::kCancel;
+      }) {
+    file.Save(Path());
+    return TableStore(Path(), std::move(ask));
+  }
+  // A file whose table "T" starts at block 1 and holds the blocks written by `fill`.
+  TableStore OpenTable(const std::function<void(BlockFileBuilder&)>& fill) {
+    BlockFileBuilder file;
+    file.Entry(0, 2, "T", 1);
+    fill(file);
+    TableStore store = Open(file);
+    EXPECT_EQ(store.OpenFile("T"), 1);
+    return store;
+  }
+  std::string Path() const { return (folder_ / "MortalityTables").string(); }
+
+  testing::ScratchFolder folder_;
+};
+
+TEST_F(BlockFile, DirectoryLooksNamesUpByteForByteOnTheirFirstEightCharacters) {
   BlockFileBuilder file;
   file.Entry(0, 2, "None", 7);
   file.Entry(0, 3, "2008417e", 9);
   file.Entry(0, 4, "abc", 11);
-  file.Put(11, 0, {0});  // OpenFile loads the first block of the table file
-  file.Save(folder / "MortalityTables");
-  TableStore store(folder / "MortalityTables", NeverAsked);
-
-  EXPECT_EQ(store.LocationFile("None"), 7);  // padded to "None    "
+  file.Put(11, 0, {0});
+  TableStore store = Open(file);
+  EXPECT_EQ(store.LocationFile("None"), 7);
   EXPECT_EQ(store.LocationFile("None    "), 7);
-  EXPECT_EQ(store.LocationFile("none"), 0);
   EXPECT_EQ(store.LocationFile("NONE"), 0);
   EXPECT_EQ(store.LocationFile("2008417e Computed unisex table"), 9);
-  EXPECT_EQ(store.OpenFile("2008417e Computed unisex table"), 9);
   // OpenFile trims the name first; LocationFile keeps the leading blank.
-  EXPECT_EQ(store.OpenFile(" abc"), 11);
   EXPECT_EQ(store.OpenFile("  abc   "), 11);
   EXPECT_EQ(store.LocationFile(" abc"), 0);
-  EXPECT_EQ(store.LocationFile("abc"), 11);
-}
-
-TEST(Directory, BlankNamesReadNothingAndAbsentNamesGiveZero) {
-  ScratchFolder folder;
-  BlockFileBuilder file;
-  file.Entry(0, 2, "Table", 3);
-  file.Save(folder / "MortalityTables");
-  TableStore store(folder / "MortalityTables", NeverAsked);
-
-  EXPECT_EQ(store.OpenFile(""), 0);
+  const std::int64_t tries = StoreProbe::Tries(store);
   EXPECT_EQ(store.OpenFile("        "), 0);
-  EXPECT_EQ(StoreProbe::Tries(store), 0);
+  EXPECT_EQ(StoreProbe::Tries(store), tries);  // a blank name reads nothing
   // An absent name scans the directory and leaves the cursor on block 0.
   EXPECT_EQ(store.OpenFile("Missing"), 0);
   EXPECT_EQ(StoreProbe::NextBlock(store), 1);
   EXPECT_EQ(StoreProbe::BlockPosition(store), 3);
 }
 
-TEST(Directory, SearchesBlocksZeroToLAndReturnsTheFirstMatch) {
-  ScratchFolder folder;
+TEST_F(BlockFile, DirectorySearchesBlocksZeroToLAndReturnsTheFirstMatch) {
   BlockFileBuilder file;
   file.Entry(1, 1, "InBlock1", 40);
   file.Entry(1, 2, "Twice", 41);
@@ -69,117 +85,90 @@ TEST(Directory, SearchesBlocksZeroToLAndReturnsTheFirstMatch) {
   // Entry 1 of block 0 shares its first bytes with L but is searched like any other.
   file.Entry(0, 1, "First", 45);
   file.Entry(0, 6, "AtZero", 0);
-  file.LastDirectoryBlock(0);
-  file.Save(folder / "MortalityTables");
-  TableStore store(folder / "MortalityTables", NeverAsked);
-
-  // With L = 0 only block 0 is searched.
+  TableStore store = Open(file);
   EXPECT_EQ(store.LocationFile("InBlock1"), 0);
   EXPECT_EQ(store.LocationFile("Twice"), 42);
   EXPECT_EQ(store.LocationFile("Same"), 43);
   EXPECT_EQ(store.LocationFile("First"), 45);
-  // A start block of 0 means absent, to every caller.
-  EXPECT_EQ(store.OpenFile("AtZero"), 0);
-
+  EXPECT_EQ(store.OpenFile("AtZero"), 0);  // start block 0 means absent
   file.LastDirectoryBlock(1);
-  file.Save(folder / "MortalityTables");
+  file.Save(Path());
   EXPECT_EQ(store.LocationFile("InBlock1"), 40);
-  EXPECT_EQ(store.LocationFile("Twice"), 42);  // block 0 comes before block 1
+  EXPECT_EQ(store.LocationFile("Twice"), 42);
 }
 
-TEST(BlockRead, ReturnsTheBlockAtItsOffsetAndOpensTheFileAgainEachTime) {
-  ScratchFolder folder;
+TEST_F(BlockFile, ReadsTheBlockAtItsOffsetAndFailsPastTheEndOrOnTheSentinel) {
   BlockFileBuilder file;
+  file.PutText(1, 0, "File Not Read   and more");
   file.PutText(2, 0, "third block");
   file.PutText(2, 250, "ending");
-  file.Save(folder / "MortalityTables");
-  TableStore store(folder / "MortalityTables", NeverAsked);
-
+  file.Put(3, 0, {1});
+  file.Truncate(3 * 256 + 255);  // block 3 is one byte short
+  int questions = 0;
+  TableStore store = Open(file, [&] {
+    ++questions;
+    return RetryAnswer::kCancel;
+  });
   const std::string block = store.ReadDataAt(2);
   ASSERT_EQ(block.size(), 256u);
   EXPECT_EQ(block.substr(0, 11), "third block");
   EXPECT_EQ(block.substr(250), "ending");
-
-  // A file replaced between two reads is used from the next read on.
-  BlockFileBuilder replacement;
-  replacement.PutText(2, 0, "new contents");
-  replacement.Save(folder / "replacement");
-  std::filesystem::rename(folder / "replacement", folder / "MortalityTables");
-  EXPECT_EQ(store.ReadDataAt(2).substr(0, 12), "new contents");
-  EXPECT_EQ(StoreProbe::Tries(store), 2);
-}
-
-TEST(BlockRead, AMissingFileTakes1000TriesThen999AfterEachRetry) {
-  ScratchFolder folder;
-  int questions = 0;
-  std::vector<std::int64_t> tries_when_asked;
-  TableStore* seen = nullptr;
-  TableStore store(folder / "MortalityTables", [&] {
-    ++questions;
-    tries_when_asked.push_back(StoreProbe::Tries(*seen));
-    return questions < 3 ? RetryAnswer::kRetry : RetryAnswer::kCancel;
-  });
-  seen = &store;
-  try {
-    store.ReadDataAt(0);
-    FAIL() << "no error";
-  } catch (const DataFileUnavailable& error) {
-    EXPECT_STREQ(error.what(), "Data File not available");
-  }
-  EXPECT_EQ(questions, 3);
-  EXPECT_EQ(tries_when_asked, (std::vector<std::int64_t>{1000, 1999, 2998}));
-  EXPECT_EQ(StoreProbe::BlocksRead(store), 0);
-}
-
-TEST(BlockRead, ABlockPastTheEndOrTheSentinelIsAFailedTry) {
-  ScratchFolder folder;
-  BlockFileBuilder file;
-  file.PutText(1, 0, "File Not Read   and more");
-  file.Put(2, 0, {1});
-  file.Truncate(2 * 256 + 100);  // block 2 is cut short
-  file.Save(folder / "MortalityTables");
-  int questions = 0;
-  TableStore store(folder / "MortalityTables", [&] {
-    ++questions;
-    return RetryAnswer::kCancel;
-  });
-
-  for (const std::int32_t location : {1, 2, 3, 70000, -1}) {
+  for (const std::int32_t location : {1, 3, 4, 70000, -1}) {
     const std::int64_t before = StoreProbe::Tries(store);
     EXPECT_THROW(store.ReadDataAt(location), DataFileUnavailable) << location;
     EXPECT_EQ(StoreProbe::Tries(store) - before, 1000) << location;
   }
   EXPECT_EQ(questions, 5);
-  EXPECT_EQ(store.ReadDataAt(0).size(), 256u);
-}
-
-TEST(BlockRead, AFileThatAppearsBeforeTheRetryIsRead) {
-  ScratchFolder folder;
-  TableStore store(folder / "MortalityTables", [&] {
-    BlockFileBuilder file;
-    file.PutText(0, 16, "arrived");
-    file.Save(folder / "MortalityTables");
-    return RetryAnswer::kRetry;
-  });
-  EXPECT_EQ(store.ReadDataAt(0).substr(16, 7), "arrived");
-  EXPECT_EQ(StoreProbe::Tries(store), 1001);
-}
-
-TEST(BlockRead, WithoutAQuestionTheAnswerIsCancel) {
-  ScratchFolder folder;
-  TableStore store(folder / "MortalityTables", nullptr);
-  EXPECT_THROW(store.ReadDataAt(0), DataFileUnavailable);
-  EXPECT_EQ(StoreProbe::Tries(store), 1000);
-}
-
-TEST(AscValue, ReadsBigEndianUnsignedBytes) {
+  EXPECT_EQ(StoreProbe::BlocksRead(store), 1);
   EXPECT_EQ(TableStore::AscValue("\x01\x02", 2), 258u);
   EXPECT_EQ(TableStore::AscValue("\xFF\xFF\x07", 2), 65535u);
-  EXPECT_EQ(TableStore::AscValue("", 2), 0u);
-  EXPECT_EQ(TableStore::AscValue("\x80", 1), 128u);
+  EXPECT_EQ(TableStore::AscValue("\x80", 2), 128u);
 }
 
-TEST(ClearBlanks, TrimsBlanksOnlyAndTheCallersVariable) {
+TEST_F(BlockFile, AMissingFileTakesASeriesOfTriesBeforeEachQuestion) {
+  std::vector<std::int64_t> tries_when_asked;
+  TableStore* seen = nullptr;
+  const auto ask = [&] {
+    tries_when_asked.push_back(StoreProbe::Tries(*seen));
+    return tries_when_asked.size() < 3 ? RetryAnswer::kRetry : RetryAnswer::kCancel;
+  };
+  TableStore store(Path(), ask);
+  seen = &store;
+  EXPECT_EQ(ErrorOf([&] { store.ReadDataAt(0); }), "Data File not available");
+  EXPECT_EQ(tries_when_asked, (std::vector<std::int64_t>{1000, 1999, 2998}));
+
+  // The owner's counts replace the series lengths; a count below one is one try.
+  tries_when_asked.clear();
+  TableStore owned(Path(), ask, ReadTries{3, 2});
+  seen = &owned;
+  EXPECT_THROW(owned.ReadDataAt(0), DataFileUnavailable);
+  EXPECT_EQ(tries_when_asked, (std::vector<std::int64_t>{3, 5, 7}));
+  tries_when_asked.clear();
+  TableStore least(Path(), ask, ReadTries{0, -5});
+  seen = &least;
+  EXPECT_THROW(least.ReadDataAt(0), DataFileUnavailable);
+  EXPECT_EQ(tries_when_asked, (std::vector<std::int64_t>{1, 2, 3}));
+  // A file that arrives is read by the next try.
+  BlockFileBuilder file;
+  file.PutText(0, 16, "arrived");
+  file.Save(Path());
+  EXPECT_EQ(owned.ReadDataAt(0).substr(16, 7), "arrived");
+
+  // Without a question to ask the answer is Cancel.
+  TableStore alone(folder_ / "Absent", nullptr);
+  EXPECT_THROW(alone.ReadDataAt(0), DataFileUnavailable);
+  EXPECT_EQ(StoreProbe::Tries(alone), 1000);
+}
+
+TEST(TableStoreText, UnPacksDigitPairsAndClearsBlanks) {
+  EXPECT_EQ(TableStore::UnPack("\x01\x23\x45", 3, 6), 0.012345);
+  EXPECT_EQ(TableStore::UnPack("\x01\x23\x45", 3, 0), 12345.0);
+  EXPECT_DOUBLE_EQ(TableStore::UnPack("\x01\x23\x45", 2, -2), 12300.0);
+  EXPECT_EQ(TableStore::UnPack("\x99\x99\x99", 3, 6), 0.999999);
+  // Half-bytes above 9 are not validated: 0xAB counts 10 x 10 + 11.
+  EXPECT_EQ(TableStore::UnPack("\x01\xAB", 2, 0), 1 * 100 + 111.0);
+  EXPECT_EQ(ErrorOf([] { TableStore::UnPack("\x01\x23", 3, 6); }),
+            "Packed decimal of 2 bytes cannot be decoded as 3 bytes");
   std::string text = "  ab c  ";
   EXPECT_EQ(TableStore::ClearBlanks(text), "ab c");
   EXPECT_EQ(text, "ab c");
@@ -187,6 +176,101 @@ TEST(ClearBlanks, TrimsBlanksOnlyAndTheCallersVariable) {
   EXPECT_EQ(TableStore::ClearBlanks(blanks), "");
   std::string tabbed = "\tab\t";
   EXPECT_EQ(TableStore::ClearBlanks(tabbed), "\tab\t");
+}
+
+TEST_F(BlockFile, FieldsMoveThePositionAndEveryMarkerContinuesAtByte2OfTheNextBlock) {
+  TableStore store = OpenTable([](BlockFileBuilder& file) {
+    file.Put(1, 2, {0x80});  // an empty field
+    for (int i = 0; i < 10; ++i) file.PutText(1, 3 + 4 * i, RateField(100 + i));
+    file.Put(1, 43, {253});
+    file.PutText(2, 2, RateField(2));
+    file.Put(2, 6, {254});
+    file.PutText(3, 2, RateField(3));
+    file.Put(3, 6, {255});
+    // The last field of block 4 ends at byte 255 exactly.
+    file.Put(4, 2, {128 + 124});
+    file.Put(4, 127, {128 + 124});
+    file.PutText(4, 252, RateField(4));
+  });
+  const auto rate = [&] { return TableStore::UnPack(store.ReadString(), 3, 6); };
+  EXPECT_EQ(store.ReadString(), "");
+  EXPECT_EQ(StoreProbe::BlockPosition(store), 4);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(rate(), (100 + i) / 1e6);
+  EXPECT_EQ(StoreProbe::BlockPosition(store), 44);
+  EXPECT_EQ(rate(), 0.000002);
+  EXPECT_EQ(rate(), 0.000003);
+  EXPECT_EQ(StoreProbe::NextBlock(store), 4);
+  EXPECT_EQ(store.ReadString().size(), 124u);
+  EXPECT_EQ(store.ReadString().size(), 124u);
+  EXPECT_EQ(rate(), 0.000004);
+  EXPECT_EQ(StoreProbe::BlockPosition(store), 257);
+}
+
+TEST_F(BlockFile, MalformedFieldsNameTheFileTheTableAndTheBlock) {
+  struct Case {
+    std::function<void(BlockFileBuilder&)> fill;
+    int good_fields;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {[](BlockFileBuilder& f) { f.PutText(1, 2, RateField(1) + "\x05"); }, 1,
+       "block 1: length byte 5 at byte 6 is below 128"},
+      {[](BlockFileBuilder& f) {
+         f.Put(1, 2, {128 + 124});
+         f.Put(1, 127, {128 + 124});
+         f.PutText(1, 252, RateField(4));
+       },
+       3,
+       "block 1: the field ending at byte 255 is followed by more fields without a "
+       "continuation marker"},
+      {[](BlockFileBuilder& f) {
+         f.PutText(1, 2, RateField(1) + "\xFF");
+         f.Put(2, 2, {254});
+       },
+       1, "block 2: continuation marker at byte 2"},
+      {[](BlockFileBuilder& f) { f.Put(1, 2, {253}); }, 0,
+       "block 1: continuation marker at byte 2"},
+      {[](BlockFileBuilder& f) {
+         f.PutText(1, 2, RateField(1));
+         f.Put(1, 6, {128 + 65});    // a 65-byte field to byte 71 ...
+         f.Put(1, 72, {128 + 124});  // ... then one of 124 bytes to 196 ...
+         f.Put(1, 197, {128 + 2});   // ... one of 2 bytes to 199, then 56 from 200.
+         f.Put(1, 200, {128 + 56});
+       },
+       4, "block 1: the field of 56 bytes at byte 200 runs past byte 255"},
+  };
+  for (const Case& c : cases) {
+    TableStore store = OpenTable(c.fill);
+    for (int i = 0; i < c.good_fields; ++i) store.ReadString();
+    EXPECT_EQ(ErrorOf([&] { store.ReadString(); }),
+              "Malformed table file \"T\" in " + Path() + ", " + c.message);
+  }
+  TableStore unopened(Path(), nullptr);
+  EXPECT_EQ(ErrorOf([&] { unopened.ReadString(); }),
+            "No table file of " + Path() + " is open for reading");
+}
+
+TEST_F(BlockFile, TheCatalogueListsNameBlankDescriptionUpToABlankNameOrTenBlocks) {
+  const auto zero = [](int) { return 0; };
+  BlockFileBuilder file;
+  file.Entry(0, 2, "None", file.AppendTable("No mortality", zero));
+  file.Entry(0, 3, "2008417e", file.AppendTable("Unisex 2008", zero));
+  file.Entry(0, 4, "Empty", file.AppendTable("", zero));
+  EXPECT_TRUE(Open(file).GetTableList().empty());
+  file.Entry(0, 1, format::kCatalogueName,
+             file.AppendCatalogue({"2008417e", "None", "Absent", "Empty", "None", "", "Never"}));
+  EXPECT_EQ(Open(file).GetTableList(),
+            (std::vector<std::string>{"2008417e Unisex 2008", "None     No mortality", "Absent  ",
+                                      "Empty    ", "None     No mortality"}));
+
+  BlockFileBuilder full;
+  std::vector<std::string> names;
+  for (int i = 0; i < 320; ++i) names.push_back("N" + std::to_string(i));
+  full.Entry(0, 1, "INDEX13", full.AppendCatalogue(names));
+  ASSERT_EQ(full.blocks(), 11);  // the file ends with the tenth catalogue block
+  const std::vector<std::string> list = Open(full).GetTableList();
+  ASSERT_EQ(list.size(), 320u);
+  EXPECT_EQ(list.back(), "N319    ");
 }
 
 }  // namespace

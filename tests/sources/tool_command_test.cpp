@@ -1,146 +1,135 @@
+// orvane-tables run as a user runs it: each command's arguments, output and exit status.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "sources/data_file_writer.h"
+#include "tests/sources/tool_run.h"
 #include "tests/tables/block_file_builder.h"
 
 namespace orvane::sources {
 namespace {
 
-using tables::testing::ScratchFolder;
-
-struct Outcome {
-  int exit_code = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Slurp(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-std::filesystem::path Source(const std::string& relative) {
-  const char* dir = std::getenv("ORVANE_SOURCE_DIR");
-  EXPECT_NE(dir, nullptr) << "ORVANE_SOURCE_DIR is not set";
-  return std::filesystem::path(dir == nullptr ? "." : dir) / relative;
-}
+using testing::Outcome;
 
 class ToolCommand : public ::testing::Test {
  protected:
-  // Runs orvane-tables with `arguments` (already quoted where needed).
-  Outcome Run(const std::string& arguments) {
-    const std::string command = std::string("'") + ORVANE_TABLES_TOOL + "' " + arguments + " >'" +
-                                (folder_ / "out").string() + "' 2>'" + (folder_ / "err").string() +
-                                "'";
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(folder_ / "out"),
-            Slurp(folder_ / "err")};
-  }
+  Outcome Run(const std::string& arguments) { return testing::RunTool(arguments, folder_ / ""); }
+  // Writes `text` into the scratch folder; returns the file quoted for the command line.
   std::string File(const std::string& name, const std::string& text) {
     std::ofstream(folder_ / name, std::ios::binary) << text;
     return "'" + (folder_ / name).string() + "'";
   }
 
-  ScratchFolder folder_;
+  tables::testing::ScratchFolder folder_;
 };
 
-TEST_F(ToolCommand, ShowsListsAndChecksTheShippedFile) {
-  const std::string shipped =
-      std::string("'").append(Source("data/MortalityTables").string()).append("'");
+// The line of `age` in a CSV text of ages.
+std::string Line(const std::string& text, int age) {
+  const std::size_t at = text.find("\n" + std::to_string(age) + ",");
+  return at == std::string::npos ? "" : text.substr(at + 1, text.find('\n', at + 1) - at - 1);
+}
+
+TEST_F(ToolCommand, ListsShowsAndChecksTheShippedFile) {
+  const std::string shipped = "'" + testing::Source("data/MortalityTables").string() + "'";
   const Outcome check = Run("check " + shipped);
   EXPECT_EQ(check.exit_code, 0) << check.out;
-  EXPECT_NE(check.out.find(" catalogue names, 0 problems"), std::string::npos);
+  EXPECT_NE(check.out.find(" catalogue names, 0 problems\n"), std::string::npos);
+  const Outcome list = Run("list " + shipped);
+  EXPECT_EQ(list.exit_code, 0);
+  EXPECT_NE(list.out.find("block entry start name\n    0     1    10 \"INDEX13 \"\n"),
+            std::string::npos)
+      << list.out;
+  EXPECT_NE(list.out.find("\n    9     3   450 \"PriRM-G \" generational on \"MP2021M \"\n"),
+            std::string::npos);
+  EXPECT_NE(list.out.find(" \"MP2021M \" scale 20-120,1951-2037\n"), std::string::npos);
+  EXPECT_NE(list.out.find(" entries)\nNone     No mortality"), std::string::npos);
 
   // The published 2008 table as the SOA's file gives it, its 1 at age 120 stored as 0.999999.
   const Outcome show = Run("show 2008417e " + shipped);
   EXPECT_EQ(show.exit_code, 0);
-  const Outcome imported =
-      Run("import '" + Source("data/tables/published/xtbml/t2801.xml").string() + "'");
-  EXPECT_EQ(imported.exit_code, 0);
-  EXPECT_EQ(imported.out.substr(0, 20), "age,t2801\n1,0.000380");
-  EXPECT_EQ(show.out.substr(show.out.find('\n')), imported.out.substr(imported.out.find('\n')));
-  EXPECT_NE(show.out.find("\n65,0.009602\n"), std::string::npos);
-  EXPECT_NE(show.out.find("\n120,0.999999\n"), std::string::npos);
-
-  const Outcome list = Run("list " + shipped);
-  EXPECT_EQ(list.exit_code, 0);
-  EXPECT_NE(list.out.find(" \"2008417e\"\n"), std::string::npos) << list.out;
-  EXPECT_NE(list.out.find(" entries)\nNone     No mortality"), std::string::npos);
-
+  EXPECT_EQ(show.out.substr(0, 23), "age,2008417e\n1,0.000380");
+  EXPECT_EQ(Line(show.out, 65), "65,0.009602");
+  EXPECT_EQ(Line(show.out, 120), "120,0.999999");
+  const Outcome cohort = Run("show PriRM-G " + shipped + " --born 1961");
+  EXPECT_EQ(Line(cohort.out, 65), "65,0.010762");
+  const Outcome unborn = Run("show PriRM-G " + shipped);
+  EXPECT_EQ(unborn.exit_code, 1);
+  EXPECT_EQ(unborn.err,
+            "orvane-tables: Generational table \"PriRM-G\" needs the year of birth of the life it "
+            "describes\n");
   const Outcome absent = Run("show Absent " + shipped);
   EXPECT_EQ(absent.exit_code, 1);
+  EXPECT_EQ(absent.err, "orvane-tables: " + testing::Source("data/MortalityTables").string() +
+                            " has no table \"Absent\"\n");
 }
 
-TEST_F(ToolCommand, ReportsUsageUnavailableFilesAndBadSources) {
-  const Outcome none = Run("");
-  EXPECT_EQ(none.exit_code, 2);
-  EXPECT_NE(none.err.find("Usage:"), std::string::npos);
-  EXPECT_EQ(Run("frobnicate").exit_code, 2);
-  EXPECT_EQ(Run("build --out x").exit_code, 2);
-  EXPECT_EQ(Run("show").exit_code, 2);
-  EXPECT_EQ(Run("check a b").exit_code, 2);
-
+TEST_F(ToolCommand, BuildsChecksAndReportsUsageAndUnavailableFiles) {
+  for (const std::string usage : {"", "frobnicate", "build --out x", "build x", "build --out",
+                                  "build --out x --fast y", "show", "show a b c", "show a --born",
+                                  "show a --born 0", "list a b", "check", "check a b"}) {
+    const Outcome outcome = Run(usage);
+    EXPECT_EQ(outcome.exit_code, 2) << usage;
+    EXPECT_NE(outcome.err.find("\nUsage:\n"), std::string::npos) << usage;
+  }
+  EXPECT_EQ(Run("help").exit_code, 0);
   const Outcome missing = Run("list '" + (folder_ / "Absent").string() + "'");
   EXPECT_EQ(missing.exit_code, 1);
   EXPECT_EQ(missing.err, "orvane-tables: Data File not available\n");
 
-  std::ofstream(folder_ / "bad.csv") << "age,T\n1,0.5\n2,1.0\n";
-  const Outcome bad = Run("build --out '" + (folder_ / "x").string() + "' '" +
-                          (folder_ / "bad.csv").string() + "'");
+  const std::string catalogue = File("catalogue.csv", "name,description,listed\nT,a table,yes\n");
+  std::string rates = "age,T\n";
+  for (int age = 1; age <= 120; ++age) rates += std::to_string(age) + ",0.5\n";
+  const std::string out = (folder_ / "built").string();
+  const Outcome built = Run("build --out '" + out + "' " + File("t.csv", rates) + " " + catalogue);
+  EXPECT_EQ(built.out, "Wrote " + out + ": 1 tables, 1 listed\n");
+  EXPECT_EQ(Line(Run("show T '" + out + "'").out, 120), "120,0.500000");
+  const Outcome check = Run("check '" + out + "'");
+  EXPECT_EQ(check.exit_code, 1);
+  EXPECT_NE(check.out.find("\n" + out + ": 1 tables, 1 catalogue names, "), std::string::npos);
+
+  rates.replace(rates.find("\n2,0.5"), 6, "\n2,1.0");
+  const Outcome bad = Run("build --out '" + out + "x' " + File("bad.csv", rates) + " " + catalogue);
   EXPECT_EQ(bad.exit_code, 1);
   EXPECT_EQ(bad.err, "orvane-tables: " + (folder_ / "bad.csv").string() +
                          ", line 3, column 2 (\"T       \", age 2): value 1.0 is outside 0 to "
                          "0.999999 (the file cannot hold 1: write 0.999999)\n");
-  EXPECT_FALSE(std::filesystem::exists(folder_ / "x"));
+  EXPECT_FALSE(std::filesystem::exists(out + "x"));
 
-  tables::testing::BlockFileBuilder broken;
-  broken.Entry(0, 1, "None", 7);
-  broken.Save(folder_ / "broken");
-  const Outcome check = Run("check '" + (folder_ / "broken").string() + "'");
-  EXPECT_EQ(check.exit_code, 1);
-  EXPECT_NE(check.out.find("start block 7 lies past the end of the file"), std::string::npos);
+  NamedTable orphan{"GEN     ", "generational", {}, "", "GENERATIONAL:SCALE   ", {}};
+  orphan.micro.fill(1000);
+  WriteDataFile(folder_ / "orphan", DataFileContent{{orphan}, {}});
+  const Outcome orphaned = Run("check '" + (folder_ / "orphan").string() + "'");
+  EXPECT_EQ(orphaned.exit_code, 1);
+  EXPECT_NE(orphaned.out.find("Generational table \"GEN\" of " + (folder_ / "orphan").string() +
+                              " names the improvement scale \"SCALE\", which the data file lacks"),
+            std::string::npos)
+      << orphaned.out;
 }
 
-// An XTbML table of the ages first..last with the rate `rate(age)`; "Duration" as `inner` makes
-// it a select table of two durations.
+// An XTbML table of the ages first..last with the rate `rate(age)`; "Duration" as `inner`
+// makes it a select table of two durations.
 std::string XtbmlTable(int first, int last, const std::function<std::string(int)>& rate,
                        const std::string& inner = "", const std::string& scaling = "0") {
-  std::string axes = "<AxisDef id=\"Age\"/>";
-  if (!inner.empty())
-    axes += "<AxisDef id=\"" + inner + "\"/>";
   std::string values;
   for (int age = first; age <= last; ++age) {
     const std::string y = "<Y t=\"" + std::to_string(age) + "\">" + rate(age) + "</Y>";
     values +=
         inner.empty() ? y : "<Axis t=\"" + std::to_string(age) + "\"><Axis>" + y + "</Axis></Axis>";
   }
-  return "<Table><MetaData><ScalingFactor>" + scaling + "</ScalingFactor>" + axes +
-         "</MetaData><Values>" + (inner.empty() ? "<Axis>" + values + "</Axis>" : values) +
-         "</Values></Table>";
+  return "<Table><MetaData><ScalingFactor>" + scaling + "</ScalingFactor><AxisDef id=\"Age\"/>" +
+         (inner.empty() ? "" : "<AxisDef id=\"" + inner + "\"/>") + "</MetaData><Values>" +
+         (inner.empty() ? "<Axis>" + values + "</Axis>" : values) + "</Values></Table>";
 }
 
 std::string Xtbml(const std::string& tables) {
   return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<XTbML><ContentClassification>"
          "<TableIdentity>9001</TableIdentity></ContentClassification>" +
          tables + "</XTbML>";
-}
-
-std::string Line(const std::string& text, int age) {
-  const std::size_t at = text.find("\n" + std::to_string(age) + ",");
-  return at == std::string::npos ? "" : text.substr(at + 1, text.find('\n', at + 1) - at - 1);
 }
 
 TEST_F(ToolCommand, ImportsAnAgeTableAndRefusesOthersSayingWhichToTake) {
@@ -158,6 +147,9 @@ TEST_F(ToolCommand, ImportsAnAgeTableAndRefusesOthersSayingWhichToTake) {
   EXPECT_EQ(ultimate.exit_code, 0) << ultimate.err;
   EXPECT_EQ(ultimate.out.substr(0, 18), "age,Ult\n1,0.001000");
   EXPECT_EQ(std::count(ultimate.out.begin(), ultimate.out.end(), '\n'), 121);
+  const Outcome named =
+      Run("import '" + testing::Source("data/tables/published/xtbml/t2801.xml").string() + "'");
+  EXPECT_EQ(named.out.substr(0, 20), "age,t2801\n1,0.000380");
 
   // Ages 20-60 only, with rates beyond six decimals: half to even on the decimal value.
   const std::map<int, std::string> odd = {
@@ -170,8 +162,8 @@ TEST_F(ToolCommand, ImportsAnAgeTableAndRefusesOthersSayingWhichToTake) {
   EXPECT_NE(gap.err.find("table 1 has no rate for ages 1-19, 61-120"), std::string::npos);
   const Outcome held = Run("import " + part + " --hold");
   EXPECT_EQ(held.exit_code, 0) << held.err;
-  EXPECT_NE(held.err.find("4 rates of "), std::string::npos) << held.err;
-  EXPECT_NE(held.err.find(" were rounded half to even to 6"), std::string::npos);
+  EXPECT_EQ(held.err, "orvane-tables: 4 rates of " + (folder_ / "part.xml").string() +
+                          " had more than 6 decimals and were rounded half to even to 6\n");
   const std::vector<std::pair<int, std::string>> rows = {
       {1, "1,0.000124"},   {19, "19,0.000124"}, {20, "20,0.000124"}, {21, "21,0.000124"},
       {22, "22,0.000125"}, {23, "23,0.000123"}, {60, "60,0.999999"}, {120, "120,0.999999"}};
@@ -198,8 +190,7 @@ TEST_F(ToolCommand, ImportNamesTheFaultOfADamagedFileOrAWrongCall) {
            1, 120, [](int) { return "0.1"; }, "Year")),
        ", table 1 has a Year axis (a two-dimensional improvement scale)"}};
   for (const auto& [text, message] : damaged) {
-    const std::string file = File("damaged.xml", text);
-    const Outcome outcome = Run("import " + file);
+    const Outcome outcome = Run("import " + File("damaged.xml", text));
     EXPECT_EQ(outcome.exit_code, 1) << message;
     EXPECT_EQ(outcome.out, "") << message;
     EXPECT_NE(outcome.err.find((folder_ / "damaged.xml").string() + message), std::string::npos)
@@ -210,44 +201,22 @@ TEST_F(ToolCommand, ImportNamesTheFaultOfADamagedFileOrAWrongCall) {
   for (const std::string& usage :
        {std::string("import"), "import " + file + " " + file, "import " + file + " --table 0",
         "import " + file + " --table x", "import " + file + " --table",
-        "import " + file + " --name NineChars", "import " + file + " --fast"}) {
+        "import " + file + " --name NineChars", "import " + file + " --fast",
+        "import " + file + " --scale --hold"}) {
     EXPECT_EQ(Run(usage).exit_code, 2) << usage;
   }
   EXPECT_EQ(Run("import " + file + " --table 2").exit_code, 1);  // the file holds one table
-}
 
-TEST_F(ToolCommand, ImportsAScaleAndChecksThatAGenerationalTableHasOne) {
   // MP-2021 male, ages 20-120 by the years 1951-2037; the cells as t3612.xml gives them.
-  const Outcome scale =
-      Run("import '" + Source("data/tables/published/xtbml/t3612.xml").string() + "' --scale");
+  const Outcome scale = Run(
+      "import '" + testing::Source("data/tables/published/xtbml/t3612.xml").string() + "' --scale");
   ASSERT_EQ(scale.exit_code, 0) << scale.err;
   EXPECT_EQ(scale.out.substr(0, 15), "Age,1951,1952,1");
   const std::string age65 = Line(scale.out, 65);
-  const auto cell = [&](int year) {
-    std::size_t at = 0;
-    for (int column = 0; column < year - 1950; ++column) at = age65.find(',', at) + 1;
-    return age65.substr(at, age65.find(',', at) - at);
-  };
-  EXPECT_EQ(cell(1951), "0.008200");
-  EXPECT_EQ(cell(2021), "-0.000500");
-  EXPECT_EQ(cell(2037), "0.013100");
+  EXPECT_EQ(age65.substr(0, 21), "65,0.008200,0.006400,");
+  EXPECT_NE(age65.find(",-0.002300,-0.000500,0.001600,"), std::string::npos);  // 2020-2022
+  EXPECT_EQ(age65.substr(age65.size() - 9), ",0.013100");
   EXPECT_EQ(Line(scale.out, 20).substr(0, 13), "20,-0.014800,");
-  EXPECT_EQ(Run("import '" + Source("data/tables/published/xtbml/t3612.xml").string() +
-                "' --scale --hold")
-                .exit_code,
-            2);
-
-  NamedTable orphan{"GEN     ", "generational", {}, "", "GENERATIONAL:SCALE   ", {}};
-  orphan.micro.fill(1000);
-  DataFileContent content;
-  content.tables = {orphan};
-  WriteDataFile(folder_ / "orphan", content);
-  const Outcome check = Run("check '" + (folder_ / "orphan").string() + "'");
-  EXPECT_EQ(check.exit_code, 1);
-  EXPECT_NE(check.out.find("Generational table \"GEN\" of "), std::string::npos) << check.out;
-  EXPECT_NE(check.out.find("names the improvement scale \"SCALE\", which the data file lacks"),
-            std::string::npos)
-      << check.out;
 }
 
 }  // namespace

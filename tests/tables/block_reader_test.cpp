@@ -38,11 +38,12 @@ class BlockFile : public ::testing::Test {
     file.Save(Path());
     return TableStore(Path(), std::move(ask));
   }
-  // A file whose table "T" starts at block 1 and holds the blocks written by `fill`.
-  TableStore OpenTable(const std::function<void(BlockFileBuilder&)>& fill) {
+  // A file whose table "T" starts at block 1 and holds `blocks`, each written from byte 2.
+  TableStore OpenTable(const std::vector<std::string>& blocks) {
     BlockFileBuilder file;
     file.Entry(0, 2, "T", 1);
-    fill(file);
+    for (std::size_t b = 0; b < blocks.size(); ++b)
+      file.PutText(static_cast<int>(b) + 1, 2, blocks[b]);
     TableStore store = Open(file);
     EXPECT_EQ(store.OpenFile("T"), 1);
     return store;
@@ -178,20 +179,17 @@ TEST(TableStoreText, UnPacksDigitPairsAndClearsBlanks) {
   EXPECT_EQ(TableStore::ClearBlanks(tabbed), "\tab\t");
 }
 
+// A field of n bytes with its length byte.
+std::string Field(int n) {
+  return static_cast<char>(128 + n) + std::string(static_cast<std::size_t>(n), 'x');
+}
+
 TEST_F(BlockFile, FieldsMoveThePositionAndEveryMarkerContinuesAtByte2OfTheNextBlock) {
-  TableStore store = OpenTable([](BlockFileBuilder& file) {
-    file.Put(1, 2, {0x80});  // an empty field
-    for (int i = 0; i < 10; ++i) file.PutText(1, 3 + 4 * i, RateField(100 + i));
-    file.Put(1, 43, {253});
-    file.PutText(2, 2, RateField(2));
-    file.Put(2, 6, {254});
-    file.PutText(3, 2, RateField(3));
-    file.Put(3, 6, {255});
-    // The last field of block 4 ends at byte 255 exactly.
-    file.Put(4, 2, {128 + 124});
-    file.Put(4, 127, {128 + 124});
-    file.PutText(4, 252, RateField(4));
-  });
+  std::string first = Field(0);
+  for (int i = 0; i < 10; ++i) first += RateField(100 + i);
+  // The last field of block 4 ends at byte 255 exactly.
+  TableStore store = OpenTable({first + "\xFD", RateField(2) + "\xFE", RateField(3) + "\xFF",
+                                Field(124) + Field(124) + RateField(4)});
   const auto rate = [&] { return TableStore::UnPack(store.ReadString(), 3, 6); };
   EXPECT_EQ(store.ReadString(), "");
   EXPECT_EQ(StoreProbe::BlockPosition(store), 4);
@@ -208,39 +206,25 @@ TEST_F(BlockFile, FieldsMoveThePositionAndEveryMarkerContinuesAtByte2OfTheNextBl
 
 TEST_F(BlockFile, MalformedFieldsNameTheFileTheTableAndTheBlock) {
   struct Case {
-    std::function<void(BlockFileBuilder&)> fill;
+    std::vector<std::string> blocks;
     int good_fields;
     std::string message;
   };
-  const std::vector<Case> cases = {
-      {[](BlockFileBuilder& f) { f.PutText(1, 2, RateField(1) + "\x05"); }, 1,
-       "block 1: length byte 5 at byte 6 is below 128"},
-      {[](BlockFileBuilder& f) {
-         f.Put(1, 2, {128 + 124});
-         f.Put(1, 127, {128 + 124});
-         f.PutText(1, 252, RateField(4));
-       },
+  const Case cases[] = {
+      {{RateField(1) + "\x05"}, 1, "block 1: length byte 5 at byte 6 is below 128"},
+      {{Field(124) + Field(124) + RateField(4)},
        3,
        "block 1: the field ending at byte 255 is followed by more fields without a "
        "continuation marker"},
-      {[](BlockFileBuilder& f) {
-         f.PutText(1, 2, RateField(1) + "\xFF");
-         f.Put(2, 2, {254});
-       },
-       1, "block 2: continuation marker at byte 2"},
-      {[](BlockFileBuilder& f) { f.Put(1, 2, {253}); }, 0,
-       "block 1: continuation marker at byte 2"},
-      {[](BlockFileBuilder& f) {
-         f.PutText(1, 2, RateField(1));
-         f.Put(1, 6, {128 + 65});    // a 65-byte field to byte 71 ...
-         f.Put(1, 72, {128 + 124});  // ... then one of 124 bytes to 196 ...
-         f.Put(1, 197, {128 + 2});   // ... one of 2 bytes to 199, then 56 from 200.
-         f.Put(1, 200, {128 + 56});
-       },
-       4, "block 1: the field of 56 bytes at byte 200 runs past byte 255"},
+      {{RateField(1) + "\xFF", "\xFE"}, 1, "block 2: continuation marker at byte 2"},
+      {{"\xFD"}, 0, "block 1: continuation marker at byte 2"},
+      // 2 + 4 + 66 + 125 + 3 = byte 200, and 1 + 56 bytes from there run one past byte 255.
+      {{RateField(1) + Field(65) + Field(124) + Field(2) + Field(56)},
+       4,
+       "block 1: the field of 56 bytes at byte 200 runs past byte 255"},
   };
   for (const Case& c : cases) {
-    TableStore store = OpenTable(c.fill);
+    TableStore store = OpenTable(c.blocks);
     for (int i = 0; i < c.good_fields; ++i) store.ReadString();
     EXPECT_EQ(ErrorOf([&] { store.ReadString(); }),
               "Malformed table file \"T\" in " + Path() + ", " + c.message);

@@ -92,7 +92,7 @@ class SmallGenerationalFile : public ::testing::Test {
     table.micro.fill(500000);
     sources::NamedTable scale{"SCALE   ", "scale", {}, "", "SCALE:20-21,2010-2012", {}};
     for (const int year : years) {
-      const std::string rate = testing::PackedDigits(std::to_string(micro + 500000));
+      const std::string rate = testing::Packed(micro + 500000);
       scale.extra_fields.insert(scale.extra_fields.end(), {std::to_string(year), rate, rate});
     }
     sources::DataFileContent content;

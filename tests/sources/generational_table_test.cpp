@@ -83,60 +83,56 @@ TEST(GenerationalTable, CohortRatesFollowTheLifesOwnYears) {
   EXPECT_EQ(store.LoadTable(request).at(65), 0.010762);
 }
 
-// Small data files with one generational table "GEN" of rate 0.5 on a scale "SCALE" of ages
-// 20-21 and the given years, each year's improvement `micro` at both ages.
-class SmallGenerationalFile : public ::testing::Test {
- protected:
-  void Write(bool with_scale, const std::vector<int>& years, int micro) {
-    sources::NamedTable table{"GEN     ", "generational", {}, "", "GENERATIONAL:SCALE   ", {}};
-    table.micro.fill(500000);
-    sources::NamedTable scale{"SCALE   ", "scale", {}, "", "SCALE:20-21,2010-2012", {}};
-    for (const int year : years) {
-      const std::string rate = testing::Packed(micro + 500000);
-      scale.extra_fields.insert(scale.extra_fields.end(), {std::to_string(year), rate, rate});
-    }
-    sources::DataFileContent content;
-    content.tables = {table};
-    if (with_scale)
-      content.tables.push_back(scale);
-    sources::WriteDataFile(file_, content);
+// Writes a data file of one generational table "GEN" of rate 0.5 on a scale "SCALE" of ages
+// 20-21 and the given years, each year's improvement `micro` at both ages; no years, no scale.
+void WriteGenerational(const std::filesystem::path& file, const std::vector<int>& years,
+                       int micro) {
+  sources::NamedTable table{"GEN     ", "generational", {}, "", "GENERATIONAL:SCALE   ", {}};
+  table.micro.fill(500000);
+  sources::NamedTable scale{"SCALE   ", "scale", {}, "", "SCALE:20-21,2010-2012", {}};
+  for (const int year : years) {
+    const std::string rate = testing::Packed(micro + 500000);
+    scale.extra_fields.insert(scale.extra_fields.end(), {std::to_string(year), rate, rate});
   }
-  // The rate at 30 of a life born in `born`, or the error of the load with the path as FILE.
-  std::string RateAt30(TableStore& store, int born) {
-    TableRequest request;
-    request.TableName = "GEN";
-    request.LifeYearOfBirth = born;
-    try {
-      return "rate " + std::to_string(store.LoadTable(request).at(30));
-    } catch (const TableError& e) {
-      std::string message = e.what();
-      const std::size_t at = message.find(file_.string());
-      return at == std::string::npos ? message : message.replace(at, file_.string().size(), "FILE");
-    }
-  }
-  std::string RateAt30(bool with_scale, const std::vector<int>& years, int micro, int born) {
-    Write(with_scale, years, micro);
-    TableStore store(file_, {});
-    return RateAt30(store, born);
-  }
+  sources::DataFileContent content{{table}, {}};
+  if (!years.empty())
+    content.tables.push_back(scale);
+  sources::WriteDataFile(file, content);
+}
 
-  testing::ScratchFolder folder_;
-  std::filesystem::path file_ = folder_ / "MortalityTables";
-};
+// The rate at 30 of a life born in `born`, or the error of the load with the file's path as FILE.
+std::string RateAt30(TableStore& store, const std::filesystem::path& file, int born) {
+  TableRequest request;
+  request.TableName = "GEN";
+  request.LifeYearOfBirth = born;
+  try {
+    return "rate " + std::to_string(store.LoadTable(request).at(30));
+  } catch (const TableError& e) {
+    std::string message = e.what();
+    const std::size_t at = message.find(file.string());
+    return at == std::string::npos ? message : message.replace(at, file.string().size(), "FILE");
+  }
+}
 
-TEST_F(SmallGenerationalFile, EachFailureNamesTheTable) {
+TEST(SmallGenerationalFile, EachFailureNamesTheTable) {
+  testing::ScratchFolder folder;
+  const auto rate_at_30 = [&](const std::vector<int>& years, int micro, int born) {
+    WriteGenerational(folder / "MortalityTables", years, micro);
+    TableStore store(folder / "MortalityTables", {});
+    return RateAt30(store, folder / "MortalityTables", born);
+  };
   // 0.5 improved by 10% from 2012 to the age-30 year 2020 of a life born 1990, with 2012
   // holding on as the ultimate rate: 0.5 x 0.9^8 = 0.215233605.
-  EXPECT_EQ(RateAt30(true, {2010, 2011, 2012}, 100000, 1990), "rate 0.215234");
-  EXPECT_EQ(RateAt30(false, {}, 0, 1990),
+  EXPECT_EQ(rate_at_30({2010, 2011, 2012}, 100000, 1990), "rate 0.215234");
+  EXPECT_EQ(rate_at_30({}, 0, 1990),
             "Generational table \"GEN\" of FILE names the improvement scale \"SCALE\", which the "
             "data file lacks");
-  EXPECT_EQ(RateAt30(true, {2010, 2012, 2013}, 0, 1990),
+  EXPECT_EQ(rate_at_30({2010, 2012, 2013}, 0, 1990),
             "Malformed table file \"SCALE\" in FILE, block 6: improvement scale year \"2012\" "
             "where 2011 is due: the years must follow each other without a gap");
   // An improvement of 0.499999 is the largest the file holds; projecting back from 2012 to 971
   // (age 1 of a life born 970) doubles the rate 1,041 times and leaves no finite rate.
-  EXPECT_EQ(RateAt30(true, {2010, 2011, 2012}, 499999, 970),
+  EXPECT_EQ(rate_at_30({2010, 2011, 2012}, 499999, 970),
             "Generational table \"GEN\" with scale \"SCALE\" gives no rate at age 1 for the year "
             "of birth 970: the improvement factor is not a positive finite number");
 }
@@ -144,23 +140,27 @@ TEST_F(SmallGenerationalFile, EachFailureNamesTheTable) {
 // The store keeps a parsed scale between loads, yet a data file replaced between two loads
 // through one store gives the new scale's rates at once. A file changed under two seconds ago is
 // read afresh at every load, so the files here are dated back to let the store keep the scale.
-TEST_F(SmallGenerationalFile, AReplacedFileGivesTheNewScaleAtTheNextLoad) {
-  const auto now = std::filesystem::file_time_type::clock::now();
-  Write(true, {2010, 2011, 2012}, 100000);
-  std::filesystem::last_write_time(file_, now - std::chrono::hours(1));
-  TableStore store(file_, {});
+TEST(SmallGenerationalFile, AReplacedFileGivesTheNewScaleAtTheNextLoad) {
+  testing::ScratchFolder folder;
+  const auto file = folder / "MortalityTables";
+  const auto write = [&](int micro, int hours_ago) {
+    WriteGenerational(file, {2010, 2011, 2012}, micro);
+    std::filesystem::last_write_time(
+        file, std::filesystem::file_time_type::clock::now() - std::chrono::hours(hours_ago));
+  };
+  write(100000, 2);
+  TableStore store(file, {});
   const auto blocks_of_load = [&](const std::string& expected) {
     const std::int64_t before = detail::StoreProbe::BlocksRead(store);
-    EXPECT_EQ(RateAt30(store, 1990), expected);
+    EXPECT_EQ(RateAt30(store, file, 1990), expected);
     return detail::StoreProbe::BlocksRead(store) - before;
   };
   const std::int64_t reading_the_scale = blocks_of_load("rate 0.215234");
   EXPECT_LT(blocks_of_load("rate 0.215234"), reading_the_scale) << "the scale was not kept";
-  Write(true, {2010, 2011, 2012}, 200000);  // 0.5 x 0.8^8 = 0.08388608
-  std::filesystem::last_write_time(file_, now - std::chrono::hours(2));
+  write(200000, 1);  // 0.5 x 0.8^8 = 0.08388608
   EXPECT_EQ(blocks_of_load("rate 0.083886"), reading_the_scale);
   // A file just written is not kept: it could still change within one tick of its clock.
-  Write(true, {2010, 2011, 2012}, 100000);
+  write(100000, 0);
   EXPECT_EQ(blocks_of_load("rate 0.215234"), reading_the_scale);
   EXPECT_EQ(blocks_of_load("rate 0.215234"), reading_the_scale);
 }

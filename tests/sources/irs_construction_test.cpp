@@ -1,6 +1,5 @@
-// The IRS construction against what the IRS published: the 2024 tables, the 2026 rates quoted in
-// public, the IRS's own files of its modified scale and projection periods; and the rounding at
-// a tie, worked by hand.
+// The IRS construction against what the IRS published: the 2024 tables and the 2026 rates quoted
+// in public; and the rounding at a tie, worked by hand.
 #include "sources/irs_construction.h"
 
 #include <gtest/gtest.h>
@@ -77,30 +76,6 @@ TEST(IrsCommand, RefusesEarlyYearsAndAFolderWithoutThePublishedFiles) {
   const auto nowhere = testing::RunTool("irs --year 2025", scratch / "", scratch / "");
   EXPECT_EQ(nowhere.exit_code, 1);
   EXPECT_NE(nowhere.err.find("no data/tables/published/irs/construction"), std::string::npos);
-}
-
-TEST(IrsConstruction, ModifiesTheScaleAndProjectsAsTheIrsFilesSay) {
-  const IrsInputs inputs = ReadIrsInputs(Source(kPublished));
-  int cells = 0;
-  for (const auto& [file, sex] : {std::pair{"male", Sex::kMale}, {"female", Sex::kFemale}}) {
-    for (const auto& [year, by_age] :
-         Columns(Source(kPublished + "irs/construction/mp2021_adjusted_" + file + ".csv"))) {
-      for (const auto& [age, rate] : by_age) {
-        ++cells;
-        EXPECT_EQ(ModifiedImprovement(inputs, sex, age, std::stoi(year)), rate)
-            << file << ", age " << age << ", " << year;
-      }
-    }
-  }
-  EXPECT_EQ(cells, 2 * 101 * 87);
-  // The periods in thirds of a year, 7 2/3 as 7.666667.
-  for (const auto& [column, by_age] :
-       Columns(Source(kPublished + "irs/construction/irs_projection_years.csv"))) {
-    for (const auto& [age, years] : by_age)
-      EXPECT_EQ(std::lround(ProjectionThirds(column[0] == 'M' ? Sex::kMale : Sex::kFemale, age) /
-                            3.0 * 1e6),
-                years);
-  }
 }
 
 TEST(IrsConstruction, RoundsHalfUpOnTheExactValue) {

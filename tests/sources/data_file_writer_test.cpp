@@ -90,7 +90,7 @@ TEST(DataFileCheck, ReportsMalformedFiles) {
   for (int i = 0; i < 30; ++i) fields.push_back(std::string("\x00\x00\xA1", 3));
   file.Entry(0, 2, "Broken", file.AppendFields(fields));
   file.Entry(0, 3, "Broken", 1);
-  file.Entry(0, 4, "Far", 400);
+  file.Entry(0, 4, "Far", 3);  // the first block past the end
   file.Entry(0, 5, " Lead", 1);
   file.Save(folder / "MortalityTables");
   std::vector<std::string> problems = CheckDataFile(folder / "MortalityTables").problems;
@@ -104,7 +104,7 @@ TEST(DataFileCheck, ReportsMalformedFiles) {
                 "Table \"Broken  \": the value for age 1 is not 3 bytes of packed decimal digits",
                 "Directory block 0, entry 3 \"Broken  \": an earlier entry has the same name, so "
                 "this one is never found",
-                "Directory block 0, entry 4 \"Far     \": start block 400 lies past the end of "
+                "Directory block 0, entry 4 \"Far     \": start block 3 lies past the end of "
                 "the file",
                 "Directory block 0, entry 5 \" Lead   \": the name begins with a blank, which the "
                 "loader drops",

@@ -173,6 +173,7 @@ TEST(ToolCommand, ImportNamesTheFaultOfADamagedFile) {
       {"", ", line 1: not well-formed XML"},
       {Rates(45, "-0.002"), ", table 1, age 45: rate \"-0.002\" is negative"},
       {Rates(46, ""), ", table 1, age 46: no rate"},
+      {Xtbml(XtbmlTable(1, 119, [](int) { return "0.1"; })), ", table 1 has no rate for age 120 ("},
       {Rates(47, "n/a"), ", table 1, age 47: \"n/a\" is not a number"},
       {Rates(48, "1.5"), ", table 1, age 48: rate \"1.5\" is above 1"},
       {Xtbml(XtbmlTable(

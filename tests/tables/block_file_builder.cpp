@@ -8,92 +8,53 @@
 
 namespace orvane::tables::testing {
 
-std::string PackedDigits(std::string_view six_digits) {
-  std::string out;
-  for (std::size_t i = 0; i + 1 < six_digits.size(); i += 2) {
-    out += static_cast<char>((six_digits[i] - '0') << 4 | (six_digits[i + 1] - '0'));
-  }
-  return out;
-}
-
-std::string RateField(int micro) {
-  std::string digits = std::to_string(micro);
-  digits.insert(0, 6 - digits.size(), '0');
-  return std::string(1, static_cast<char>(0x83)).append(PackedDigits(digits));
-}
-
-BlockFileBuilder::BlockFileBuilder() : bytes_(256, '\0') {}
-
-void BlockFileBuilder::Grow(int block) {
-  const std::size_t need = static_cast<std::size_t>(block + 1) * 256;
-  if (bytes_.size() < need)
-    bytes_.resize(need, '\0');
-}
-
-void BlockFileBuilder::Put(int block, int byte, std::vector<int> values) {
-  Grow(block);
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    bytes_[static_cast<std::size_t>(block) * 256 + static_cast<std::size_t>(byte) + i] =
-        static_cast<char>(values[i]);
-  }
+std::string Packed(int micro) {
+  std::string bytes(3, '\0');
+  for (int i = 2; i >= 0; --i, micro /= 100)
+    bytes[i] = static_cast<char>(micro % 100 / 10 * 16 + micro % 10);
+  return bytes;
 }
 
 void BlockFileBuilder::PutText(int block, int byte, std::string_view text) {
-  Grow(block);
-  bytes_.replace(static_cast<std::size_t>(block) * 256 + static_cast<std::size_t>(byte),
-                 text.size(), text);
+  const std::size_t end = (static_cast<std::size_t>(block) + 1) * 256;
+  bytes_.resize(std::max(bytes_.size(), end), '\0');
+  bytes_.replace(end - 256 + static_cast<std::size_t>(byte), text.size(), text);
 }
 
-void BlockFileBuilder::Entry(int block, int k, std::string_view name, int start) {
-  std::string padded(name);
-  padded.resize(8, ' ');
-  const int at = (k - 1) * 16;
-  Put(block, at + 2, {start >> 8, start & 0xFF});
-  PutText(block, at + 8, padded);
-}
-
-void BlockFileBuilder::LastDirectoryBlock(int last) {
-  Put(0, 0, {last >> 8, last & 0xFF});
+void BlockFileBuilder::Entry(int block, int k, std::string name, int start) {
+  PutText(block, (k - 1) * 16 + 2,
+          std::string{static_cast<char>(start >> 8), static_cast<char>(start)});
+  PutText(block, (k - 1) * 16 + 8, name.append(8, ' ').substr(0, 8));
 }
 
 int BlockFileBuilder::AppendFields(const std::vector<std::string>& fields) {
   const int first = blocks();
   int block = first;
   int at = 2;
-  Grow(block);
+  PutText(block, 0, "");
   for (const std::string& field : fields) {
-    const int n = static_cast<int>(field.size());
     // Keep a byte free for the marker after every field.
-    if (at + 1 + n > 255) {
-      Put(block, at, {255});
-      ++block;
-      Grow(block);
+    if (at + 1 + static_cast<int>(field.size()) > 255) {
+      PutText(block++, at, "\xFF");
       at = 2;
     }
-    Put(block, at, {128 + n});
-    PutText(block, at + 1, field);
-    at += 1 + n;
+    PutText(block, at, static_cast<char>(128 + field.size()) + field);
+    at += 1 + static_cast<int>(field.size());
   }
   return first;
 }
 
-int BlockFileBuilder::AppendTable(std::string_view description,
+int BlockFileBuilder::AppendTable(const std::string& description,
                                   const std::function<int(int)>& micro) {
-  std::vector<std::string> fields{"header", std::string(description)};
-  for (int age = 1; age <= 120; ++age) fields.push_back(RateField(micro(age)).substr(1));
+  std::vector<std::string> fields{"header", description};
+  for (int age = 1; age <= 120; ++age) fields.push_back(Packed(micro(age)));
   return AppendFields(fields);
 }
 
 int BlockFileBuilder::AppendCatalogue(const std::vector<std::string>& names) {
   const int first = blocks();
-  std::string text;
-  for (const std::string& name : names) {
-    std::string padded = name;
-    padded.resize(8, ' ');
-    text += padded;
-  }
-  text.resize((text.size() + 255) / 256 * 256, ' ');
-  bytes_ += text;
+  for (std::string name : names) bytes_ += name.append(8, ' ').substr(0, 8);
+  bytes_.resize((bytes_.size() + 255) / 256 * 256, ' ');
   return first;
 }
 
@@ -105,18 +66,9 @@ void BlockFileBuilder::Save(const std::filesystem::path& file) const {
 
 ScratchFolder::ScratchFolder() {
   static std::atomic<int> counter{0};
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string name =
-      "orvane_tables_" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
-  if (info != nullptr)
-    name += std::string("_") + info->name();
-  path_ = std::filesystem::temp_directory_path() / name;
+  path_ = std::filesystem::temp_directory_path() /
+          ("orvane_tables_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
   std::filesystem::create_directories(path_);
-}
-
-ScratchFolder::~ScratchFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
 }
 
 }  // namespace orvane::tables::testing

@@ -1,0 +1,418 @@
+// The table store on data files built byte by byte: blocks, directory entries, fields and the
+// catalogue; then LoadTable's decision order, projections, blends and the preamble adjustment,
+// worked out by hand.
+#include "tables/table_store.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "numbers/rounding.h"
+#include "tables/detail/store_probe.h"
+#include "tests/tables/block_file_builder.h"
+
+namespace orvane::tables {
+namespace {
+
+using detail::StoreProbe;
+using testing::BlockFileBuilder;
+using testing::RateField;
+using valuation::QTable;
+
+// The message of the TableError that `read` throws.
+std::string ErrorOf(const std::function<void()>& read) {
+  try {
+    read();
+  } catch (const TableError& error) {
+    return error.what();
+  }
+  return "no error";
+}
+
+// A field of n bytes with its length byte.
+std::string Field(int n) {
+  return static_cast<char>(128 + n) + std::string(static_cast<std::size_t>(n), 'x');
+}
+
+struct Table {
+  std::string name;
+  std::function<int(int)> micro;  // value at an age in millionths
+};
+
+int Zero(int) {
+  return 0;
+}
+
+class BlockFile : public ::testing::Test {
+ protected:
+  TableStore Open(const BlockFileBuilder& file, RetryQuestion ask = nullptr) {
+    file.Save(path_);
+    return TableStore(path_, std::move(ask));
+  }
+  // A file whose table "T" starts at block 1 and holds `blocks`, each written from byte 2.
+  TableStore OpenTable(const std::vector<std::string>& blocks) {
+    BlockFileBuilder file;
+    file.Entry(0, 2, "T", 1);
+    for (std::size_t b = 0; b < blocks.size(); ++b)
+      file.PutText(static_cast<int>(b) + 1, 2, blocks[b]);
+    TableStore store = Open(file);
+    EXPECT_EQ(store.OpenFile("T"), 1);
+    return store;
+  }
+
+  // Writes up to 16 tables and opens a store on them.
+  TableStore Store(const std::vector<Table>& tables) {
+    BlockFileBuilder file;
+    for (std::size_t i = 0; i < tables.size(); ++i)
+      file.Entry(0, static_cast<int>(i) + 1, tables[i].name, file.AppendTable("", tables[i].micro));
+    return Open(file);
+  }
+
+  testing::ScratchFolder folder_;
+  std::string path_ = (folder_ / "MortalityTables").string();
+};
+
+TEST_F(BlockFile, DirectoryLooksEightCharacterNamesUpInBlocksZeroToL) {
+  BlockFileBuilder file;
+  file.Entry(0, 1, "First", 45);  // entry 1 shares its first bytes with L
+  file.Entry(0, 2, "None", 7);
+  file.Entry(0, 3, "2008417e", 9);
+  file.Entry(0, 4, "abc", 11);
+  file.Entry(0, 5, "Twice", 42);
+  file.Entry(0, 6, "Twice", 43);
+  file.Entry(0, 7, "AtZero", 0);
+  file.Entry(1, 1, "InBlock1", 40);
+  file.PutText(11, 0, "x");
+  TableStore store = Open(file);
+  EXPECT_EQ(store.LocationFile("First"), 45);
+  EXPECT_EQ(store.LocationFile("None"), 7);
+  EXPECT_EQ(store.LocationFile("NONE"), 0);
+  EXPECT_EQ(store.LocationFile("2008417e Computed unisex table"), 9);
+  EXPECT_EQ(store.LocationFile("Twice"), 42);
+  EXPECT_EQ(store.LocationFile("InBlock1"), 0);
+  EXPECT_EQ(store.OpenFile("AtZero"), 0);  // start block 0 means absent
+  // OpenFile trims the name first; LocationFile keeps the leading blank.
+  EXPECT_EQ(store.OpenFile("  abc   "), 11);
+  EXPECT_EQ(store.LocationFile(" abc"), 0);
+  const std::int64_t tries = StoreProbe::Tries(store);
+  EXPECT_EQ(store.OpenFile("        "), 0);
+  EXPECT_EQ(StoreProbe::Tries(store), tries);  // a blank name reads nothing
+  // An absent name scans the directory and leaves the cursor on block 0.
+  EXPECT_EQ(store.OpenFile("Missing"), 0);
+  EXPECT_EQ(StoreProbe::NextBlock(store), 1);
+  EXPECT_EQ(StoreProbe::BlockPosition(store), 3);
+  file.LastDirectoryBlock(1);
+  file.Save(path_);
+  EXPECT_EQ(store.LocationFile("InBlock1"), 40);
+}
+
+TEST_F(BlockFile, ReadsTheBlockAtItsOffsetAndFailsPastTheEndOrOnTheSentinel) {
+  BlockFileBuilder file;
+  file.PutText(1, 0, "File Not Read   and more");
+  file.PutText(2, 0, "third block");
+  file.PutText(2, 250, "ending");
+  file.Truncate(3 * 256 + 255);  // block 3 is one byte short
+  TableStore store = Open(file);
+  const std::string block = store.ReadDataAt(2);
+  EXPECT_EQ(block.size(), 256u);
+  EXPECT_EQ(block.substr(0, 11) + block.substr(250), "third blockending");
+  for (const std::int32_t location : {1, 3, 4, 70000, -1}) {
+    const std::int64_t before = StoreProbe::Tries(store);
+    EXPECT_EQ(ErrorOf([&] { store.ReadDataAt(location); }), "Data File not available");
+    EXPECT_EQ(StoreProbe::Tries(store) - before, 1000) << location;
+  }
+  EXPECT_EQ(StoreProbe::BlocksRead(store), 1);
+}
+
+TEST_F(BlockFile, AMissingFileTakesASeriesOfTriesBeforeEachQuestion) {
+  const auto asked_at = [&](ReadTries tries) {
+    std::vector<std::int64_t> at;
+    TableStore* seen = nullptr;
+    TableStore store(
+        path_,
+        [&] {
+          at.push_back(StoreProbe::Tries(*seen));
+          return at.size() < 3 ? RetryAnswer::kRetry : RetryAnswer::kCancel;
+        },
+        tries);
+    seen = &store;
+    EXPECT_THROW(store.ReadDataAt(0), DataFileUnavailable);
+    return at;
+  };
+  EXPECT_EQ(asked_at({}), (std::vector<std::int64_t>{1000, 1999, 2998}));
+  EXPECT_EQ(asked_at({3, 2}), (std::vector<std::int64_t>{3, 5, 7}));
+  EXPECT_EQ(asked_at({0, -5}), (std::vector<std::int64_t>{1, 2, 3}));  // below one is one
+}
+
+TEST(TableStoreText, DecodesBytesAndClearsBlanks) {
+  EXPECT_EQ(TableStore::AscValue("\x01\x02", 2), 258u);
+  EXPECT_EQ(TableStore::AscValue("\xFF\xFF\x07", 2), 65535u);
+  EXPECT_EQ(TableStore::AscValue("\x80", 2), 128u);
+  EXPECT_EQ(TableStore::UnPack("\x01\x23\x45", 3, 6), 0.012345);
+  EXPECT_EQ(TableStore::UnPack("\x99\x99\x99", 3, 6), 0.999999);
+  EXPECT_DOUBLE_EQ(TableStore::UnPack("\x01\x23\x45", 2, -2), 12300.0);
+  // Half-bytes above 9 are not validated: 0xAB counts 10 x 10 + 11.
+  EXPECT_EQ(TableStore::UnPack("\x01\xAB", 2, 0), 1 * 100 + 111.0);
+  EXPECT_EQ(ErrorOf([] { TableStore::UnPack("\x01\x23", 3, 6); }),
+            "Packed decimal of 2 bytes cannot be decoded as 3 bytes");
+  for (const auto& [text, cleared] :
+       {std::pair{"  ab c  ", "ab c"}, {"    ", ""}, {"\tab\t", "\tab\t"}}) {
+    std::string variable = text;
+    EXPECT_EQ(TableStore::ClearBlanks(variable), cleared);
+    EXPECT_EQ(variable, cleared);
+  }
+}
+
+TEST_F(BlockFile, FieldsMoveThePositionAndEveryMarkerContinuesAtByte2OfTheNextBlock) {
+  std::string first = Field(0);
+  for (int i = 0; i < 10; ++i) first += RateField(100 + i);
+  // The last field of block 4 ends at byte 255 exactly.
+  TableStore store = OpenTable({first + "\xFD", RateField(2) + "\xFE", RateField(3) + "\xFF",
+                                Field(124) + Field(124) + RateField(4)});
+  const auto rate = [&] { return TableStore::UnPack(store.ReadString(), 3, 6); };
+  EXPECT_EQ(store.ReadString(), "");
+  EXPECT_EQ(StoreProbe::BlockPosition(store), 4);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(rate(), (100 + i) / 1e6);
+  EXPECT_EQ(StoreProbe::BlockPosition(store), 44);
+  EXPECT_EQ(rate(), 0.000002);
+  EXPECT_EQ(rate(), 0.000003);
+  EXPECT_EQ(StoreProbe::NextBlock(store), 4);
+  EXPECT_EQ(store.ReadString().size() + store.ReadString().size(), 248u);
+  EXPECT_EQ(rate(), 0.000004);
+  EXPECT_EQ(StoreProbe::BlockPosition(store), 257);
+}
+
+TEST_F(BlockFile, MalformedFieldsNameTheFileTheTableAndTheBlock) {
+  struct Case {
+    std::vector<std::string> blocks;
+    int good_fields;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{RateField(1) + "\x05"}, 1, "block 1: length byte 5 at byte 6 is below 128"},
+      {{Field(124) + Field(124) + RateField(4)},
+       3,
+       "block 1: the field ending at byte 255 is followed by more fields without a "
+       "continuation marker"},
+      {{RateField(1) + "\xFF", "\xFE"}, 1, "block 2: continuation marker at byte 2"},
+      {{"\xFD"}, 0, "block 1: continuation marker at byte 2"},
+      // 2 + 4 + 66 + 125 + 3 = byte 200, and 1 + 56 bytes from there run one past byte 255.
+      {{RateField(1) + Field(65) + Field(124) + Field(2) + Field(56)},
+       4,
+       "block 1: the field of 56 bytes at byte 200 runs past byte 255"},
+  };
+  for (const Case& c : cases) {
+    TableStore store = OpenTable(c.blocks);
+    for (int i = 0; i < c.good_fields; ++i) store.ReadString();
+    EXPECT_EQ(ErrorOf([&] { store.ReadString(); }),
+              "Malformed table file \"T\" in " + path_ + ", " + c.message);
+  }
+  TableStore unopened(path_, nullptr);
+  EXPECT_EQ(ErrorOf([&] { unopened.ReadString(); }),
+            "No table file of " + path_ + " is open for reading");
+}
+
+TEST_F(BlockFile, TheCatalogueListsNameBlankDescriptionUpToABlankNameOrTenBlocks) {
+  BlockFileBuilder file;
+  file.Entry(0, 2, "None", file.AppendTable("No mortality", [](int) { return 0; }));
+  file.Entry(0, 3, "Empty", file.AppendTable("", [](int) { return 0; }));
+  EXPECT_TRUE(Open(file).GetTableList().empty());
+  file.Entry(0, 1, "INDEX13", file.AppendCatalogue({"None", "Absent", "Empty", "", "Never"}));
+  EXPECT_EQ(Open(file).GetTableList(),
+            (std::vector<std::string>{"None     No mortality", "Absent  ", "Empty    "}));
+  BlockFileBuilder full;
+  std::vector<std::string> names;
+  for (int i = 0; i < 320; ++i) names.push_back("N" + std::to_string(i));
+  full.Entry(0, 1, "INDEX13", full.AppendCatalogue(names));
+  ASSERT_EQ(full.blocks(), 11);  // the file ends with the tenth catalogue block
+  const std::vector<std::string> list = Open(full).GetTableList();
+  EXPECT_EQ(list.size(), 320u);
+  EXPECT_EQ(list.back(), "N319    ");
+}
+
+// The table store with LoadTable on tables of its own.
+class Loader : public BlockFile {};
+
+TableRequest Projected(const std::string& name, bool pre, bool male, int year = 2000) {
+  TableRequest request;
+  request.TableName = name;
+  request.DontProjTable = false;
+  request.ProjToValuation = true;
+  request.ValuationYear = year;
+  request.Pre = pre;
+  request.Male = male;
+  return request;
+}
+
+// 0.999999 x 0.9^n rounded to 6 decimals: the rate that a base of 0.999999 and a scale of 0.1
+// give after n years, so that each n shows in the rate.
+double AfterYears(std::int64_t n) {
+  return numbers::RoundHalfEven(0.999999 * std::pow(0.9, static_cast<double>(n)), 6);
+}
+
+void ExpectEveryAge(const QTable& q, const std::function<double(int)>& expected) {
+  for (int x = 1; x <= 120; ++x) ASSERT_EQ(q.at(x), expected(x)) << "age " << x;
+}
+
+TEST_F(Loader, DirectLoadsReadTheStoredValuesAndNoneIsExactlyFourCharacters) {
+  TableStore store = Store({{"None", Zero},
+                            {"Stored", [](int age) { return 1000 * age + 1; }},
+                            {"M-N-Base", [](int) { return 999999; }},
+                            {"M-Proj", [](int) { return 100000; }}});
+  TableRequest request;
+  request.TableName = "Stored   with a description";
+  // With "No Projection" the blend and preamble options change nothing.
+  request.BlendSex = request.BlendAnn = request.FollowPreamble = true;
+  ExpectEveryAge(store.LoadTable(request), [](int x) { return (1000 * x + 1) / 1e6; });
+  request.TableName = "stored";  // absent: certain death at every age
+  ExpectEveryAge(store.LoadTable(request), [](int) { return 1.0; });
+  request = Projected("None", true, true);
+  EXPECT_EQ(store.LoadTable(request), QTable());
+  // n = 2000 - 2000 + 15 before retirement: 0.999999 x 0.9^15 = 0.205891...
+  for (const char* name : {"None    ", "None     No mortality", "Whatever"}) {
+    request.TableName = name;
+    EXPECT_EQ(store.LoadTable(request).at(30), 0.205891) << name;
+  }
+  request.DontProjTable = true;
+  EXPECT_EQ(store.LoadTable(request).at(30), 1.0);
+  request.TableName = "None     No mortality";
+  EXPECT_EQ(store.LoadTable(request), QTable());
+  request.TableName = "Any";
+  request.DontProjTable = request.ProjToValuation = false;
+  EXPECT_EQ(ErrorOf([&] { store.LoadTable(request); }),
+            "Table \"Any\" of " + path_ +
+                " cannot be loaded: neither \"No Projection\" "
+                "nor a projection is selected");
+  request.BlendSex = true;  // the rule is reached inside the blend as well
+  EXPECT_THROW(store.LoadTable(request), TableError);
+}
+
+TEST_F(Loader, ProjectionYearsFollowTheValuationRetirementAndPaymentRules) {
+  TableStore store = Store({{"M-N-Base", [](int) { return 999999; }},
+                            {"M-A-Base", [](int) { return 999999; }},
+                            {"F-N-Base", [](int age) { return 1000 * age + 7; }},
+                            {"M-Proj", [](int) { return 100000; }},
+                            {"F-Proj", [](int) { return 100000; }}});
+  EXPECT_EQ(AfterYears(10), 0.348678);
+
+  // To retirement, before it: born 1960, valued 2010.
+  TableRequest request = Projected("Any", true, true, 2010);
+  request.ProjToValuation = false;
+  request.ProjToRetirement = true;
+  request.YearOfBirth = 1960;
+  request.RetirementYear = 2025;
+  QTable q = store.LoadTable(request);
+  ExpectEveryAge(q, [](int x) { return AfterYears(x <= 50 ? 10 : x - 40); });
+  EXPECT_EQ(q.at(51), 0.31381);  // n = 11
+  // To retirement, after it: 2025 - 2000 + 7 = 32 years at every age.
+  request.Pre = false;
+  ExpectEveryAge(store.LoadTable(request), [](int) { return AfterYears(32); });
+  // To each payment year: unprojected up to age 50, then x - 50 years.
+  request.ProjToRetirement = false;
+  request.ProjToPayment = true;
+  request.Pre = true;
+  ExpectEveryAge(store.LoadTable(request), [](int x) { return AfterYears(x <= 50 ? 0 : x - 50); });
+  // To the valuation year 2000: 15 years before retirement, 7 after.
+  ExpectEveryAge(store.LoadTable(Projected("Any", true, true)), [](int) { return AfterYears(15); });
+  q = store.LoadTable(Projected("Any", false, true));
+  ExpectEveryAge(q, [](int) { return AfterYears(7); });
+  EXPECT_EQ(q.at(1), 0.478296);
+  // Valued 1985, before retirement: n = 0 and the base rates come back unchanged.
+  ExpectEveryAge(store.LoadTable(Projected("Any", true, false, 1985)),
+                 [](int x) { return (1000 * x + 7) / 1e6; });
+  // Valued 1980: n = -5, the projection runs backwards.
+  EXPECT_EQ(store.LoadTable(Projected("Any", true, true, 1980)).at(40), 1.693507);
+}
+
+TEST_F(Loader, AScaleOfOneGivesZeroForwardsAndAnErrorBackwards) {
+  // No scale tables: each loads as 1 at every age.
+  TableStore store = Store({{"M-N-Base", [](int) { return 20000; }}});
+  EXPECT_EQ(store.LoadTable(Projected("Any", true, true)).at(60), 0.0);
+  EXPECT_EQ(store.LoadTable(Projected("Any", true, true, 1985)).at(60), 0.02);  // 0^0 is 1
+  EXPECT_EQ(ErrorOf([&] { store.LoadTable(Projected("Any", true, true, 1980)); }),
+            "Table \"M-N-Base\" of " + path_ +
+                " cannot be projected at age 1: improvement 1.000000 over -5 "
+                "years gives no finite rate");
+}
+
+TEST_F(Loader, SexAndAnnuitantBlendsRoundHalvesToEven) {
+  TableStore store =
+      Store({{"M-A-Base", [](int age) { return age == 1 ? 10001 : (age == 2 ? 500000 : 30000); }},
+             {"F-A-Base", [](int age) { return age == 1 ? 10002 : (age == 2 ? 1 : 10000); }},
+             {"M-N-Base", [](int) { return 10000; }},
+             {"F-N-Base", [](int) { return 40000; }},
+             {"M-Proj", Zero},
+             {"F-Proj", Zero},
+             {"M Weight", [](int age) { return age < 50 ? 0 : (age <= 70 ? 250000 : 999999); }},
+             {"F Weight", [](int age) { return age < 50 ? 0 : 500000; }}});
+  TableRequest request = Projected("Any", false, true);
+  request.BlendSex = true;
+  QTable q = store.LoadTable(request);
+  EXPECT_EQ(q.at(1), 0.010002);
+  EXPECT_EQ(q.at(2), 0.25);
+  EXPECT_EQ(q.at(3), 0.02);
+  request.Male = false;  // the caller's sex does not matter
+  EXPECT_EQ(store.LoadTable(request), q);
+
+  request = Projected("Any", true, true);
+  request.BlendAnn = true;
+  q = store.LoadTable(request);
+  EXPECT_EQ(q.at(49), 0.01);   // all non-annuitant
+  EXPECT_EQ(q.at(50), 0.015);  // 0.75 x 0.01 + 0.25 x 0.03
+  EXPECT_EQ(q.at(71), 0.03);   // 0.000001 x 0.01 + 0.999999 x 0.03 = 0.02999998
+  request.Pre = false;         // the caller's Pre does not matter
+  EXPECT_EQ(store.LoadTable(request), q);
+  // Both: the average of the male and the female annuitant blends.
+  request.BlendSex = true;
+  q = store.LoadTable(request);
+  EXPECT_EQ(q.at(10), 0.025);  // (0.01 + 0.04) / 2
+  EXPECT_EQ(q.at(60), 0.02);   // (0.015 + 0.025) / 2
+}
+
+TEST_F(Loader, ThePreambleAdjustmentGradesOverItsBands) {
+  const auto n = [](int age) { return 1000 + age; };
+  const auto a = [](int age) { return 50000 + 100 * age; };
+  TableStore store = Store({{"M-N-Base", n},
+                            {"M-A-Base", a},
+                            {"F-N-Base", n},
+                            {"F-A-Base", a},
+                            {"M-Proj", Zero},
+                            {"F-Proj", Zero}});
+  TableRequest request = Projected("Any", true, true);
+  request.FollowPreamble = true;
+  QTable q = store.LoadTable(request);
+  EXPECT_EQ(q.at(70), 0.00107);
+  EXPECT_NEAR(q.at(75), 0.00107 + 15.0 / 55.0 * (0.058 - 0.00107), 1e-15);
+  EXPECT_NEAR(q.at(80), 0.058, 1e-12);
+  EXPECT_EQ(q.at(81), 0.0581);
+  request.Pre = false;
+  q = store.LoadTable(request);
+  EXPECT_EQ(q.at(40), 0.00104);
+  EXPECT_NEAR(q.at(41), 0.00104 + (0.055 - 0.00104) / 55.0, 1e-15);
+  EXPECT_NEAR(q.at(50), 0.055, 1e-12);
+  EXPECT_EQ(q.at(51), 0.0551);
+  request.Male = false;
+  q = store.LoadTable(request);
+  EXPECT_EQ(q.at(44), 0.001044);
+  EXPECT_NEAR(q.at(49), 0.001044 + 15.0 / 21.0 * (0.055 - 0.001044), 1e-15);
+  EXPECT_EQ(q.at(50), 0.055);
+}
+
+TEST_F(Loader, ANarrowValueStopsTheLoad) {
+  BlockFileBuilder file;
+  file.Entry(0, 1, "Narrow", file.AppendFields({"header", "", testing::Packed(1), "\x01\x02"}));
+  TableStore store = Open(file);
+  TableRequest request;
+  request.TableName = "Narrow";
+  EXPECT_EQ(ErrorOf([&] { store.LoadTable(request); }),
+            "Malformed table file \"Narrow\" in " + path_ +
+                ", block 1: the value for age 2 has 2 bytes, 3 expected");
+}
+
+}  // namespace
+}  // namespace orvane::tables

@@ -1,18 +1,43 @@
 #include "sheets/workbook.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <limits>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "sheets/exports.h"
 #include "sheets/sheet_error.h"
-#include "tests/sheets/test_paths.h"
+#include "sheets/yield_curve_workbook.h"
 
 namespace orvane::sheets {
 namespace {
 
+namespace fs = std::filesystem;
+
+// A folder of this test's own (ctest runs each test in its own process), removed afterwards.
+struct TempDir {
+  fs::path path = fs::temp_directory_path() / ("orvane_sheets_" + std::to_string(::getpid()));
+  TempDir() { fs::create_directories(path); }
+  ~TempDir() { fs::remove_all(path); }
+};
+
+fs::path Fixture(const std::string& name) {
+  return fs::path(ORVANE_SHEETS_FIXTURES) / name;
+}
+
+fs::path SourceDir() {
+  const char* dir = std::getenv("ORVANE_SOURCE_DIR");
+  return dir != nullptr ? fs::path(dir) : fs::path(".");
+}
+
+// The message of the SheetError that `action` throws.
 std::string ErrorOf(const std::function<void()>& action) {
   try {
     action();
@@ -22,28 +47,28 @@ std::string ErrorOf(const std::function<void()>& action) {
   return "no SheetError";
 }
 
-bool Holds(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
+// Each action throws a SheetError whose message begins with its text (the whole message where
+// the writing library adds no reason of its own).
+void ExpectErrors(const std::vector<std::pair<std::function<void()>, std::string>>& cases) {
+  for (const auto& [action, message] : cases)
+    EXPECT_EQ(ErrorOf(action).substr(0, message.size()), message);
 }
 
-TEST(CellRange, ParsesCellsAndRectanglesAndRefusesMalformedNames) {
-  struct Case {
-    const char* name;
-    int first_row, first_column, last_row, last_column;
-  };
-  for (const Case& c : {Case{"A1", 0, 0, 0, 0}, Case{"A12", 11, 0, 11, 0},
-                        Case{"A1:T1440", 0, 0, 1439, 19}, Case{"B2:B1441", 1, 1, 1440, 1},
-                        Case{"c2:f1441", 1, 2, 1440, 5}, Case{"Z201", 200, 25, 200, 25},
-                        Case{"AA1:AO201", 0, 26, 200, 40}, Case{"ZZ9", 8, 701, 8, 701}}) {
-    const CellRange range = CellRange::Parse(c.name);
-    EXPECT_EQ(range.first_row, c.first_row) << c.name;
-    EXPECT_EQ(range.first_column, c.first_column) << c.name;
-    EXPECT_EQ(range.last_row, c.last_row) << c.name;
-    EXPECT_EQ(range.last_column, c.last_column) << c.name;
+TEST(CellRange, ParsesAndLabelsCellsAndRefusesMalformedNames) {
+  const std::vector<std::pair<std::string, std::vector<int>>> cases = {
+      {"A1", {0, 0, 0, 0}},         {"A12", {11, 0, 11, 0}},
+      {"Z201", {200, 25, 200, 25}}, {"AA201", {200, 26, 200, 26}},
+      {"ZZ9", {8, 701, 8, 701}},    {"A1048576", {1048575, 0, 1048575, 0}},
+      {"c2:f1441", {1, 2, 1440, 5}}};
+  for (const auto& [name, corners] : cases) {
+    const CellRange r = CellRange::Parse(name);
+    EXPECT_EQ(std::vector<int>({r.first_row, r.first_column, r.last_row, r.last_column}), corners);
+    if (name.find(':') == std::string::npos)
+      EXPECT_EQ(CellLabel(corners[0], corners[1]), name);
   }
-  EXPECT_EQ(CellRange::Parse("A1:T1440").Rows(), 1440);
-  EXPECT_EQ(CellRange::Parse("A1:T1440").Columns(), 20);
-
+  EXPECT_EQ(CellLabel(0, 702), "AAA1");
+  EXPECT_EQ(std::make_pair(CellRange::Parse("A1:T1440").Rows(), CellRange{2, 1, 5, 20}.Columns()),
+            std::make_pair(1440, 20));
   for (const char* bad : {"", "A", "1", "A0", "A01", "AAA1", "A1:", "A1:B", "B2:A1", "A2:B1",
                           "A1-B2", "A1:B2:C3", "A1048577", " A1", "$A$1"}) {
     EXPECT_EQ(ErrorOf([&] { CellRange::Parse(bad); }),
@@ -51,105 +76,143 @@ TEST(CellRange, ParsesCellsAndRectanglesAndRefusesMalformedNames) {
   }
 }
 
-TEST(CellRange, LabelsCellsFromZeroBasedRowAndColumn) {
-  EXPECT_EQ(CellLabel(0, 0), "A1");
-  EXPECT_EQ(CellLabel(11, 0), "A12");
-  EXPECT_EQ(CellLabel(1439, 19), "T1440");
-  EXPECT_EQ(CellLabel(200, 25), "Z201");
-  EXPECT_EQ(CellLabel(200, 26), "AA201");
-  EXPECT_EQ(CellLabel(200, 40), "AO201");
-  EXPECT_EQ(CellLabel(0, 701), "ZZ1");
-  EXPECT_EQ(CellLabel(0, 702), "AAA1");
-}
-
-TEST(NewWorkbook, RefusesNumbersAWorkbookCannotHoldNamingTheCell) {
-  testing::TempDir dir;
-  const auto file = dir.path() / "refused.xlsx";
+TEST(NewWorkbook, RefusesWhatAWorkbookCannotHoldNamingTheCellAndTheFile) {
+  TempDir dir;
+  const std::string file = (dir.path / "refused.xlsx").string(), of = " of \"" + file + "\"";
   NewWorkbook book(file);
-  const std::string nan = ErrorOf([&] { book.WriteCell(2, 1, std::nan("")); });
-  EXPECT_TRUE(Holds(nan, "B3") && Holds(nan, "not finite") && Holds(nan, file.string())) << nan;
-
-  // In a block the message names the sheet cell, not the element.
   const std::vector<Cell> cells = {1.0, 2.0, 3.0, std::numeric_limits<double>::infinity()};
-  const std::string inf = ErrorOf([&] {
-    book.WriteBlock(CellRange::Parse("C5:D6"), CellBlock{cells, 2, 2});
+  Chart chart;
+  ExpectErrors({
+      {[&] { book.WriteCell(2, 1, std::nan("")); },
+       "the number for cell B3" + of + " is not finite"},
+      {[&] {
+         book.WriteBlock(CellRange::Parse("C5:D6"), CellBlock{cells, 2, 2});
+       },
+       "the number for cell D6" + of + " is not finite"},
+      {[&] { book.WriteCell(0, 0, -1e308); },
+       "the number for cell A1" + of + " is too large for a workbook"},
+      {[&] { book.WriteFormula(0, 3, "=1/0", std::nan("")); }, "the number for cell D1" + of},
+      {[&] {
+         book.WriteBlock(CellRange::Parse("A1:B2"), CellBlock{cells, 3, 2});
+       },
+       "a block of 4 cells is not 3 rows by 2 columns"},
+      {[&] { book.WriteCell(-1, 0, 1.0); }, "row -1, column 0 lies outside the sheet" + of},
+      {[&] { book.WriteCell(0, 16384, 1.0); }, "row 0, column 16384 lies outside the sheet"},
+      {[&] { book.WriteCell(1048576, 0, 1.0); }, "row 1048576, column 0 lies outside the sheet"},
+      {[&] { book.AddSheet(""); }, "cannot write the sheet \"\"" + of + ": a sheet needs a name"},
+      {[&] { book.AddSheet("Sheet1"); }, "cannot write the sheet \"Sheet1\"" + of + ": "},
+      {[&] { book.AddSheet("a/b"); }, "cannot write the sheet \"a/b\""},
+      {[&] { book.AddSheet(std::string(32, 'x')); }, "cannot write the sheet \"xxx"},
+      {[&] { book.WriteCell(0, 0, 1.0, 1); }, "the workbook \"" + file + "\" has no sheet 2"},
+      {[&] { book.AddChart(chart); }, "the chart \"\" has no series"},
+      {[&] {
+         chart.series.push_back(ChartSeries{"Vx", 5, CellRange::Parse("Q2:Q13"), std::nullopt});
+         book.AddChart(chart);
+       },
+       "the workbook \"" + file + "\" has no sheet 6"},
   });
-  EXPECT_TRUE(Holds(inf, "D6") && Holds(inf, "not finite")) << inf;
-
-  const std::string huge = ErrorOf([&] { book.WriteCell(0, 0, -1e308); });
-  EXPECT_TRUE(Holds(huge, "A1") && Holds(huge, "too large")) << huge;
-  const std::string formula = ErrorOf([&] { book.WriteFormula(0, 0, "=1/0", std::nan("")); });
-  EXPECT_TRUE(Holds(formula, "A1")) << formula;
-
-  EXPECT_TRUE(Holds(ErrorOf([&] {
-                      book.WriteBlock(CellRange::Parse("A1:B2"), CellBlock{cells, 3, 2});
-                    }),
-                    "a block of 4 cells is not 3 rows by 2 columns"));
-  EXPECT_TRUE(Holds(ErrorOf([&] { book.WriteCell(-1, 0, 1.0); }), "outside the sheet"));
-  EXPECT_TRUE(Holds(ErrorOf([&] { book.WriteCell(0, 16384, 1.0); }), "outside the sheet"));
-  EXPECT_TRUE(Holds(ErrorOf([&] { book.WriteCell(1048576, 0, 1.0); }), "outside the sheet"));
+  book.WriteCell(1048575, 16383, 1.0);  // XFD1048576, the last cell
+  EXPECT_EQ(book.AddSheet(std::string(31, 'x')), 1);
+  EXPECT_EQ(book.SheetName(1), std::string(31, 'x'));
 }
 
 TEST(NewWorkbook, WritesOnlyAtCloseAndReportsAFileThatCannotBeWritten) {
-  testing::TempDir dir;
-  const auto discarded = dir.path() / "discarded.xlsx";
+  TempDir dir;
+  const fs::path written = dir.path / "written.xlsx", overlong = dir.path / "overlong.xlsx";
+  const fs::path unreachable = dir.path / "no such folder" / "detail.xlsx";
   {
-    NewWorkbook book(discarded);
-    book.WriteCell(0, 0, std::string("never written"));
+    NewWorkbook discarded(dir.path / "discarded.xlsx");
+    discarded.WriteCell(0, 0, std::string("never written"));
   }
-  EXPECT_FALSE(std::filesystem::exists(discarded));
-
-  const auto written = dir.path() / "written.xlsx";
-  NewWorkbook book(written);
+  valuation::DetailTable table;  // a NaN stops an export before anything is written
+  table.SetCell(4, 2, std::nan(""));
+  NewWorkbook book(written), refused(overlong);
   book.WriteCell(0, 0, 1L);
   book.Close();
-  EXPECT_GT(std::filesystem::file_size(written), 0u);
-  EXPECT_TRUE(Holds(ErrorOf([&] { book.Close(); }), "already closed"));
-
-  // A text longer than a cell can hold (32,767 characters) is refused when the file is written.
-  NewWorkbook overlong(dir.path() / "overlong.xlsx");
-  overlong.WriteCell(6, 2, std::string(40000, 'x'));
-  const std::string refused = ErrorOf([&] { overlong.Close(); });
-  EXPECT_TRUE(Holds(refused, "C7") && Holds(refused, "overlong.xlsx")) << refused;
-
-  const auto unreachable = dir.path() / "no such folder" / "detail.xlsx";
-  NewWorkbook orphan(unreachable);
-  orphan.WriteCell(0, 0, std::string("text"));
-  const std::string message = ErrorOf([&] { orphan.Close(); });
-  EXPECT_TRUE(Holds(message, unreachable.string()) && Holds(message, "cannot write")) << message;
+  // A text longer than a cell holds (32,767 characters) is refused when the file is written.
+  refused.WriteCell(6, 2, std::string(40000, 'x'));
+  ExpectErrors({
+      {[&] { WriteDetailWorkbook(dir.path / "detail.xlsx", table, {}); },
+       "the number for cell C5 "},
+      {[&] { book.Close(); }, "the workbook \"" + written.string() + "\" is already closed"},
+      {[&] { refused.Close(); }, "cannot write cell C7 of \"" + overlong.string() + "\": "},
+      {[&] { WriteMortalityWorkbook(unreachable, {}); },
+       "cannot write the workbook \"" + unreachable.string() + "\": "},
+  });
+  EXPECT_GT(fs::file_size(written), 0u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 1);  // written.xlsx alone
 }
 
-TEST(NewWorkbook, RefusesABadSheetNameAChartWithoutSeriesAndNoSuchSheet) {
-  testing::TempDir dir;
-  NewWorkbook book(dir.path() / "sheets.xlsx");
-  EXPECT_EQ(book.SheetName(0), "Sheet1");
-  EXPECT_EQ(book.AddSheet("Summary"), 1);
-  for (const char* bad : {"", "Summary", "a/b", "a name longer than thirty-one characters"}) {
-    EXPECT_TRUE(Holds(ErrorOf([&] { book.AddSheet(bad); }), "cannot write the sheet")) << bad;
-  }
-  EXPECT_TRUE(Holds(ErrorOf([&] { book.WriteCell(0, 0, 1.0, 2); }), "has no sheet 3"));
-  Chart chart;
-  chart.title = "Vx by month";
-  EXPECT_TRUE(Holds(ErrorOf([&] { book.AddChart(chart, 1); }), "has no series"));
-  chart.series.push_back(ChartSeries{"Vx", 5, CellRange::Parse("Q2:Q13"), std::nullopt});
-  EXPECT_TRUE(Holds(ErrorOf([&] { book.AddChart(chart, 1); }), "has no sheet 6"));
-  chart.series.back().sheet = 0;
-  book.AddChart(chart, 1);
-  book.Close();
-}
-
-TEST(ReadFirstSheet, ReadsTheUsedRangeWithNumbersTextsAndEmptyCells) {
-  const UsedRange sheet = ReadFirstSheet(testing::XlsFixture("empty_cell.xls"));
-  EXPECT_EQ(sheet.rows, 201);
-  EXPECT_EQ(sheet.columns, 3);
+TEST(YieldCurveWorkbook, ReadsCurvesByColumnAndHalfYearsByRowEmptyCellsAsZero) {
+  const UsedRange sheet = ReadFirstSheet(Fixture("gaps.xls"));
+  EXPECT_EQ(std::make_pair(sheet.rows, sheet.columns), std::make_pair(51, 3));
   EXPECT_EQ(std::get<std::string>(sheet.At(0, 0)), "Half-year");
-  EXPECT_EQ(std::get<std::string>(sheet.At(2, 0)), "1 years");
-  EXPECT_EQ(std::get<double>(sheet.At(1, 1)), 0.04);
-  EXPECT_TRUE(std::holds_alternative<std::monostate>(sheet.At(4, 1)));  // B5
-  EXPECT_EQ(std::get<long>(sheet.At(1, 2)), 1);                         // C2
-  EXPECT_TRUE(std::holds_alternative<std::monostate>(sheet.At(201, 0)));
-  EXPECT_TRUE(std::holds_alternative<std::monostate>(sheet.At(0, 3)));
-  EXPECT_TRUE(std::holds_alternative<std::monostate>(sheet.At(-1, 0)));
+  for (const auto& [row, column] : {std::pair{4, 1}, {0, 3}, {-1, 0}, {0, -1}})
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(sheet.At(row, column)));
+  const auto graded = ReadYieldCurveWorkbook(Fixture("graded.xls"));
+  ASSERT_EQ(graded.CurveCount(), 60);
+  // B2, G3, AP101 and BI201: curve i at half-year h holds i/100 + h/10000.
+  EXPECT_EQ(std::vector<double>(
+                {graded.Rate(1, 1), graded.Rate(6, 2), graded.Rate(41, 100), graded.Rate(60, 200)}),
+            std::vector<double>({0.0101, 0.0602, 0.42, 0.62}));
+  const auto gaps = ReadYieldCurveWorkbook(Fixture("gaps.xls"));
+  ASSERT_EQ(gaps.CurveCount(), 2);
+  // B4; B5 empty; C2 the whole number 1; B51; beyond the used range.
+  EXPECT_EQ(std::vector<double>({gaps.Rate(1, 3), gaps.Rate(1, 4), gaps.Rate(2, 1),
+                                 gaps.Rate(1, 50), gaps.Rate(1, 51), gaps.Rate(2, 200)}),
+            std::vector<double>({0.04, 0.0, 1.0, 0.04, 0.0, 0.0}));
+}
+
+TEST(YieldCurveWorkbook, RefusesTextCellsAndMissingCorruptOrReaderCrashingWorkbooks) {
+  TempDir dir;
+  const fs::path truncated = dir.path / "truncated.xls", empty = dir.path / "empty.xls";
+  std::string head(4096, '\0');  // the first 4 KiB: a valid header whose sectors are missing
+  std::ifstream(Fixture("graded.xls"), std::ios::binary).read(head.data(), 4096);
+  std::ofstream(truncated, std::ios::binary) << head;
+  std::ofstream(empty, std::ios::binary).flush();
+  const auto unreadable = [](const fs::path& file) {
+    return "cannot read the workbook \"" + file.string() + "\": ";
+  };
+  // Workbooks on which the reading library itself faults (found by fuzzing; the fault shows as
+  // "the file is damaged" where a sanitizer stops the reading child).
+  const fs::path faults = SourceDir() / "tests" / "sheets" / "regressions";
+  std::vector<std::pair<std::function<void()>, std::string>> cases = {
+      {[] { ReadYieldCurveWorkbook(Fixture("text_cell.xls")); },
+       "cell D17 of the yield curve workbook \"" + Fixture("text_cell.xls").string() +
+           "\" holds the text \"n/a\", not a spot rate"},
+      {[] { ReadYieldCurveWorkbook(Fixture("labels_only.xls")); },
+       "the yield curve workbook \"" + Fixture("labels_only.xls").string() +
+           "\" holds no curve: its first sheet has no column after A"},
+      {[&] { ReadYieldCurveWorkbook(dir.path / "missing.xls"); },
+       unreadable(dir.path / "missing.xls") + "the file does not exist or cannot be opened"},
+      {[&] { ReadYieldCurveWorkbook(truncated); }, unreadable(truncated)},
+      {[&] { ReadYieldCurveWorkbook(empty); },
+       unreadable(empty) + "it is not a readable Excel 97-2003 workbook (.xls) (code -8)"},
+  };
+  for (const char* name :
+       {"freexl_heap_overread.xls", "freexl_iconv_stack_overread.xls", "freexl_invalid_free.xls"})
+    cases.emplace_back([&faults, name] { ReadYieldCurveWorkbook(faults / name); },
+                       unreadable(faults / name));
+  ExpectErrors(cases);
+  EXPECT_EQ(ReadYieldCurveWorkbook(Fixture("graded.xls")).CurveCount(), 60);  // still usable
+}
+
+// The shipped workbook against the table it was built from: every rate of the 149 curves.
+TEST(YieldCurveWorkbook, ShippedWorkbookHoldsTheSourceSpotRatesAsDecimals) {
+  const auto rates = ReadYieldCurveWorkbook(SourceDir() / "data" / kYieldCurveWorkbookName);
+  ASSERT_EQ(rates.CurveCount(), 149);  // August 2007 to December 2019
+  std::ifstream csv(SourceDir() / "data" / "yield_curve" / "yield_curve_spot_rates.csv");
+  std::string line, field;
+  ASSERT_TRUE(std::getline(csv, line));  // maturity_years,2007-08,...
+  int half_year = 0;
+  for (; std::getline(csv, line); ++half_year) {
+    std::stringstream fields(line);
+    std::getline(fields, field, ',');
+    for (int curve = 1; std::getline(fields, field, ','); ++curve)
+      ASSERT_NEAR(rates.Rate(curve, half_year + 1), std::stod(field) / 100, 1e-12)
+          << "curve " << curve << ", half-year " << half_year + 1;
+  }
+  EXPECT_EQ(half_year, 200);
 }
 
 }  // namespace

@@ -13,9 +13,8 @@ def save(path, count, rate, rows=200):
     sheet.write(0, 0, "Half-year")
     for h in range(1, rows + 1):
         sheet.write(h, 0, f"{h / 2:g} years")
-        for i in range(1, count + 1):
-            if rate(i, h) is not None:
-                sheet.write(h, i, rate(i, h))
+        for i in (i for i in range(1, count + 1) if rate(i, h) is not None):
+            sheet.write(h, i, rate(i, h))
     book.save(str(path))
 
 
@@ -28,3 +27,6 @@ save(folder / "gaps.xls", 2, lambda i, h: None if (i, h) == (1, 4) else 1 if (i,
      else 0.04, rows=50)
 save(folder / "text_cell.xls", 4, lambda i, h: "n/a" if (i, h) == (3, 16) else 0.04)  # D17
 save(folder / "labels_only.xls", 0, None)
+# The first 4 KiB of a workbook (a valid header whose sectors are missing), and no byte at all.
+(folder / "truncated.xls").write_bytes((folder / "graded.xls").read_bytes()[:4096])
+(folder / "empty.xls").write_bytes(b"")

@@ -1,10 +1,9 @@
 // Writes into the folder given the detail workbook (with its Summary) of 1440 synthetic months,
 // the mortality workbook of synthetic tables and a workbook of the writer's rules (rules.xlsx),
-// for check_exported_workbooks.py, which computes the same months itself. Exits non-zero on
-// failure.
+// for check_exported_workbooks.py, which computes the same months itself. A failure ends it
+// with the uncaught error.
 #include <cmath>
 #include <filesystem>
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -35,60 +34,43 @@ valuation::DetailTable SyntheticDetail() {
     month.interest_rate_percent = row < 60 ? 5.25 : 6.5;
     month.Vx = std::pow(1.0525, -(t - 1) / 12);
     table.OnMonthStart(month);
-    valuation::MonthPayment payment{row, row >= 7, row >= 7 && row <= 66, 1000 + t / 3};
-    payment.survivor_benefit = payment.primary_benefit * 0.5;
-    const double base = payment.primary_benefit * month.Vx;
-    payment.period_certain_value = base;
-    payment.primary_value = base * month.Lx;
-    payment.contingent_value = base * 50 * (month.Ly - month.Lx * month.Ly) / 100;
-    table.OnPayment(payment);
+    const double benefit = 1000 + t / 3, base = benefit * month.Vx;
+    table.OnPayment(valuation::MonthPayment{row, row >= 7, row >= 7 && row <= 66, benefit,
+                                            benefit * 0.5, base, base * month.Lx,
+                                            base * 50 * (month.Ly - month.Lx * month.Ly) / 100});
   }
   return table;
-}
-
-// The last write to a cell wins, an empty element empties its cell, and a number format applies
-// whether it is set before or after its cells (the later one winning where rectangles overlap).
-void WriteRulesWorkbook(const std::filesystem::path& file) {
-  sheets::NewWorkbook book(file);
-  book.WriteCell(0, 0, std::string("emptied"));
-  book.WriteCell(0, 1, std::string("replaced"));
-  book.SetNumberFormat(sheets::CellRange::Parse("A2:D2"), "0.0");
-  const std::vector<sheets::Cell> block = {sheets::Cell{},      1.25, 2L, 3.5,
-                                           std::string("=1+1"), 4.75};
-  book.WriteBlock(sheets::CellRange::Parse("A1:C2"), sheets::CellBlock{block, 2, 3});
-  book.WriteCell(0, 1, 7L);
-  book.SetNumberFormat(sheets::CellRange::Parse("C2:D2"), "0.000");
-  book.Close();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::cerr << "usage: " << argv[0] << " FOLDER\n";
-    return 2;
+  if (argc != 2)
+    return 2;  // usage: orvane_sheets_sample_writer FOLDER
+  const std::filesystem::path folder = argv[1];
+  std::filesystem::create_directories(folder);
+  sheets::DetailSummary summary;  // two figures given, the rest shown as "n/a"
+  summary.inputs = {{"Valuation Date", "7/1/2008"}, {"Period Certain", " 5.000"}};
+  summary.value = 123456.785;
+  summary.sensitivities.Duration = 11.25;
+  summary.sensitivities.DV01 = 138.8889;
+  sheets::WriteDetailWorkbook(folder / "detail.xlsx", SyntheticDetail(), summary);
+  sheets::MortalityColumns mortality;
+  valuation::QTable* columns[] = {&mortality.PrePrimary, &mortality.PreContingent,
+                                  &mortality.PostPrimary, &mortality.PostContingent};
+  for (int k = 0; k < 4; ++k) {
+    for (int age = 1; age <= 120; ++age)  // all 17 digits, distinct in every table and age
+      columns[k]->set(age, age == 120 ? 1.0 : 1.0 / (age + 7.0 * (k + 1)) / 3.0);
   }
-  try {
-    const std::filesystem::path folder = argv[1];
-    std::filesystem::create_directories(folder);
-    sheets::DetailSummary summary;  // two figures given, the rest shown as "n/a"
-    summary.inputs = {{"Valuation Date", "7/1/2008"}, {"Period Certain", " 5.000"}};
-    summary.value = 123456.785;
-    summary.sensitivities.Duration = 11.25;
-    summary.sensitivities.DV01 = 138.8889;
-    sheets::WriteDetailWorkbook(folder / "detail.xlsx", SyntheticDetail(), summary);
-    sheets::MortalityColumns mortality;
-    valuation::QTable* columns[] = {&mortality.PrePrimary, &mortality.PreContingent,
-                                    &mortality.PostPrimary, &mortality.PostContingent};
-    for (int k = 0; k < 4; ++k) {
-      for (int age = 1; age <= 120; ++age)  // all 17 digits, distinct in every table and age
-        columns[k]->set(age, age == 120 ? 1.0 : 1.0 / (age + 7.0 * (k + 1)) / 3.0);
-    }
-    sheets::WriteMortalityWorkbook(folder / "mortality.xlsx", mortality);
-    WriteRulesWorkbook(folder / "rules.xlsx");
-  } catch (const std::exception& error) {
-    std::cerr << error.what() << '\n';
-    return 1;
-  }
+  sheets::WriteMortalityWorkbook(folder / "mortality.xlsx", mortality);
+  // An empty element empties its cell, and a number format applies whether it is set before or
+  // after its cells (the later one winning where rectangles overlap).
+  sheets::NewWorkbook rules(folder / "rules.xlsx");
+  rules.WriteCell(0, 0, std::string("emptied"));
+  rules.SetNumberFormat(sheets::CellRange::Parse("A2:D2"), "0.0");
+  const std::vector<sheets::Cell> block = {{}, 1.25, 7L, 3.5, std::string("=1+1"), 4.75};
+  rules.WriteBlock(sheets::CellRange::Parse("A1:C2"), sheets::CellBlock{block, 2, 3});
+  rules.SetNumberFormat(sheets::CellRange::Parse("C2:D2"), "0.000");
+  rules.Close();
   return 0;
 }

@@ -49,12 +49,11 @@ TEST(CellRange, ParsesAndLabelsCellsAndRefusesMalformedNames) {
       {"A1", {0, 0, 0, 0}},         {"A12", {11, 0, 11, 0}},
       {"Z201", {200, 25, 200, 25}}, {"AA201", {200, 26, 200, 26}},
       {"ZZ9", {8, 701, 8, 701}},    {"A1048576", {1048575, 0, 1048575, 0}},
-      {"c2:f1441", {1, 2, 1440, 5}}};
+      {"C2:f1441", {1, 2, 1440, 5}}};
   for (const auto& [name, corners] : cases) {
     const CellRange r = CellRange::Parse(name);
     EXPECT_EQ(std::vector<int>({r.first_row, r.first_column, r.last_row, r.last_column}), corners);
-    if (name.find(':') == std::string::npos)
-      EXPECT_EQ(CellLabel(corners[0], corners[1]), name);
+    EXPECT_EQ(CellLabel(corners[0], corners[1]), name.substr(0, name.find(':')));
   }
   EXPECT_EQ(CellLabel(0, 702), "AAA1");
   EXPECT_EQ(std::make_pair(CellRange::Parse("A1:T1440").Rows(), CellRange{2, 1, 5, 20}.Columns()),

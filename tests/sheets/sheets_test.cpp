@@ -1,3 +1,5 @@
+// Tests of the sheets library and of the calculation detail it exports. What the exports hold,
+// cell by cell, is read back by check_exported_workbooks.py with openpyxl and in LibreOffice.
 #include <gtest/gtest.h>
 
 #include <cmath>

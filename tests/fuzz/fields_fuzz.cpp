@@ -39,51 +39,37 @@ constexpr std::size_t kLongestText = 63;
 std::vector<Control> ControlsOf(std::initializer_list<ControlKind> kinds) {
   std::vector<Control> controls;
   for (int i = 0; i < app::kControlCount; ++i) {
-    const auto control = static_cast<Control>(i);
-    if (std::find(kinds.begin(), kinds.end(), app::KindOf(control)) != kinds.end())
-      controls.push_back(control);
+    if (std::find(kinds.begin(), kinds.end(), app::KindOf(static_cast<Control>(i))) != kinds.end())
+      controls.push_back(static_cast<Control>(i));
   }
   return controls;
 }
 
 // Reads the input front to back; past its end every byte is 0.
-class Actions {
- public:
-  Actions(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-  bool Done() const { return next_ >= size_; }
-  std::uint8_t Byte() { return next_ < size_ ? data_[next_++] : 0; }
+struct Actions {
+  const std::uint8_t* data;
+  std::size_t size, next = 0;
+  std::uint8_t Byte() { return next < size ? data[next++] : 0; }
   std::string Text() {
-    const std::size_t length = std::min<std::size_t>(Byte() % (kLongestText + 1), size_ - next_);
-    std::string text(reinterpret_cast<const char*>(data_ + next_), length);
-    next_ += length;
-    return text;
+    const std::size_t wanted = Byte() % (kLongestText + 1);
+    const std::size_t length = std::min(wanted, size - next);
+    next += length;
+    return std::string(reinterpret_cast<const char*>(data + next - length), length);
   }
-
- private:
-  const std::uint8_t* data_;
-  std::size_t size_;
-  std::size_t next_ = 0;
 };
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
 void CheckForm(const app::FormModel& form, std::optional<Control> validated) {
-  const std::string result = Lower(form.Result());
+  std::string result = form.Result();
+  std::transform(result.begin(), result.end(), result.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   if (result.find("nan") != std::string::npos || result.find("inf") != std::string::npos)
     Fail("the results label reads \"" + form.Result() + "\"");
-  if (!validated)
+  if (!validated || app::NumericFieldOf(*validated) == nullptr)
     return;
-  if (app::NumericFieldOf(*validated) != nullptr) {
-    const std::string& text = form.Text(*validated);
-    const std::optional<double> value = numbers::ParseNumber(text);
-    if (!value || !std::isfinite(*value)) {
-      Fail(std::string(app::NameOf(*validated)) + " reads \"" + text +
-           "\" after its Validate, which is not a number");
-    }
+  const std::optional<double> value = numbers::ParseNumber(form.Text(*validated));
+  if (!value || !std::isfinite(*value)) {
+    Fail(std::string(app::NameOf(*validated)) + " reads \"" + form.Text(*validated) +
+         "\" after its Validate, which is not a number");
   }
 }
 
@@ -105,8 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   form.Load();
   fuzz::CheckForm(form, std::nullopt);
 
-  fuzz::Actions actions(data, size);
-  for (int step = 0; step < fuzz::kMostActions && !actions.Done(); ++step) {
+  fuzz::Actions actions{data, size};
+  for (int step = 0; step < fuzz::kMostActions && actions.next < size; ++step) {
     const std::uint8_t kind = actions.Byte() % 4;
     app::Control control;
     if (kind <= 1) {

@@ -27,95 +27,81 @@
 namespace orvane::fuzz {
 namespace {
 
-using tables::TableError;
 using tables::TableRequest;
-using tables::TableStore;
-using tables::format::kCatalogueName;
 
 // The names the loader reads on its own, the catalogue's name, "None" as a chooser shows it and
 // a blank chooser.
-constexpr std::array<std::string_view, 12> kLoaderNames = {
-    "None",     "None    ", "M-N-Base", "F-N-Base", "M-A-Base",     "F-A-Base",
-    "M-Proj  ", "F-Proj  ", "M Weight", "F Weight", kCatalogueName, ""};
-
+constexpr std::array<std::string_view, 12> kLoaderNames = {"None",
+                                                           "None    ",
+                                                           "M-N-Base",
+                                                           "F-N-Base",
+                                                           "M-A-Base",
+                                                           "F-A-Base",
+                                                           "M-Proj  ",
+                                                           "F-Proj  ",
+                                                           "M Weight",
+                                                           "F Weight",
+                                                           tables::format::kCatalogueName,
+                                                           ""};
 // A catalogue may list 320 names; the first few distinct ones are loaded in every run.
 constexpr std::size_t kMostListedNames = 20;
-// Requests chosen by the input per run, and the bytes that choose each.
-constexpr int kChosenRequests = 8;
-constexpr std::size_t kBytesPerRequest = 3;
-
-struct Years {
-  int valuation;
-  int retirement;
-  int birth;
-};
-
-// The shipped defaults, a plausible set and a far-flung set from the input's last six bytes.
-std::vector<Years> YearsOf(const std::uint8_t* data, std::size_t size) {
-  std::vector<Years> years = {{2008, 2008, 1943}};
-  if (size >= 6) {
-    const std::uint8_t* b = data + size - 6;
-    const int valuation = 1990 + b[0] % 64;
-    years.push_back({valuation, valuation + b[1] % 80 - 16, valuation - b[2] % 128});
-    const auto wide = [](std::uint8_t high, std::uint8_t low) {
-      return 2000 + static_cast<std::int16_t>(static_cast<std::uint16_t>(high << 8 | low));
-    };
-    years.push_back({wide(b[0], b[3]), wide(b[1], b[4]), wide(b[2], b[5])});
-  }
-  return years;
-}
+// Requests chosen by the input per run, each by three bytes.
+constexpr std::size_t kChosenRequests = 8;
 
 std::string Describe(const TableRequest& r) {
-  return "\"" + r.TableName + "\" dont=" + std::to_string(r.DontProjTable) +
-         " val=" + std::to_string(r.ProjToValuation) +
-         " ret=" + std::to_string(r.ProjToRetirement) + " pay=" + std::to_string(r.ProjToPayment) +
-         " ann=" + std::to_string(r.BlendAnn) + " sex=" + std::to_string(r.BlendSex) +
-         " preamble=" + std::to_string(r.FollowPreamble) + " male=" + std::to_string(r.Male) +
-         " pre=" + std::to_string(r.Pre) + " years " + std::to_string(r.ValuationYear) + "/" +
-         std::to_string(r.RetirementYear) + "/" + std::to_string(r.YearOfBirth);
+  std::string flags;
+  for (const bool flag : {r.DontProjTable, r.ProjToValuation, r.ProjToRetirement, r.ProjToPayment,
+                          r.BlendAnn, r.BlendSex, r.FollowPreamble, r.Male, r.Pre})
+    flags += flag ? '1' : '0';
+  return "\"" + r.TableName + "\" flags (dont val ret pay ann sex preamble male pre) " + flags +
+         " years " + std::to_string(r.ValuationYear) + "/" + std::to_string(r.RetirementYear) +
+         "/" + std::to_string(r.YearOfBirth);
 }
 
-void CheckTable(const valuation::QTable& table, const TableRequest& request) {
-  const auto& values = table.values();
-  if (values[0] != 0.0)
-    Fail("age 0 is not 0 for " + Describe(request));
-  for (std::size_t x = 1; x < values.size(); ++x) {
-    if (!std::isfinite(values[x]))
-      Fail("rate at age " + std::to_string(x) + " is not finite for " + Describe(request));
-  }
-}
-
-std::optional<valuation::QTable> Load(TableStore& store, const TableRequest& request) {
+std::optional<valuation::QTable> Load(tables::TableStore& store, const TableRequest& request) {
   try {
     valuation::QTable table = store.LoadTable(request);
-    CheckTable(table, request);
+    const auto& values = table.values();
+    if (values[0] != 0.0)
+      Fail("age 0 is not 0 for " + Describe(request));
+    for (std::size_t x = 1; x < values.size(); ++x) {
+      if (!std::isfinite(values[x]))
+        Fail("rate at age " + std::to_string(x) + " is not finite for " + Describe(request));
+    }
     return table;
-  } catch (const TableError&) {
+  } catch (const tables::TableError&) {
     return std::nullopt;
   }
 }
 
-// The request that three control bytes choose: projection choice and flags from the first,
-// the name from the second, the years from the third.
+// The request that three control bytes choose: projection choice and flags from the first, the
+// name from the second, and from the third the shipped years, a plausible set or a far-flung set
+// (both from the input's last six bytes).
 TableRequest Chosen(const std::uint8_t* control, const std::vector<std::string>& names,
-                    const std::vector<Years>& years) {
-  TableRequest request;
+                    const std::uint8_t* last6) {
+  TableRequest r;
   const int projection = control[0] & 3;
-  request.DontProjTable = projection == 0;
-  request.ProjToValuation = projection == 1;
-  request.ProjToRetirement = projection == 2;
-  request.ProjToPayment = projection == 3;
-  request.BlendAnn = (control[0] & 4) != 0;
-  request.BlendSex = (control[0] & 8) != 0;
-  request.FollowPreamble = (control[0] & 16) != 0;
-  request.Male = (control[0] & 32) != 0;
-  request.Pre = (control[0] & 64) != 0;
-  request.TableName = names[control[1] % names.size()];
-  const Years& chosen = years[control[2] % years.size()];
-  request.ValuationYear = chosen.valuation;
-  request.RetirementYear = chosen.retirement;
-  request.YearOfBirth = chosen.birth;
-  return request;
+  r.DontProjTable = projection == 0;
+  r.ProjToValuation = projection == 1;
+  r.ProjToRetirement = projection == 2;
+  r.ProjToPayment = projection == 3;
+  bool* flags[] = {&r.BlendAnn, &r.BlendSex, &r.FollowPreamble, &r.Male, &r.Pre};
+  for (int bit = 0; bit < 5; ++bit) *flags[bit] = (control[0] >> (bit + 2)) & 1;
+  r.TableName = names[control[1] % names.size()];
+  const auto wide = [](std::uint8_t high, std::uint8_t low) {
+    return 2000 + static_cast<std::int16_t>(static_cast<std::uint16_t>(high << 8 | low));
+  };
+  const int valuation = 1990 + last6[0] % 64;
+  if (control[2] % 3 == 1) {
+    r.ValuationYear = valuation;
+    r.RetirementYear = valuation + last6[1] % 80 - 16;
+    r.YearOfBirth = valuation - last6[2] % 128;
+  } else if (control[2] % 3 == 2) {
+    r.ValuationYear = wide(last6[0], last6[3]);
+    r.RetirementYear = wide(last6[1], last6[4]);
+    r.YearOfBirth = wide(last6[2], last6[5]);
+  }
+  return r;
 }
 
 }  // namespace
@@ -137,9 +123,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::Fail("catalogue entry \"" + entry + "\" is shorter than a name");
       // LoadTable reads the first 8 characters only.
       if (seen.insert(entry.substr(0, 8)).second &&
-          names.size() < fuzz::kLoaderNames.size() + fuzz::kMostListedNames) {
+          names.size() < fuzz::kLoaderNames.size() + fuzz::kMostListedNames)
         names.push_back(entry);
-      }
     }
   } catch (const tables::TableError&) {
     // A malformed catalogue or a file too short for its directory: the loader's names remain.
@@ -152,21 +137,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     plain.TableName = name;
     stored[name] = fuzz::Load(store, plain);
   }
-
-  const std::vector<fuzz::Years> years = fuzz::YearsOf(data, size);
-  const std::size_t control_size = fuzz::kChosenRequests * fuzz::kBytesPerRequest;
-  if (size < control_size)
+  if (size < fuzz::kChosenRequests * 3)
     return 0;
-  for (int k = 0; k < fuzz::kChosenRequests; ++k) {
+  for (std::size_t k = 0; k < fuzz::kChosenRequests; ++k) {
     const tables::TableRequest request =
-        fuzz::Chosen(data + size - control_size + k * fuzz::kBytesPerRequest, names, years);
+        fuzz::Chosen(data + size - 3 * (fuzz::kChosenRequests - k), names, data + size - 6);
     const std::optional<valuation::QTable> table = fuzz::Load(store, request);
     // "No Projection" loads the table as stored, whatever the other flags say.
     const std::optional<valuation::QTable>& unflagged = stored[request.TableName];
     if (request.DontProjTable &&
-        (table.has_value() != unflagged.has_value() || (table && !(*table == *unflagged)))) {
+        (table.has_value() != unflagged.has_value() || (table && !(*table == *unflagged))))
       fuzz::Fail("the flags change the unprojected table: " + fuzz::Describe(request));
-    }
   }
   return 0;
 }

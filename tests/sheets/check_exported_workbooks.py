@@ -1,36 +1,11 @@
 #!/usr/bin/python3
-"""Reads back the workbooks written by orvane_sheets_sample_writer and checks them with openpyxl.
-
-usage: check_exported_workbooks.py FOLDER   (FOLDER holds detail.xlsx, detail_table.tsv,
-                                             mortality.xlsx, mortality.tsv, rules.xlsx)
-
-The expected headings, labels and formats are written out here, independently of the C++ code.
-Numbers are compared to 1e-15 relative: libxlsxwriter stores 16 significant digits.
-"""
-import math
-import pathlib
-import re
-import sys
-import zipfile
-
-import openpyxl
-from openpyxl.utils import get_column_letter
-
-HEADINGS = ["Age", "Prim Pre Q", "Con Pre Q", "Prim Post Q", "Con Post Q", "Prim Pre Annual Q",
-            "Con Pre Annual Q", "Prim Post Annual Q", "Con Post Annual Q", "Lx", "Ly", "Ly-Lx*Ly",
-            "Prim Ben", "Con Ben", "Interest Rate", "Vx", "Period Certain Value", "Prim Value",
-            "Con Value"]
-INPUT_BLOCK = ["Val Date", "7/1/2008", "Prim DOB", "7/1/1943", "Con DOB", "1/1/1946",
-               "Per Certain", " 5.000", "Percent Surv", '=HYPERLINK("http://example.com")',
-               "Value"]
-FORMATS = {"B": "0.000", "C": "0.00000000", "D": "0.00000000", "E": "0.00000000",
-           "F": "0.00000000", "G": "0.000000", "H": "0.000000", "I": "0.000000", "J": "0.000000",
-           "K": "0.000000", "L": "0.000000", "M": "0.000000", "N": "###,##0.00",
-           "O": "###,##0.00", "P": "#0.000", "Q": "0.000000", "R": "###,##0.00",
-           "S": "###,##0.00", "T": "General"}
-MORTALITY_HEADINGS = ["Age", "Prim Pre", "Con Pre", "Prim Post", "Con Post"]
+# Reads back the workbooks that orvane_sheets_sample_writer wrote into FOLDER, with openpyxl or in
+# LibreOffice Calc (headless): check_exported_workbooks.py FOLDER openpyxl|libreoffice. The
+# expected values are computed here from the writer's synthetic months and tables.
+import csv, math, os, pathlib, re, shutil, signal, subprocess, sys, tempfile, zipfile
 
 failures = []
+CHARTS = ["Expected payments of each year (present value)", "Lx and Ly by month", "Vx by month"]
 
 
 def check(condition, message):
@@ -38,158 +13,169 @@ def check(condition, message):
         failures.append(message)
 
 
-def same_number(a, b):
-    return isinstance(a, (int, float)) and not isinstance(a, bool) and math.isclose(
-        a, b, rel_tol=1e-15, abs_tol=0.0)
+def close(a, b, rel=1e-12):
+    return isinstance(a, (int, float)) and math.isclose(a, b, rel_tol=rel, abs_tol=1e-300)
 
 
-def read_detail_dump(path):
-    cells = {}
-    for line in path.read_text().splitlines():
-        row, column, kind, value = line.split("\t", 3)
-        cells[(int(row), int(column))] = (kind, value)
-    return cells
+# A number of a CSV as a float, any other cell as it stands.
+def value(cell):
+    number = isinstance(cell, str) and re.fullmatch(r"-?[\d,]*\.?\d+(E[-+]?\d+)?", cell)
+    return float(cell.replace(",", "")) if number else cell
 
 
-def check_detail(folder):
-    table = read_detail_dump(folder / "detail_table.tsv")
-    book = openpyxl.load_workbook(folder / "detail.xlsx")
-    sheet = book.worksheets[0]
-    cached = openpyxl.load_workbook(folder / "detail.xlsx", data_only=True).worksheets[0]
-
-    for column, heading in enumerate(HEADINGS, start=2):
-        cell = sheet.cell(1, column)
-        check(cell.value == heading and cell.data_type == "s",
-              f"{cell.coordinate}: heading {cell.value!r}, expected {heading!r}")
-        check(cell.alignment.wrap_text, f"{cell.coordinate}: row 1 does not wrap")
-    for row, text in enumerate(INPUT_BLOCK, start=1):
-        cell = sheet.cell(row, 1)
-        check(cell.value == text and cell.data_type == "s",
-              f"A{row}: {cell.value!r} ({cell.data_type}), expected the text {text!r}")
-        check(cell.number_format == "General", f"A{row}: format {cell.number_format!r}")
-
-    total = sheet["A12"]
-    check(total.data_type == "f" and str(total.value).lower() == "=sum(r2:t1440)",
-          f"A12: {total.value!r} ({total.data_type}), expected the formula =sum(r2:t1440)")
-    check(total.number_format == "###,##0.00", f"A12: format {total.number_format!r}")
-
-    # Every table cell of rows 0..1439 lands at sheet row r + 1, column c + 1 (A12 excepted).
-    expected_total = 0.0
-    for row in range(0, 1440):
-        for column in range(0, 20):
-            if (row, column) == (11, 0):
-                continue
-            cell = sheet.cell(row + 1, column + 1)
-            kind, value = table.get((row, column), ("empty", None))
-            where = f"{cell.coordinate} (table {row}, {column})"
-            if kind == "empty":
-                check(cell.value is None, f"{where}: {cell.value!r}, expected nothing")
-            elif kind == "text":
-                check(cell.value == value and cell.data_type == "s",
-                      f"{where}: {cell.value!r}, expected the text {value!r}")
-            else:
-                number = float(value)
-                check(same_number(cell.value, number) and cell.data_type == "n",
-                      f"{where}: {cell.value!r}, expected the number {number!r}")
-                if kind == "long":
-                    check(cell.value == int(value), f"{where}: whole number {value} came back "
-                          f"as {cell.value!r}")
-                if row >= 1 and column in (17, 18, 19):
-                    expected_total += number
-            if row >= 1 and column >= 1 and cell.value is not None:
-                letter = get_column_letter(column + 1)
-                check(cell.number_format == FORMATS[letter],
-                      f"{where}: format {cell.number_format!r}, expected {FORMATS[letter]!r}")
-
-    # Table row 1440 holds a month, but the rectangle ends at sheet row 1440.
-    check(any(r == 1440 for (r, _) in table), "the synthetic table lacks row 1440")
-    check(sheet.max_row == 1440, f"the sheet ends at row {sheet.max_row}, expected 1440")
-    check(sheet.max_column == 20, f"the sheet ends at column {sheet.max_column}, expected 20 (T)")
-    check(all(c.value is None for c in sheet[1441]), "row 1441 holds a value")
-
-    sheet_total = sum(c.value for row in sheet["R2:T1440"] for c in row if c.value is not None)
-    check(math.isclose(sheet_total, expected_total, rel_tol=1e-12),
-          f"R2:T1440 sums to {sheet_total!r}, the table's columns 17-19 to {expected_total!r}")
-    shown = cached["A12"].value
-    check(isinstance(shown, (int, float)) and math.isclose(shown, expected_total, rel_tol=1e-12),
-          f"A12 shows {cached['A12'].value!r} before recalculation, expected {expected_total!r}")
-
-    longest = max(len(text) for text in INPUT_BLOCK)
-    width = sheet.column_dimensions["A"].width
-    check(width is not None and width >= longest,
-          f"column A is {width!r} wide, narrower than its longest text ({longest})")
+# Sheet row -> the values of columns B..T that the writer's month row - 1 gives.
+def detail_months():
+    rows = {}
+    for t in range(1, 1440):
+        lx, ly, vx = math.exp(-t / 300), math.exp(-t / 400), 1.0525 ** (-(t - 1) / 12)
+        benefit = 1000 + t / 3
+        base = benefit * vx
+        rows[t + 1] = ([64.5 + (t - 1) / 12] + [0.001 * k + t * 1e-7 for k in (1, 2, 3, 4)] +
+                       [0.012 * k + t * 1e-6 for k in (1, 2, 3, 4)] + [lx, ly, ly - lx * ly] +
+                       ([0, 0] if t < 7 else [benefit, benefit * 0.5]) +
+                       [5.25 if t < 60 else 6.5, vx] +
+                       ([0] * 3 if t < 7 else [base, 0, 0] if t <= 66 else
+                        [0, base * lx, base * 50 * (ly - lx * ly) / 100]))
+    return rows
 
 
-def check_summary(folder):
-    """The Summary sheet's formulas and the ranges its charts draw (LibreOffice renders them in
-    check_in_libreoffice.py)."""
-    book = openpyxl.load_workbook(folder / "detail.xlsx")
-    check(book.sheetnames == ["Sheet1", "Summary"], f"sheets {book.sheetnames}")
-    summary = book["Summary"]
-    for year in (1, 2, 120):
-        cell = summary.cell(year + 1, 5)
-        first, last = 12 * year - 10, min(12 * year + 1, 1440)
-        check(summary.cell(year + 1, 4).value == year and
-              cell.value == f"=SUM('Sheet1'!R{first}:T{last})",
-              f"Summary year {year}: {summary.cell(year + 1, 4).value!r}, {cell.value!r}")
-    check(summary.cell(122, 4).value is None, "the Summary has more than 120 years")
+# A12 of the first sheet and the Summary's formulas, as stored or as recalculated.
+def check_results(who, a12, summary, months):
+    total = sum(sum(row[16:]) for row in months.values())
+    check(close(value(a12), total), f"{who}: A12 shows {a12!r}, the sum of R2:T1440 is {total!r}")
+    summary = [[value(cell) for cell in row] for row in summary]
+    years = [(row[3], row[4]) for row in summary[1:] if len(row) > 4 and row[3] not in (None, "")]
+    want = lambda y: sum(sum(months[r][16:]) for r in range(12 * y - 10, min(12 * y + 1, 1440) + 1))
+    wrong = [(got, year) for year, got in enumerate(years, start=1)
+             if got[0] != year or not close(got[1], want(year))]
+    check(len(years) == 120 and not wrong, f"{who}: {len(years)} yearly sums, wrong {wrong[:5]}")
+    labels = {row[0]: row[1] for row in summary if len(row) > 1 and row[0]}
+    check(summary[0][0] == "Orvane calculation summary" and labels.get("Inputs") in ("", None)
+          and [labels.get(k) for k in ("Valuation Date", "Period Certain", "Present value",
+                                       "Duration", "DV01", "Convexity")]
+          == ["7/1/2008", " 5.000", 123456.785, 11.25, 138.8889, "n/a"]
+          and close(labels.get("Total of the detail (before the load)"), total),
+          f"{who}: the Summary reads {labels}")
+
+
+def check_with_openpyxl(folder, months):
+    import openpyxl
+    sheet = openpyxl.load_workbook(folder / "detail.xlsx").worksheets[0]
+    texts = {"A1": "Val Date", "A2": "7/1/2008", "A10": '=HYPERLINK("http://example.com")',
+             "A11": "Value", "B1": "Age", "T1": "Con Value", "A12": "=sum(r2:t1440)"}
+    found = {where: (sheet[where].value.lower() if where == "A12" else sheet[where].value,
+                     sheet[where].data_type) for where in texts}
+    check(found == {where: (text, "f" if where == "A12" else "s") for where, text in texts.items()},
+          f"the headings and the input block read {found}")
+    check(sheet["B1"].alignment.wrap_text and sheet.column_dimensions["A"].width >= 32,
+          "row 1 does not wrap, or column A is narrower than its longest text")
+    wrong = [(cell.coordinate, cell.value, expected) for row, values in months.items()
+             for cell, expected in zip(sheet[f"B{row}:T{row}"][0], values)
+             if not close(cell.value, expected, 1e-15)]
+    check(not wrong, f"{len(wrong)} cells differ (cell, found, expected): {wrong[:20]}")
+    check(sheet.max_row == 1440 and sheet.max_column == 20, f"the sheet spans {sheet.dimensions}")
+
+    stored = openpyxl.load_workbook(folder / "detail.xlsx", data_only=True)
+    check_results("stored", stored.worksheets[0]["A12"].value,
+                  [[cell.value for cell in row] for row in stored["Summary"].iter_rows()], months)
     with zipfile.ZipFile(folder / "detail.xlsx") as archive:
-        charts = sorted(n for n in archive.namelist() if re.fullmatch(r"xl/charts/chart\d+\.xml", n))
-        ranges = [re.findall(r"<c:f>([^<]*)</c:f>", archive.read(n).decode()) for n in charts]
-    expected = [["Summary!$D$2:$D$121", "Summary!$E$2:$E$121"],
-                ["Sheet1!$K$2:$K$1440", "Sheet1!$L$2:$L$1440"], ["Sheet1!$Q$2:$Q$1440"]]
-    check(ranges == expected, f"the charts draw {ranges}, expected {expected}")
-
-
-def check_mortality(folder):
-    rows = [line.split("\t") for line in (folder / "mortality.tsv").read_text().splitlines()]
-    sheet = openpyxl.load_workbook(folder / "mortality.xlsx").worksheets[0]
-    for column, heading in enumerate(MORTALITY_HEADINGS, start=1):
-        cell = sheet.cell(1, column)
-        check(cell.value == heading and cell.data_type == "s",
-              f"{cell.coordinate}: {cell.value!r}, expected {heading!r}")
-    check(len(rows) == 120, f"the mortality dump has {len(rows)} ages")
-    for index, fields in enumerate(rows):
-        age = index + 1
-        check(int(fields[0]) == age, f"dump row {index} is age {fields[0]}")
-        check(sheet.cell(age + 1, 1).value == age, f"A{age + 1}: {sheet.cell(age + 1, 1).value!r}")
-        for column in range(2, 6):
-            cell = sheet.cell(age + 1, column)
-            check(same_number(cell.value, float(fields[column - 1])),
-                  f"{cell.coordinate}: {cell.value!r}, expected {fields[column - 1]}")
-    for row in sheet.iter_rows():
-        for cell in row:
-            if cell.value is None:
-                continue
-            check(cell.row <= 121 and cell.column <= 5, f"{cell.coordinate} holds {cell.value!r}")
-            check(cell.number_format == "General", f"{cell.coordinate}: {cell.number_format!r}")
-    check(sheet.max_row == 121 and sheet.max_column == 5,
-          f"the mortality sheet spans {sheet.dimensions}, expected A1:E121")
-
-
-def check_rules(folder):
-    sheet = openpyxl.load_workbook(folder / "rules.xlsx").worksheets[0]
+        ranges = [re.findall(r"<c:f>([^<]*)</c:f>", archive.read(n).decode())
+                  for n in sorted(archive.namelist()) if re.fullmatch(r"xl/charts/chart\d\.xml", n)]
+    check(ranges == [["Summary!$D$2:$D$121", "Summary!$E$2:$E$121"],
+                     ["Sheet1!$K$2:$K$1440", "Sheet1!$L$2:$L$1440"], ["Sheet1!$Q$2:$Q$1440"]],
+          f"the charts draw {ranges}")
+    rules = openpyxl.load_workbook(folder / "rules.xlsx").worksheets[0]
     found = {c.coordinate: (c.value, c.data_type, c.number_format)
-             for row in sheet.iter_rows() for c in row if c.value is not None}
-    expected = {"A2": (1.25, "n", "0.0"), "B1": (7, "n", "General"), "B2": (3.5, "n", "0.0"),
-                "C1": ("=1+1", "s", "General"), "C2": (4.75, "n", "0.000")}
-    check(found == expected, f"rules.xlsx holds {found}, expected {expected}")
+             for row in rules.iter_rows() for c in row if c.value is not None}
+    check(found == {"A2": (1.25, "n", "0.0"), "B1": (7, "n", "General"), "B2": (3.5, "n", "0.0"),
+                    "C1": ("=1+1", "s", "General"), "C2": (4.75, "n", "0.000")},
+          f"rules.xlsx holds {found}")
 
 
-def main():
-    folder = pathlib.Path(sys.argv[1])
-    check_detail(folder)
-    check_summary(folder)
-    check_mortality(folder)
-    check_rules(folder)
-    for message in failures[:40]:
-        print("FAIL:", message)
-    if failures:
-        print(f"{len(failures)} failed checks")
-        return 1
-    print("detail and mortality workbooks: all checks passed")
-    return 0
+# Always recalculate formulas when an .xlsx is loaded (the default asks, which headless is "never").
+RECALCULATE_ON_LOAD = """<?xml version="1.0" encoding="UTF-8"?><oor:items xmlns:oor="http://\
+openoffice.org/2001/registry"><item oor:path="/org.openoffice.Office.Calc/Formula/Load"><prop \
+oor:name="OOXMLRecalcMode" oor:op="fuse"><value>0</value></prop></item></oor:items>"""
 
 
-if __name__ == "__main__":
-    sys.exit(main())
+# Converts `source` with LibreOffice (a profile of its own, a time limit) to a PDF, whose
+# path it returns, or to a CSV of the sheet numbered `sheet` with every number's full
+# precision, whose rows it returns.
+def convert(work, source, target, sheet=1):
+    profile = work / "profile" / "user"
+    profile.mkdir(parents=True, exist_ok=True)
+    (profile / "registrymodifications.xcu").write_text(RECALCULATE_ON_LOAD)
+    out = work / f"{source.stem}-{target}-{sheet}"
+    filter = f"csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,{sheet}"
+    process = subprocess.Popen(
+        [shutil.which("soffice"), f"-env:UserInstallation={profile.parent.as_uri()}", "--headless",
+         "--norestore", "--nolockcheck", "--convert-to", filter if target == "csv" else target,
+         "--outdir", str(out), str(source)],
+        stdout=subprocess.PIPE, stderr=subprocess.STDOUT, start_new_session=True)
+    try:
+        output = process.communicate(timeout=180)[0].decode()
+    except subprocess.TimeoutExpired:
+        os.killpg(process.pid, signal.SIGKILL)
+        raise SystemExit(f"FAIL: LibreOffice did not finish {source.name} in 180 s")
+    written = list(out.glob("*"))
+    if process.returncode != 0 or len(written) != 1:
+        raise SystemExit(f"FAIL: LibreOffice did not convert {source.name}: {output}")
+    return written[0] if target == "pdf" else list(csv.reader(open(written[0], encoding="utf-8")))
+
+
+def check_rendered_summary(work, pdf):
+    pages = subprocess.run(["pdftotext", str(pdf), "-"], capture_output=True, text=True,
+                           check=True).stdout.split("\f")[:-1]
+    for expected in ["Orvane calculation summary", "Present value", "Duration"] + CHARTS:
+        check(expected in pages[-1], f"the Summary page does not show {expected!r}")
+    check(len(pages) >= 2 and not any(title in "".join(pages[:-1]) for title in CHARTS),
+          f"the charts are not all on the last of {len(pages)} pages")
+    # The charts stand one under the other right of the Summary's columns: at 40 dpi, the rows
+    # of the page's right two fifths that hold ink form three tall blocks, one per chart.
+    subprocess.run(["pdftoppm", "-f", f"{len(pages)}", "-l", f"{len(pages)}", "-r", "40", "-gray",
+                    "-singlefile", str(pdf), str(work / "summary")], check=True)
+    data = (work / "summary.pgm").read_bytes()
+    header = re.match(rb"P5\s+(\d+)\s+(\d+)\s+\d+\s", data)
+    width, height, start = int(header.group(1)), int(header.group(2)), header.end()
+    dark = [[b < 160 for b in data[start + y * width:start + (y + 1) * width]]
+            for y in range(height)]
+    inked = [x for x in range(width) if any(dark[y][x] for y in range(height))]
+    band = range(min(inked) + (max(inked) - min(inked)) * 3 // 5, max(inked) + 1)
+    blocks = []
+    for y in (y for y in range(height) if any(dark[y][x] for x in band)):
+        if blocks and y - blocks[-1][1] <= 12:
+            blocks[-1][1] = y
+        else:
+            blocks.append([y, y])
+    ink = [sum(dark[y][x] for y in range(top, bottom + 1) for x in band)
+           for top, bottom in blocks if bottom - top >= 20]
+    check(len(ink) == 3 and min(ink) > 300, f"the chart band holds {blocks}, inked {ink}")
+
+
+def check_in_libreoffice(folder, months):
+    with tempfile.TemporaryDirectory(prefix="orvane_libreoffice_") as temp:
+        work = pathlib.Path(temp)
+        zeroed = work / "detail.xlsx"  # every formula's stored result set to 0
+        with zipfile.ZipFile(folder / "detail.xlsx") as old, zipfile.ZipFile(zeroed, "w") as new:
+            for item in old.infolist():
+                new.writestr(item, re.sub(rb"(</f>)<v>[^<]*</v>", rb"\1<v>0</v>",
+                                          old.read(item.filename)))
+        check_results("LibreOffice", convert(work, zeroed, "csv")[11][0],
+                      convert(work, zeroed, "csv", 2), months)
+        check_rendered_summary(work, convert(work, folder / "detail.xlsx", "pdf"))
+        # LibreOffice keeps 15 significant digits of the workbook's 16.
+        rows = [[value(cell) for cell in row]
+                for row in convert(work, folder / "mortality.xlsx", "csv")]
+        expected = [["Age", "Prim Pre", "Con Pre", "Prim Post", "Con Post"]] + [
+            [age] + [1.0 if age == 120 else 1.0 / (age + 7.0 * k) / 3.0 for k in (1, 2, 3, 4)]
+            for age in range(1, 121)]
+        check(len(rows) == 121 and rows[0] == expected[0] and all(
+            len(row) == 5 and all(close(read, want, 1e-14) for read, want in zip(row, values))
+            for row, values in zip(rows[1:], expected[1:])), f"the mortality sheet reads {rows}")
+
+
+folder, reader = pathlib.Path(sys.argv[1]), sys.argv[2]
+(check_with_openpyxl if reader == "openpyxl" else check_in_libreoffice)(folder, detail_months())
+print("".join(f"FAIL: {message}\n" for message in failures[:40]) +
+      (f"{reader}: {len(failures)} failed checks" if failures else f"{reader}: all passed"))
+sys.exit(1 if failures else 0)

@@ -4,6 +4,7 @@
 // so are its first and second derivatives in i, which give the duration and the convexity.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -26,6 +27,11 @@ constexpr double kQ = 0.03;
 constexpr double kRatePercent = 4.5;
 constexpr double kBenefit = 1000.0;
 
+// Ages one month past a birthday: every month whose survival reaches a payment then falls below
+// age 120, where the monthly survival is (1 - q)^(1/12) exactly.
+constexpr Annuity kDeferred{40 * 12 + 1, 37 * 12 + 1, 65 * 12, 60.0};
+constexpr Annuity kImmediate{70 * 12 + 1, 72 * 12 + 1, 65 * 12, 0.0};
+
 // Years until a life that starts `age_months` old is past age 120 at a year end; from then on
 // it counts as dead.
 int YearsAlive(int age_months) {
@@ -46,9 +52,8 @@ struct ClosedFormSums {
 ClosedFormSums ClosedForm(const Annuity& a, double i = kRatePercent / 100.0) {
   const int months_x = 12 * YearsAlive(a.participant_months);
   const int months_y = 12 * YearsAlive(a.spouse_months);
-  const int run = months_x > months_y ? months_x : months_y;
   ClosedFormSums sums;
-  for (int t = 0; t < run; ++t) {
+  for (int t = 0; t < std::max(months_x, months_y); ++t) {
     if (a.participant_months + t < a.payment_months)
       continue;  // before the payment age
     const double lx = t < months_x ? std::pow(1.0 - kQ, t / 12.0) : 0.0;
@@ -62,7 +67,7 @@ ClosedFormSums ClosedForm(const Annuity& a, double i = kRatePercent / 100.0) {
   return sums;
 }
 
-ValuationInputs InputsOf(const Annuity& a) {
+ValuationInputs InputsOf(const Annuity& a, bool segment = false) {
   ValuationInputs inputs = testing::PlainInputs(testing::ConstantTable(kQ));
   inputs.CurrentAge = a.participant_months / 12.0;
   inputs.SpousesCurrentAge = a.spouse_months / 12.0;
@@ -73,42 +78,32 @@ ValuationInputs InputsOf(const Annuity& a) {
   inputs.Period1 = 2.0;
   inputs.Period2 = 3.0;
   inputs.PercentToSurvivor = a.share_percent;
+  inputs.TreatAsYieldCurve = segment;
   return inputs;
 }
 
+// In each rate mode: select and ultimate, segments, a level full yield curve.
 TEST(ClosedForm, LevelRatesGiveThePlainAnnuitySum) {
-  // Ages one month past a birthday: every month whose survival reaches a payment then falls
-  // below age 120, where the monthly survival is (1 - q)^(1/12) exactly.
-  const Annuity cases[] = {
-      {40 * 12 + 1, 37 * 12 + 1, 65 * 12, 0.0},        // deferred, no survivor share
-      {40 * 12 + 1, 37 * 12 + 1, 65 * 12, 60.0},       // deferred, 60% to the survivor
-      {70 * 12 + 1, 72 * 12 + 1, 65 * 12, 0.0},        // immediate, past the payment age
-      {65 * 12 + 1, 60 * 12 + 1, 65 * 12 + 1, 100.0},  // immediate, at the payment age
-  };
+  const Annuity cases[] = {kDeferred,
+                           {40 * 12 + 1, 37 * 12 + 1, 65 * 12, 0.0},
+                           kImmediate,
+                           {65 * 12 + 1, 60 * 12 + 1, 65 * 12 + 1, 100.0}};
   const CurveDiscount curve(std::vector<double>(200, kRatePercent / 100.0));
   for (const Annuity& a : cases) {
     const double expected = ClosedForm(a).value;
     ASSERT_GT(expected, 1000.0);
-    ValuationInputs inputs = InputsOf(a);
-    EXPECT_NEAR(Orvane(inputs), expected, 1e-10 * expected) << a.participant_months;
-    inputs.TreatAsYieldCurve = true;
-    EXPECT_NEAR(Orvane(inputs), expected, 1e-10 * expected) << a.participant_months;
-    inputs.TreatAsYieldCurve = false;
-    EXPECT_NEAR(Orvane(inputs, {&curve, nullptr}), expected, 1e-10 * expected)
-        << a.participant_months;
+    EXPECT_NEAR(Orvane(InputsOf(a)), expected, 1e-10 * expected) << a.participant_months;
+    EXPECT_NEAR(Orvane(InputsOf(a, true)), expected, 1e-10 * expected) << a.participant_months;
+    EXPECT_NEAR(Orvane(InputsOf(a), {&curve}), expected, 1e-10 * expected) << a.participant_months;
   }
 }
 
 // The figures by their definitions from the sums at the rate and a basis point either side, and
 // near the derivatives (the central differences are off by the order of a basis point squared).
 TEST(ClosedForm, SensitivitiesAtALevelRateFollowFromTheSum) {
-  const Annuity cases[] = {
-      {40 * 12 + 1, 37 * 12 + 1, 65 * 12, 60.0},  // deferred: the pre-retirement rates count
-      {70 * 12 + 1, 72 * 12 + 1, 65 * 12, 0.0},   // immediate: only the post-retirement rate
-  };
   constexpr double kBp = 0.0001;
   const CurveDiscount curve(std::vector<double>(200, kRatePercent / 100.0));
-  for (const Annuity& a : cases) {
+  for (const Annuity& a : {kDeferred, kImmediate}) {
     SCOPED_TRACE(a.participant_months);
     const ClosedFormSums sums = ClosedForm(a);
     const double pv = sums.value;
@@ -119,12 +114,9 @@ TEST(ClosedForm, SensitivitiesAtALevelRateFollowFromTheSum) {
     ASSERT_NEAR(duration, -sums.slope / pv, 1e-5 * duration);
     ASSERT_NEAR(convexity, sums.curvature / pv, 1e-5 * convexity);
 
-    ValuationInputs select_and_ultimate = InputsOf(a);
-    ValuationInputs segment = InputsOf(a);
-    segment.TreatAsYieldCurve = true;
-    const Sensitivities by_mode[] = {
-        ValueWithSensitivities(select_and_ultimate), ValueWithSensitivities(segment),
-        ValueWithSensitivities(select_and_ultimate, {&curve, nullptr})};
+    const Sensitivities by_mode[] = {ValueWithSensitivities(InputsOf(a)),
+                                     ValueWithSensitivities(InputsOf(a, true)),
+                                     ValueWithSensitivities(InputsOf(a), {&curve})};
     for (const Sensitivities& figures : by_mode) {
       EXPECT_EQ(figures.missing, "");
       EXPECT_NEAR(*figures.Duration, duration, 1e-9 * duration);
@@ -132,9 +124,9 @@ TEST(ClosedForm, SensitivitiesAtALevelRateFollowFromTheSum) {
       EXPECT_NEAR(*figures.DV01, (down - up) / 2, 1e-9 * (down - up));
     }
     // The value is the plain valuation's to the bit.
-    EXPECT_EQ(by_mode[0].value, Orvane(select_and_ultimate));
-    EXPECT_EQ(by_mode[1].value, Orvane(segment));
-    EXPECT_EQ(by_mode[2].value, Orvane(select_and_ultimate, {&curve, nullptr}));
+    EXPECT_EQ(by_mode[0].value, Orvane(InputsOf(a)));
+    EXPECT_EQ(by_mode[1].value, Orvane(InputsOf(a, true)));
+    EXPECT_EQ(by_mode[2].value, Orvane(InputsOf(a), {&curve}));
 
     // Each mode has its own partial durations; a level rate moved in parts moves as a whole, up
     // to the cross terms of select and ultimate.
@@ -142,11 +134,10 @@ TEST(ClosedForm, SensitivitiesAtALevelRateFollowFromTheSum) {
     EXPECT_NEAR(*su.Duration1 + *su.Duration2 + *su.Duration3 + *su.DurationPost, duration,
                 1e-5 * duration);
     EXPECT_FALSE(by_mode[1].DurationPost);
-    EXPECT_FALSE(by_mode[2].Duration1 || by_mode[2].Duration2 || by_mode[2].Duration3 ||
-                 by_mode[2].DurationPost);
+    EXPECT_FALSE(by_mode[2].Duration1 || by_mode[2].Duration3 || by_mode[2].DurationPost);
   }
   // Past the payment age select and ultimate discounts at PostRetirementInterest alone.
-  const Sensitivities immediate = ValueWithSensitivities(InputsOf(cases[1]));
+  const Sensitivities immediate = ValueWithSensitivities(InputsOf(kImmediate));
   EXPECT_EQ(*immediate.Duration1 + *immediate.Duration2 + *immediate.Duration3, 0.0);
   EXPECT_EQ(*immediate.DurationPost, *immediate.Duration);
 }
@@ -156,8 +147,7 @@ TEST(ClosedForm, SensitivitiesAtALevelRateFollowFromTheSum) {
 // each payment is discounted at one rate only, so the three add up to the duration to rounding.
 TEST(ClosedForm, PartialDurationsMoveOneRateOfTheWholeValuation) {
   // Paid from now on, so the payments fall into all three segments (Period1 2, Period2 3).
-  ValuationInputs segment = InputsOf({70 * 12 + 1, 68 * 12 + 1, 65 * 12, 60.0});
-  segment.TreatAsYieldCurve = true;
+  ValuationInputs segment = InputsOf({70 * 12 + 1, 68 * 12 + 1, 65 * 12, 60.0}, true);
   ValuationInputs select_and_ultimate = InputsOf({58 * 12 + 1, 55 * 12 + 1, 65 * 12, 60.0});
   select_and_ultimate.PostRetirementInterest = 5.5;
   double ValuationInputs::*const rate_inputs[] = {
@@ -166,8 +156,7 @@ TEST(ClosedForm, PartialDurationsMoveOneRateOfTheWholeValuation) {
   const double rates[][3] = {{4.0, 4.5, 5.0}, {1.0, 7.0, 2.5}, {0.0, -0.5, 3.0}};
   for (ValuationInputs* inputs : {&segment, &select_and_ultimate}) {
     for (const auto& rate : rates) {
-      SCOPED_TRACE(::testing::Message() << inputs->TreatAsYieldCurve << ": " << rate[0] << " "
-                                        << rate[1] << " " << rate[2]);
+      SCOPED_TRACE(::testing::Message() << inputs->TreatAsYieldCurve << ": " << rate[1]);
       for (int k = 0; k < 3; ++k) inputs->*rate_inputs[k] = rate[k];
       const Sensitivities figures = ValueWithSensitivities(*inputs);
       const std::optional<double> partials[] = {figures.Duration1, figures.Duration2,
@@ -175,8 +164,7 @@ TEST(ClosedForm, PartialDurationsMoveOneRateOfTheWholeValuation) {
       for (int k = 0; k < 4; ++k) {
         if (!partials[k])
           continue;
-        ValuationInputs down = *inputs;
-        ValuationInputs up = *inputs;
+        ValuationInputs down = *inputs, up = *inputs;
         down.*rate_inputs[k] -= 0.01;
         up.*rate_inputs[k] += 0.01;
         const double moved = (Orvane(down) - Orvane(up)) / (2 * 0.0001 * figures.value);
@@ -194,7 +182,7 @@ TEST(ClosedForm, PartialDurationsMoveOneRateOfTheWholeValuation) {
 // No figure is made up where none exists: a value of 0 has no duration, a rate a basis point
 // above -100% cannot move down.
 TEST(ClosedForm, SensitivitiesThatCannotBeGivenAreEmptyWithTheReason) {
-  ValuationInputs inputs = InputsOf({70 * 12 + 1, 72 * 12 + 1, 65 * 12, 0.0});
+  ValuationInputs inputs = InputsOf(kImmediate);
   inputs.InitialBenefit = 0.0;
   const Sensitivities nothing = ValueWithSensitivities(inputs);
   EXPECT_EQ(nothing.value, 0.0);

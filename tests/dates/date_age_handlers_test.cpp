@@ -12,26 +12,32 @@
 namespace orvane::dates {
 namespace {
 
-using F = DateAgeField;
-using Handler = void (*)(DateAgeForm&);
-using Typed = std::vector<std::pair<F, const char*>>;
+using enum DateAgeField;
+using Typed = std::vector<std::pair<DateAgeField, const char*>>;
 
 // The form with its start values. State() shows all seven fields in the order valuation date,
 // date of birth, spouse's date of birth, retirement date, current age, spouse's age, retirement
 // age.
 class FakeForm : public DateAgeForm {
  public:
-  std::string Text(F field) const override { return texts_[static_cast<int>(field)]; }
-  void SetText(F field, const std::string& text) override {
+  std::string Text(DateAgeField field) const override { return texts_[static_cast<int>(field)]; }
+  void SetText(DateAgeField field, const std::string& text) override {
     texts_[static_cast<int>(field)] = text;
-  }
-  void Type(const Typed& typed) {
-    for (const auto& [field, text] : typed) SetText(field, text);
   }
   std::string State() const {
     std::string state = texts_[0];
     for (int f = 1; f < 7; ++f) state += "|" + texts_[f];
     return state;
+  }
+  // Types `typed` and leaves `field`, which runs its validate handler.
+  void Leave(DateAgeField field, const Typed& typed = {}) {
+    for (const auto& [typed_field, text] : typed) SetText(typed_field, text);
+    using Handler = void (*)(DateAgeForm&);
+    const Handler validate[] = {ValuationDate_Validate,      DateOfBirth_Validate,
+                                SpousesDateOfBirth_Validate, RetirementDate_Validate,
+                                CurrentAge_Validate,         SpousesAge_Validate,
+                                RetirementAge_Validate};
+    validate[static_cast<int>(field)](*this);
   }
 
  private:
@@ -40,85 +46,49 @@ class FakeForm : public DateAgeForm {
 };
 
 struct Step {
-  Typed typed;  // what the user types before leaving the field
-  Handler handler;
+  DateAgeField field;  // the field left, after typing `typed` in it unless that is null
+  const char* typed;
   const char* state;  // every field afterwards
 };
 
 // Each scenario starts from a fresh form; its steps follow one another.
 TEST(DateAgeHandlers, EachFieldRewritesTheFieldsThatDependOnIt) {
   const std::vector<Step> scenarios[] = {
-      {{{}, DateOfBirth_Validate, "01/01/2008|1/1/1943|01/01/1943|1/1/2008|65|65.000|65.000"}},
-      {{{{F::kCurrentAge, "45.5"}},
-        CurrentAge_Validate,
-        "01/01/2008|7/1/1962|01/01/1943|7/1/2027|45.500|65.000|65.000"},
-       {{{F::kRetirementDate, "1/1/2030"}},
-        RetirementDate_Validate,
-        "01/01/2008|7/1/1962|01/01/1943|1/1/2030|45.500|65.000|67.5"},
-       // The retirement date follows a new date of birth and keeps the retirement age.
-       {{{F::kCurrentAge, "40"}},
-        CurrentAge_Validate,
-        "01/01/2008|1/1/1968|01/01/1943|7/1/2035|40.000|65.000|67.5"},
-       {{{F::kDateOfBirth, ""}},
-        DateOfBirth_Validate,
-        "01/01/2008|1/1/1968|01/01/1943|7/1/2035|40|65.000|67.5"},
-       // 45.125 years is 16786.5 days, rebuilt as 16786: the recomputed age moves to 45.124.
-       {{{F::kSpousesAge, "45.125"}},
-        SpousesAge_Validate,
-        "01/01/2008|1/1/1968|11/17/1962|7/1/2035|40|45.125|67.5"},
-       {{{F::kSpousesDateOfBirth, ""}},
-        SpousesDateOfBirth_Validate,
-        "01/01/2008|1/1/1968|11/17/1962|7/1/2035|40|45.124|67.5"}},
-      {{{{F::kDateOfBirth, "07/15/1960"}},
-        DateOfBirth_Validate,
+      {{kDateOfBirth, nullptr, "01/01/2008|1/1/1943|01/01/1943|1/1/2008|65|65.000|65.000"}},
+      // The retirement date follows a new date of birth and keeps the retirement age; 45.125
+      // years are 16786.5 days, rebuilt as 16786: the recomputed age moves to 45.124.
+      {{kCurrentAge, "45.5", "01/01/2008|7/1/1962|01/01/1943|7/1/2027|45.500|65.000|65.000"},
+       {kRetirementDate, "1/1/2030", "01/01/2008|7/1/1962|01/01/1943|1/1/2030|45.500|65.000|67.5"},
+       {kCurrentAge, "40", "01/01/2008|1/1/1968|01/01/1943|7/1/2035|40.000|65.000|67.5"},
+       {kDateOfBirth, "", "01/01/2008|1/1/1968|01/01/1943|7/1/2035|40|65.000|67.5"},
+       {kSpousesAge, "45.125", "01/01/2008|1/1/1968|11/17/1962|7/1/2035|40|45.125|67.5"},
+       {kSpousesDateOfBirth, "", "01/01/2008|1/1/1968|11/17/1962|7/1/2035|40|45.124|67.5"}},
+      {{kDateOfBirth, "07/15/1960",
         "01/01/2008|7/15/1960|01/01/1943|7/15/2025|47.462|65.000|65.000"},
-       {{}, CurrentAge_Validate, "01/01/2008|7/15/1960|01/01/1943|7/15/2025|47.462|65.000|65.000"}},
+       {kCurrentAge, nullptr, "01/01/2008|7/15/1960|01/01/1943|7/15/2025|47.462|65.000|65.000"}},
       // Typed ages outside 10 <= age < 100 become 65.
-      {{{{F::kValuationDate, "3/15/2010"}},
-        ValuationDate_Validate,
+      {{kValuationDate, "3/15/2010",
         "3/15/2010|01/01/1943|01/01/1943|01/01/2008|67.204|67.204|65.000"},
-       {{{F::kSpousesAge, "120"}},
-        SpousesAge_Validate,
-        "3/15/2010|01/01/1943|3/15/1945|01/01/2008|67.204|65.000|65.000"},
-       {{{F::kRetirementAge, "99.9999"}},
-        RetirementAge_Validate,
-        "3/15/2010|01/01/1943|3/15/1945|1/1/2043|67.204|65.000|100.000"},
-       {{{F::kRetirementAge, "5"}},
-        RetirementAge_Validate,
-        "3/15/2010|01/01/1943|3/15/1945|1/1/2008|67.204|65.000|65.000"},
-       {{{F::kCurrentAge, ""}},
-        CurrentAge_Validate,
-        "3/15/2010|3/15/1945|3/15/1945|3/15/2010|65.000|65.000|65.000"}},
+       {kSpousesAge, "120", "3/15/2010|01/01/1943|3/15/1945|01/01/2008|67.204|65.000|65.000"},
+       {kRetirementAge, "99.9999", "3/15/2010|01/01/1943|3/15/1945|1/1/2043|67.204|65.000|100.000"},
+       {kRetirementAge, "5", "3/15/2010|01/01/1943|3/15/1945|1/1/2008|67.204|65.000|65.000"},
+       {kCurrentAge, "", "3/15/2010|3/15/1945|3/15/1945|3/15/2010|65.000|65.000|65.000"}},
       // A date that is not one is rebuilt from its paired age.
-      {{{{F::kValuationDate, "1/1/2010"}},
-        ValuationDate_Validate,
-        "1/1/2010|01/01/1943|01/01/1943|01/01/2008|67|67|65.000"},
-       {{{F::kValuationDate, "someday"}},
-        ValuationDate_Validate,
-        "1/1/2010|01/01/1943|01/01/1943|01/01/2008|67|67|65.000"}},
+      {{kValuationDate, "1/1/2010", "1/1/2010|01/01/1943|01/01/1943|01/01/2008|67|67|65.000"},
+       {kValuationDate, "someday", "1/1/2010|01/01/1943|01/01/1943|01/01/2008|67|67|65.000"}},
       // A retirement date before the birth gives a negative age, read on as a plain number.
-      {{{{F::kRetirementDate, "abc"}},
-        RetirementDate_Validate,
-        "01/01/2008|01/01/1943|01/01/1943|1/1/2008|65.000|65.000|65"},
-       {{{F::kRetirementDate, "1/1/1940 10:30 PM"}},
-        RetirementDate_Validate,
+      {{kRetirementDate, "abc", "01/01/2008|01/01/1943|01/01/1943|1/1/2008|65.000|65.000|65"},
+       {kRetirementDate, "1/1/1940 10:30 PM",
         "01/01/2008|01/01/1943|01/01/1943|1/1/1940|65.000|65.000|-3"},
-       {{{F::kCurrentAge, "50"}},
-        CurrentAge_Validate,
-        "01/01/2008|1/1/1958|01/01/1943|1/1/1955|50.000|65.000|-3"}},
+       {kCurrentAge, "50", "01/01/2008|1/1/1958|01/01/1943|1/1/1955|50.000|65.000|-3"}},
       // The day that April lacks is written and read back by the later handlers.
-      {{{{F::kCurrentAge, "45.669"}},
-        CurrentAge_Validate,
-        "01/01/2008|4/31/1962|01/01/1943|4/31/2027|45.669|65.000|65.000"},
-       {{}, RetirementDate_Validate, "01/01/2008|4/31/1962|01/01/1943|4/31/2027|45.669|65.000|65"},
-       {{{F::kRetirementAge, "60"}},
-        RetirementAge_Validate,
-        "01/01/2008|4/31/1962|01/01/1943|4/31/2022|45.669|65.000|60.000"}}};
+      {{kCurrentAge, "45.669", "01/01/2008|4/31/1962|01/01/1943|4/31/2027|45.669|65.000|65.000"},
+       {kRetirementDate, nullptr, "01/01/2008|4/31/1962|01/01/1943|4/31/2027|45.669|65.000|65"},
+       {kRetirementAge, "60", "01/01/2008|4/31/1962|01/01/1943|4/31/2022|45.669|65.000|60.000"}}};
   for (const std::vector<Step>& steps : scenarios) {
     FakeForm form;
     for (const Step& step : steps) {
-      form.Type(step.typed);
-      step.handler(form);
+      form.Leave(step.field, step.typed ? Typed{{step.field, step.typed}} : Typed{});
       ASSERT_EQ(form.State(), step.state);
     }
   }
@@ -127,34 +97,34 @@ TEST(DateAgeHandlers, EachFieldRewritesTheFieldsThatDependOnIt) {
 // The handler throws naming the field and its text, and writes nothing.
 TEST(DateAgeHandlers, UnusableFieldsReadFromOtherFieldsAreRefused) {
   struct Case {
+    DateAgeField field;
     Typed typed;
-    Handler handler;
     const char* message;
   };
   const Case cases[] = {
-      {{{F::kValuationDate, "abc"}}, SpousesAge_Validate, "Valuation Date \"abc\" is not a date"},
-      {{{F::kRetirementAge, "abc"}, {F::kCurrentAge, "45.5"}},
-       CurrentAge_Validate,
+      {kSpousesAge, {{kValuationDate, "abc"}}, "Valuation Date \"abc\" is not a date"},
+      {kCurrentAge,
+       {{kRetirementAge, "abc"}, {kCurrentAge, "45.5"}},
        "Retirement Age \"abc\" is not a number"},
-      {{{F::kDateOfBirth, ""}, {F::kCurrentAge, "xyz"}},
-       DateOfBirth_Validate,
+      {kDateOfBirth,
+       {{kDateOfBirth, ""}, {kCurrentAge, "xyz"}},
        "Participant's Current Age \"xyz\" is not a number"},
-      {{{F::kSpousesDateOfBirth, ""}, {F::kSpousesAge, ""}},
-       SpousesDateOfBirth_Validate,
+      {kSpousesDateOfBirth,
+       {{kSpousesDateOfBirth, ""}, {kSpousesAge, ""}},
        "Spouse's Current Age \"\" is not a number"},
-      {{{F::kDateOfBirth, ""}}, RetirementAge_Validate, "Date of Birth \"\" is not a date"},
-      {{{F::kSpousesDateOfBirth, "13/1/1950"}},
-       ValuationDate_Validate,
+      {kRetirementAge, {{kDateOfBirth, ""}}, "Date of Birth \"\" is not a date"},
+      {kValuationDate,
+       {{kSpousesDateOfBirth, "13/1/1950"}},
        "Spouse's Date of Birth \"13/1/1950\" is not a date"},
-      {{{F::kDateOfBirth, "1/1/9999"}},
-       DateOfBirth_Validate,
+      {kDateOfBirth,
+       {{kDateOfBirth, "1/1/9999"}},
        "cannot move the date 1/1/9999 by 65 years: the result would leave the years 100-9999"}};
-  for (const auto& c : cases) {
+  for (const Case& c : cases) {
     FakeForm form;
-    form.Type(c.typed);
+    for (const auto& [field, text] : c.typed) form.SetText(field, text);
     const std::string before = form.State();
     try {
-      c.handler(form);
+      form.Leave(c.field);
       ADD_FAILURE() << "no error, expected: " << c.message;
     } catch (const DateError& e) {
       EXPECT_EQ(std::string(e.what()), c.message);

@@ -32,112 +32,25 @@ MonthRecorder MonthsOf(const ValuationInputs& inputs, const CurveDiscount* curve
   return months;
 }
 
-long CertainPayments(const MonthRecorder& months) {
-  long count = 0;
-  for (const MonthPayment& paid : months.payments) count += paid.within_period_certain ? 1 : 0;
-  return count;
-}
-
-// Row j is the payment (j - 1)/12 years after the valuation date; each row's factor and the rate
-// reported for it.
-TEST(Discounting, EachModeDiscountsAtTheRateOfItsPeriod) {
-  struct Row {
-    long row;
-    double vx, rate;
-  };
-  ValuationInputs segment = PlainInputs();
-  segment.TreatAsYieldCurve = true;
-  segment.InterestRate1 = 3.0, segment.InterestRate2 = 6.0, segment.InterestRate3 = 9.0;
-  segment.PostRetirementInterest = 50.0;  // not used in this mode
-  const MonthRecorder by_segment = MonthsOf(segment);
-  for (const Row& r :
-       {Row{60, std::pow(1.03, -59.0 / 12), 3}, Row{61, std::pow(1.06, -5.0), 6},
-        Row{240, std::pow(1.06, -239.0 / 12), 6}, Row{241, std::pow(1.09, -20.0), 9}}) {
-    EXPECT_NEAR(by_segment.Start(r.row).Vx, r.vx, 1e-13 * r.vx) << r.row;
-    EXPECT_EQ(by_segment.Start(r.row).interest_rate_percent, r.rate) << r.row;
-  }
-  segment.Period1 = 0.0;  // the first rate is never used
-  EXPECT_EQ(MonthsOf(segment).Start(1).interest_rate_percent, 6.0);
-  EXPECT_NEAR(MonthsOf(segment).Start(13).Vx, 1.0 / 1.06, 1e-15);
-
-  // Select and ultimate: 6% in years 0-1, 5% in years 2-3, 4% in year 4, then 3% from age 65.
-  ValuationInputs select = PlainInputs();
-  select.CurrentAge = 60.0;
-  select.Period1 = select.Period2 = 2.0;
-  select.InterestRate1 = 6.0, select.InterestRate2 = 5.0, select.InterestRate3 = 4.0;
-  select.PostRetirementInterest = 3.0;
-  const MonthRecorder by_select = MonthsOf(select);
-  const double first = std::pow(1.06, -2.0) * std::pow(1.05, -2.0) * std::pow(1.04, -1.0);
-  for (const Row& r : {Row{24, 0, 6}, Row{25, 0, 5}, Row{48, 0, 5}, Row{49, 0, 4}, Row{60, 0, 4},
-                       Row{61, first, 3}, Row{62, first * std::pow(1.03, -1.0 / 12), 3},
-                       Row{161, first * std::pow(1.03, -100.0 / 12), 3}}) {
-    if (r.vx > 0)
-      EXPECT_NEAR(by_select.Start(r.row).Vx, r.vx, 1e-13 * r.vx) << r.row;
-    EXPECT_EQ(by_select.Start(r.row).interest_rate_percent, r.rate) << r.row;
-  }
-}
-
-TEST(Payments, CostOfLivingRisesAtEachAnniversaryUpToTheMaximum) {
-  struct Case {
-    double age, cola, benefit, maximum;
-    long row;
-    double paid;
-  };
-  const Case cases[] = {{65, 3, 1000, 1050, 12, 1000},    {65, 3, 1000, 1050, 13, 1030},
-                        {65, 3, 1000, 1050, 24, 1030},    {65, 3, 1000, 1050, 25, 1050},
-                        {65, 3, 1000, 1050, 120, 1050},   {65, 0, 1200, 1000, 12, 1200},
-                        {65, 0, 1200, 1000, 13, 1000},    {66.5, 3, 1000, 1e9, 6, 1000},
-                        {66.5, 3, 1000, 1e9, 7, 1030},    {66.5, 3, 1000, 1e9, 18, 1030},
-                        {66.5, 3, 1000, 1e9, 19, 1060.9}, {60, 3, 1000, 1e9, 72, 1000},
-                        {60, 3, 1000, 1e9, 73, 1030}};
-  for (const Case& c : cases) {
-    ValuationInputs inputs = PlainInputs();
-    inputs.CurrentAge = c.age, inputs.COLA = c.cola;
-    inputs.InitialBenefit = c.benefit, inputs.Maximum = c.maximum;
-    EXPECT_DOUBLE_EQ(MonthsOf(inputs).Paid(c.row).primary_benefit, c.paid) << c.age << " " << c.row;
-  }
-  ValuationInputs loaded = PlainInputs();
-  loaded.InterestRate1 = loaded.InterestRate2 = loaded.InterestRate3 = 5.0;
-  loaded.PostRetirementInterest = 5.0;
-  const double plain = Orvane(loaded);
-  loaded.Load = 2.0;
-  EXPECT_DOUBLE_EQ(Orvane(loaded), plain / 0.98);
-}
-
-TEST(Payments, PeriodCertain) {
-  struct Case {
-    double age, years;
-    long certain;
-  };
-  // 10.5 years are 126 payments; five years past the payment age none is certain any more.
-  for (const Case& c : {Case{65, 10, 120}, Case{65, 10.5, 126}, Case{65, 0, 0}, Case{70, 5, 0},
-                        Case{69.5, 5, 6}, Case{60, 10, 120}}) {
-    ValuationInputs inputs = PlainInputs();
-    inputs.CurrentAge = c.age, inputs.PeriodCertain = c.years;
-    EXPECT_EQ(CertainPayments(MonthsOf(inputs)), c.certain) << c.age << " " << c.years;
-  }
-  // Certain payments are weighted by the probability of reaching the payment age: 1 at 69.5,
-  // the survival to 65 from 60.
+// The rate reported for each month is the one that discounts it: in select and ultimate mode 6% in
+// years 0-1, 5% in years 2-3, 4% in year 4, then 3% from age 65; in segment mode the segment's.
+TEST(Discounting, TheRateReportedIsTheOneThatDiscounts) {
   ValuationInputs inputs = PlainInputs();
-  inputs.CurrentAge = 69.5, inputs.PeriodCertain = 5.0;
-  inputs.InterestRate1 = inputs.InterestRate2 = inputs.InterestRate3 = 4.0;
-  inputs.PostRetirementInterest = 4.0;
-  const MonthRecorder six = MonthsOf(inputs);
-  EXPECT_DOUBLE_EQ(six.Paid(6).period_certain_value, 1000.0 * six.Start(6).Vx);
-  EXPECT_LT(six.Start(6).Lx, 1.0);
-  EXPECT_DOUBLE_EQ(six.Paid(7).primary_value, 1000.0 * six.Start(7).Vx * six.Start(7).Lx);
-  inputs.CurrentAge = 60.0, inputs.PeriodCertain = 10.0;
-  const MonthRecorder deferred = MonthsOf(inputs);
-  EXPECT_LT(deferred.Start(61).Lx, 0.9);
-  EXPECT_DOUBLE_EQ(deferred.Paid(100).period_certain_value,
-                   1000.0 * deferred.Start(100).Vx * deferred.Start(61).Lx);
-
-  // A guarantee that reaches past age 120 is paid in full although both lives are gone.
-  ValuationInputs old = PlainInputs(ConstantTable(0.5));
-  old.CurrentAge = old.SpousesCurrentAge = old.PaymentAge = 90.0;
-  old.PeriodCertain = 40.0;
-  EXPECT_EQ(Orvane(old), 480 * 1000.0);
-  EXPECT_EQ(MonthsOf(old).starts.size(), 480u);
+  inputs.CurrentAge = 60.0;
+  inputs.Period1 = inputs.Period2 = 2.0;
+  inputs.InterestRate1 = 6.0, inputs.InterestRate2 = 5.0, inputs.InterestRate3 = 4.0;
+  inputs.PostRetirementInterest = 3.0;
+  for (const bool segment : {false, true}) {
+    inputs.TreatAsYieldCurve = segment;
+    const MonthRecorder months = MonthsOf(inputs);
+    const std::pair<long, double> rates[] = {{24, 6}, {25, 5}, {48, 5},
+                                             {49, 4}, {60, 4}, {61, segment ? 4.0 : 3.0}};
+    for (const auto& [row, rate] : rates) {
+      EXPECT_EQ(months.Start(row).interest_rate_percent, rate) << segment << " " << row;
+    }
+  }
+  inputs.Period1 = 0.0;  // the first rate is never used
+  EXPECT_EQ(MonthsOf(inputs).Start(1).interest_rate_percent, 5.0);
 }
 
 // The run ends with the year in which both lives have passed 120 (a life exactly 120 at a year

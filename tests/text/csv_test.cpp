@@ -26,11 +26,7 @@ std::vector<std::string> Shown(const std::vector<CsvRecord>& records) {
 }
 
 TEST(CensusCsv, ReadsWhatSpreadsheetsWriteAndConfinesEachFault) {
-  struct Case {
-    std::string text;
-    std::vector<std::string> records;
-  };
-  const Case cases[] = {
+  const std::pair<std::string, std::vector<std::string>> cases[] = {
       {"Benefit,DateOfBirth\n\"2,500.00\",7/1/1962\n\"say \"\"hi\"\"\",\"\"\n\"two\nlines\",x\n"
        "a,,\nlast,row",
        {"1:Benefit|DateOfBirth", "2:2,500.00|7/1/1962", "3:say \"hi\"|", "4:two\nlines|x", "6:a||",
@@ -50,15 +46,11 @@ TEST(CensusCsv, ReadsWhatSpreadsheetsWriteAndConfinesEachFault) {
       // quote is an ordinary character.
       {"\"ab\"c,d\ne,f\n", {"1:ab !line 1: text after the closing quote of cell 1", "2:e|f"}},
       {"5\"6,x", {"1:5\"6|x"}}};
-  for (const auto& c : cases) EXPECT_EQ(Shown(ParseCsv(c.text)), c.records) << c.text;
+  for (const auto& [text, records] : cases) EXPECT_EQ(Shown(ParseCsv(text)), records) << text;
 }
 
 TEST(CensusCsv, WritesWhatItReadsBack) {
-  struct Case {
-    Cells cells;
-    std::string line;
-  };
-  const Case cases[] = {
+  const std::pair<Cells, std::string> cases[] = {
       {{"plain", " 1,000.00", "say \"hi\"", "two\nlines", "cr\r", "", " x "},
        "plain,\" 1,000.00\",\"say \"\"hi\"\"\",\"two\nlines\",\"cr\r\",, x \n"},
       // A cell opening with a byte order mark is quoted: read unquoted at the start of a
@@ -66,15 +58,15 @@ TEST(CensusCsv, WritesWhatItReadsBack) {
       {{kMark + "Name", "B\"ab\""}, "\"" + kMark + "Name\",\"B\"\"ab\"\"\"\n"},
       {{kMark, "x"}, "\"" + kMark + "\",x\n"},
       {{}, "\n"}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(CsvLine(c.cells), c.line);
+  for (const auto& [cells, line] : cases) {
+    EXPECT_EQ(CsvLine(cells), line);
     for (const std::string& file_mark : {std::string(), kMark}) {
-      const std::vector<CsvRecord> records = ParseCsv(file_mark + c.line + c.line);
-      ASSERT_EQ(records.size(), c.cells.empty() ? 0u : 2u) << c.line;
-      for (const CsvRecord& record : records) EXPECT_EQ(record.cells, c.cells);
+      const std::vector<CsvRecord> records = ParseCsv(file_mark + line + line);
+      ASSERT_EQ(records.size(), cells.empty() ? 0u : 2u) << line;
+      for (const CsvRecord& record : records) EXPECT_EQ(record.cells, cells);
     }
   }
-  EXPECT_EQ(ParseCsv(CsvLine(cases[0].cells) + "x")[1].line, 4);  // a lone CR ends a line too
+  EXPECT_EQ(ParseCsv(CsvLine(cases[0].first) + "x")[1].line, 4);  // a lone CR ends a line too
 }
 
 // The reader takes the text in chunks of 64 KiB. A first line of 1 to 64 bytes moves the chunk

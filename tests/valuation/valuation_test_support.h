@@ -21,31 +21,25 @@ std::string ErrorOf(F&& call) {
   }
 }
 
-// Keeps every month the valuation reports; row j (1-based) of the run is Start(j) and Paid(j).
+// Keeps every month the valuation reports; row j (1-based) of the run is Start(j).
 class MonthRecorder : public MonthObserver {
  public:
   void OnMonthStart(const MonthStart& month) override { starts.push_back(month); }
   void OnPayment(const MonthPayment& payment) override { payments.push_back(payment); }
   const MonthStart& Start(long row) const { return starts.at(static_cast<std::size_t>(row - 1)); }
-  const MonthPayment& Paid(long row) const {
-    return payments.at(static_cast<std::size_t>(row - 1));
-  }
   std::vector<MonthStart> starts;
   std::vector<MonthPayment> payments;
 };
 
-// The same rate at every age 1..120.
-inline QTable ConstantTable(double q) {
+// The rate q + per_age x age at every age 1..120. AgeTable's rate age / 1000 (0.060 at 60) makes
+// each age's rate recognisable.
+inline QTable ConstantTable(double q, double per_age = 0.0) {
   QTable table;
-  for (int age = 1; age <= QTable::kLastAge; ++age) table.set(age, q);
+  for (int age = 1; age <= QTable::kLastAge; ++age) table.set(age, q + per_age * age);
   return table;
 }
-
-// A rate that grows with age, age / 1000 (0.060 at 60), so that each age's rate is recognisable.
 inline QTable AgeTable() {
-  QTable table;
-  for (int age = 1; age <= QTable::kLastAge; ++age) table.set(age, age / 1000.0);
-  return table;
+  return ConstantTable(0.0, 0.001);
 }
 
 // Participant, spouse and payment age 65, benefit 1000, no interest, every table `table`.

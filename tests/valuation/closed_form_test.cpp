@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 #include "tests/valuation/valuation_test_support.h"
@@ -83,24 +84,15 @@ double ClosedForm(const Annuity& a, const Rates& rates) {
 }
 
 ValuationInputs InputsOf(const Annuity& a, const Rates& rates = Level(kRate)) {
-  ValuationInputs inputs = testing::PlainInputs(testing::ConstantTable(kQ));
-  inputs.CurrentAge = a.participant_months / 12.0;
-  inputs.SpousesCurrentAge = a.spouse_months / 12.0;
-  inputs.PaymentAge = a.payment_months / 12.0;
-  inputs.InitialBenefit = kBenefit;
-  inputs.InterestRate1 = 100 * rates.i[0];
-  inputs.InterestRate2 = 100 * rates.i[1];
-  inputs.InterestRate3 = 100 * rates.i[2];
-  inputs.PostRetirementInterest = 100 * rates.post;
-  inputs.TreatAsYieldCurve = rates.segment;
-  inputs.Period1 = 2.0;
-  inputs.Period2 = 3.0;
-  inputs.PercentToSurvivor = a.share_percent;
-  inputs.COLA = a.cola_percent;
-  inputs.Maximum = a.maximum;
-  inputs.PeriodCertain = a.certain_years;
-  inputs.Load = a.load_percent;
-  return inputs;
+  ValuationInputs in = testing::PlainInputs(testing::ConstantTable(kQ));
+  in.CurrentAge = a.participant_months / 12.0, in.SpousesCurrentAge = a.spouse_months / 12.0;
+  in.PaymentAge = a.payment_months / 12.0, in.InitialBenefit = kBenefit, in.Maximum = a.maximum;
+  in.InterestRate1 = 100 * rates.i[0], in.InterestRate2 = 100 * rates.i[1];
+  in.InterestRate3 = 100 * rates.i[2], in.PostRetirementInterest = 100 * rates.post;
+  in.Period1 = 2.0, in.Period2 = 3.0, in.PeriodCertain = a.certain_years;
+  in.PercentToSurvivor = a.share_percent, in.COLA = a.cola_percent, in.Load = a.load_percent;
+  in.TreatAsYieldCurve = rates.segment;
+  return in;
 }
 
 // In each rate mode: select and ultimate, segments, a level full yield curve. 10.5 years certain
@@ -129,81 +121,48 @@ TEST(ClosedForm, EveryPaymentValuedFromFirstPrinciples) {
   }
 }
 
-// The figures by their definitions from the sums at the rate and a basis point either side.
-TEST(ClosedForm, SensitivitiesAtALevelRateFollowFromTheSum) {
+// Each figure by its definition from the sums at rates a basis point apart: every rate moved for
+// the duration, the convexity and the DV01, one rate moved for each partial duration (three
+// segments, or three select rates and the post-retirement rate; none for a full yield curve).
+TEST(ClosedForm, SensitivitiesFollowFromTheSum) {
   constexpr double kBp = 0.0001;
   const CurveDiscount curve(std::vector<double>(200, kRate));
-  for (const Annuity& a : {kDeferred, kImmediate}) {
-    SCOPED_TRACE(a.participant_months);
-    const double pv = ClosedForm(a, Level(kRate));
-    const double down = ClosedForm(a, Level(kRate - kBp));
-    const double up = ClosedForm(a, Level(kRate + kBp));
+  const Rates select{{0.01, 0.07, 0.025}, 0.055}, segment{{0.0, -0.005, 0.03}, 0.0, true};
+  const std::tuple<Annuity, Rates, const CurveDiscount*> cases[] = {
+      {kDeferred, select, nullptr},
+      {kImmediate, select, nullptr},
+      {{70 * 12 + 1, 68 * 12 + 1, 65 * 12, 60.0}, segment, nullptr},
+      {kDeferred, Level(kRate), &curve}};
+  for (const auto& [a, rates, full_curve] : cases) {
+    SCOPED_TRACE(::testing::Message() << a.participant_months << " " << rates.i[1]);
+    const auto moved = [&](int k, double by) {  // rate k (0..3), or every rate for k = 4
+      Rates r = rates;
+      for (int j = 0; j < 4; ++j) (j < 3 ? r.i[j] : r.post) += (j == k || k == 4) ? by : 0.0;
+      return ClosedForm(a, r);
+    };
+    const double pv = ClosedForm(a, rates), down = moved(4, -kBp), up = moved(4, kBp);
     const double duration = (down - up) / (2 * kBp * pv);
     const double convexity = (down + up - 2 * pv) / (kBp * kBp * pv);
-
-    const Sensitivities by_mode[] = {ValueWithSensitivities(InputsOf(a)),
-                                     ValueWithSensitivities(InputsOf(a, Level(kRate, true))),
-                                     ValueWithSensitivities(InputsOf(a), {&curve})};
-    for (const Sensitivities& figures : by_mode) {
-      EXPECT_EQ(figures.missing, "");
-      EXPECT_NEAR(*figures.Duration, duration, 1e-9 * duration);
-      EXPECT_NEAR(*figures.Convexity, convexity, 1e-6 * convexity);
-      EXPECT_NEAR(*figures.DV01, (down - up) / 2, 1e-9 * (down - up));
+    const Sensitivities figures = ValueWithSensitivities(InputsOf(a, rates), {full_curve});
+    EXPECT_EQ(figures.value, Orvane(InputsOf(a, rates), {full_curve}));  // to the bit
+    EXPECT_EQ(figures.missing, "");
+    EXPECT_NEAR(*figures.Duration, duration, 1e-9 * duration);
+    EXPECT_NEAR(*figures.Convexity, convexity, 1e-6 * convexity);
+    EXPECT_NEAR(*figures.DV01, (down - up) / 2, 1e-9 * (down - up));
+    const std::optional<double> partials[] = {figures.Duration1, figures.Duration2,
+                                              figures.Duration3, figures.DurationPost};
+    for (int k = 0; k < 4; ++k) {
+      ASSERT_EQ(partials[k].has_value(), !full_curve && (k < 3 || !rates.segment)) << k;
+      if (partials[k]) {
+        const double expected = (moved(k, -kBp) - moved(k, kBp)) / (2 * kBp * pv);
+        EXPECT_NEAR(*partials[k], expected, 1e-8 * duration) << k;
+      }
     }
-    // The value is the plain valuation's to the bit.
-    EXPECT_EQ(by_mode[0].value, Orvane(InputsOf(a)));
-    EXPECT_EQ(by_mode[1].value, Orvane(InputsOf(a, Level(kRate, true))));
-    EXPECT_EQ(by_mode[2].value, Orvane(InputsOf(a), {&curve}));
-
-    // Each mode has its own partial durations; a level rate moved in parts moves as a whole, up
-    // to the cross terms of select and ultimate.
-    const Sensitivities& su = by_mode[0];
-    EXPECT_NEAR(*su.Duration1 + *su.Duration2 + *su.Duration3 + *su.DurationPost, duration,
-                1e-5 * duration);
-    EXPECT_FALSE(by_mode[1].DurationPost);
-    EXPECT_FALSE(by_mode[2].Duration1 || by_mode[2].Duration3 || by_mode[2].DurationPost);
   }
   // Past the payment age select and ultimate discounts at PostRetirementInterest alone.
   const Sensitivities immediate = ValueWithSensitivities(InputsOf(kImmediate));
   EXPECT_EQ(*immediate.Duration1 + *immediate.Duration2 + *immediate.Duration3, 0.0);
   EXPECT_EQ(*immediate.DurationPost, *immediate.Duration);
-}
-
-// Each partial duration is that of the whole valuation with its one rate moved, in segment mode
-// and in select and ultimate mode (deferred there, so that all four rates count). In segment mode
-// each payment is discounted at one rate only, so the three add up to the duration to rounding.
-TEST(ClosedForm, PartialDurationsMoveOneRateOfTheWholeValuation) {
-  // Paid from now on, so the payments fall into all three segments (Period1 2, Period2 3).
-  ValuationInputs segment = InputsOf({70 * 12 + 1, 68 * 12 + 1, 65 * 12, 60.0}, Level(kRate, true));
-  ValuationInputs select_and_ultimate = InputsOf({58 * 12 + 1, 55 * 12 + 1, 65 * 12, 60.0});
-  select_and_ultimate.PostRetirementInterest = 5.5;
-  double ValuationInputs::*const rate_inputs[] = {
-      &ValuationInputs::InterestRate1, &ValuationInputs::InterestRate2,
-      &ValuationInputs::InterestRate3, &ValuationInputs::PostRetirementInterest};
-  const double rates[][3] = {{4.0, 4.5, 5.0}, {1.0, 7.0, 2.5}, {0.0, -0.5, 3.0}};
-  for (ValuationInputs* inputs : {&segment, &select_and_ultimate}) {
-    for (const auto& rate : rates) {
-      SCOPED_TRACE(::testing::Message() << inputs->TreatAsYieldCurve << ": " << rate[1]);
-      for (int k = 0; k < 3; ++k) inputs->*rate_inputs[k] = rate[k];
-      const Sensitivities figures = ValueWithSensitivities(*inputs);
-      const std::optional<double> partials[] = {figures.Duration1, figures.Duration2,
-                                                figures.Duration3, figures.DurationPost};
-      for (int k = 0; k < 4; ++k) {
-        if (!partials[k])
-          continue;
-        ValuationInputs down = *inputs, up = *inputs;
-        down.*rate_inputs[k] -= 0.01;
-        up.*rate_inputs[k] += 0.01;
-        const double moved = (Orvane(down) - Orvane(up)) / (2 * 0.0001 * figures.value);
-        EXPECT_GT(moved, 0.05) << "rate " << k + 1;
-        EXPECT_NEAR(*partials[k], moved, 1e-8 * *figures.Duration) << "rate " << k + 1;
-      }
-      if (inputs == &segment) {
-        EXPECT_NEAR(*figures.Duration1 + *figures.Duration2 + *figures.Duration3, *figures.Duration,
-                    1e-9 * *figures.Duration);
-      }
-    }
-  }
 }
 
 // No figure is made up where none exists: a value of 0 has no duration, a rate a basis point

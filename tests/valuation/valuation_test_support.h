@@ -8,7 +8,7 @@
 #include "valuation/valuation_error.h"
 #include "valuation/valuation_inputs.h"
 
-namespace orvane::valuation::testing {
+namespace orvane::valuation {
 
 // The message of the ValuationError that `call` throws, or "" when it throws none.
 template <typename F>
@@ -51,4 +51,4 @@ inline ValuationInputs PlainInputs(const QTable& table = AgeTable()) {
   return inputs;
 }
 
-}  // namespace orvane::valuation::testing
+}  // namespace orvane::valuation

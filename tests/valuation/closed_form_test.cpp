@@ -48,17 +48,10 @@ int Slot(int years) {
   return years < 2 ? 0 : years < 2 + 3 ? 1 : 2;
 }
 
-// Years until a life that starts `age_months` old is past age 120 at a year end; from then on
-// it counts as dead.
-int YearsAlive(int age_months) {
-  int years = 0;
-  while (age_months + 12 * years <= 120 * 12) ++years;
-  return years;
-}
-
 double ClosedForm(const Annuity& a, const Rates& rates) {
-  const int months_x = 12 * YearsAlive(a.participant_months);
-  const int months_y = 12 * YearsAlive(a.spouse_months);
+  // A life counts as dead from the first year end at which it is past age 120.
+  const int months_x = 12 * ((120 * 12 - a.participant_months) / 12 + 1);
+  const int months_y = 12 * ((120 * 12 - a.spouse_months) / 12 + 1);
   const int first_paid = std::max(0, a.payment_months - a.participant_months);
   const int certain = static_cast<int>(std::lround(12 * a.certain_years));
   const int run = std::max({months_x, months_y, a.payment_months - a.participant_months + certain});

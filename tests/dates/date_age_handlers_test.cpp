@@ -32,11 +32,10 @@ class FakeForm : public DateAgeForm {
   }
   // Leaves `field`, which runs its validate handler.
   void Leave(DateAgeField field) {
-    using Handler = void (*)(DateAgeForm&);
-    const Handler validate[] = {ValuationDate_Validate,      DateOfBirth_Validate,
-                                SpousesDateOfBirth_Validate, RetirementDate_Validate,
-                                CurrentAge_Validate,         SpousesAge_Validate,
-                                RetirementAge_Validate};
+    void (*const validate[])(DateAgeForm&) = {ValuationDate_Validate,      DateOfBirth_Validate,
+                                              SpousesDateOfBirth_Validate, RetirementDate_Validate,
+                                              CurrentAge_Validate,         SpousesAge_Validate,
+                                              RetirementAge_Validate};
     validate[static_cast<int>(field)](*this);
   }
 

@@ -99,17 +99,17 @@ TEST(ClosedForm, EveryPaymentValuedFromFirstPrinciples) {
                            {66 * 12 + 1, 63 * 12 + 1, 65 * 12, 50.0, 2.0, 1e9, 5.0},
                            {65 * 12 + 1, 65 * 12 + 1, 65 * 12 + 1, 0.0, 0.0, 500.0},
                            {90 * 12 + 1, 90 * 12 + 1, 90 * 12 + 1, 0.0, 0.0, 1e9, 40.0}};
-  const Rates select{{0.04, 0.055, 0.03}, 0.045};
-  const Rates segment{{0.04, 0.055, 0.03}, 0.0, true};
+  const Rates select{{0.04, 0.055, 0.03}, 0.045}, segment{{0.04, 0.055, 0.03}, 0.0, true};
   const CurveDiscount curve(std::vector<double>(200, kRate));
   for (const Annuity& a : cases) {
-    SCOPED_TRACE(a.participant_months);
     for (const Rates& rates : {select, segment}) {
       const double expected = ClosedForm(a, rates);
-      EXPECT_NEAR(Orvane(InputsOf(a, rates)), expected, 1e-10 * expected) << rates.segment;
+      EXPECT_NEAR(Orvane(InputsOf(a, rates)), expected, 1e-10 * expected)
+          << a.participant_months << " " << rates.segment;
     }
     const double level = ClosedForm(a, Level(kRate));
-    EXPECT_NEAR(Orvane(InputsOf(a, select), {&curve}), level, 1e-10 * level);
+    EXPECT_NEAR(Orvane(InputsOf(a, select), {&curve}), level, 1e-10 * level)
+        << a.participant_months;
   }
 }
 

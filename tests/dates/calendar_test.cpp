@@ -5,158 +5,118 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <tuple>
 
 #include "dates/date_error.h"
-#include "numbers/number_text.h"
 
 namespace orvane::dates {
 namespace {
 
 constexpr CalendarDate kJan1st2008{2008, 1, 1};
 
-TEST(AgeBetween, WorkedExamplesAndTheirTexts) {
-  EXPECT_EQ(AgeBetween(kJan1st2008, {1943, 1, 1}), 65.0);
-  EXPECT_EQ(ComputedAgeText(AgeBetween(kJan1st2008, {1943, 1, 1})), "65");
-  // 2/12 - 30/372 = 32/372 = 0.08602...
-  EXPECT_EQ(ComputedAgeText(AgeBetween({2008, 3, 1}, {2008, 1, 31})), "0.086");
-  // 48 - 6/12 - 14/372 = 47.46237...
+template <typename F>
+std::string ErrorOf(F&& call) {
+  try {
+    call();
+    return "";
+  } catch (const DateError& error) {
+    return error.what();
+  }
+}
+
+// 2/12 - 30/372 = 0.086; 48 - 6/12 - 14/372 = 47.462; 4/31 is the day before 5/1; an end before
+// the start gives a negative age, not a bound.
+TEST(Calendar, AgesBetweenDatesAndTheirTexts) {
+  const std::tuple<CalendarDate, CalendarDate, const char*> cases[] = {
+      {kJan1st2008, {1943, 1, 1}, "65"},      {{2008, 3, 1}, {2008, 1, 31}, "0.086"},
+      {kJan1st2008, {1960, 7, 15}, "47.462"}, {{2030, 1, 1}, {1962, 7, 1}, "67.5"},
+      {{1940, 1, 1}, {1943, 1, 1}, "-3"},     {kJan1st2008, kJan1st2008, "0"},
+      {{1962, 5, 1}, {1962, 4, 31}, "0.003"}, {kJan1st2008, {1962, 4, 31}, "45.669"}};
+  for (const auto& [end, start, text] : cases)
+    EXPECT_EQ(ComputedAgeText(AgeBetween(end, start)), text);
   EXPECT_EQ(AgeBetween(kJan1st2008, {1960, 7, 15}), 47.462);
-  EXPECT_EQ(ComputedAgeText(AgeBetween(kJan1st2008, {1960, 7, 15})), "47.462");
-  EXPECT_EQ(ComputedAgeText(AgeBetween({2027, 7, 1}, {1962, 7, 1})), "65");
-  EXPECT_EQ(ComputedAgeText(AgeBetween({2030, 1, 1}, {1962, 7, 1})), "67.5");
-  // An end before the start gives a negative age, not a bound.
-  EXPECT_EQ(ComputedAgeText(AgeBetween({1943, 1, 1}, kJan1st2008)), "-65");
-  EXPECT_EQ(ComputedAgeText(AgeBetween({1940, 1, 1}, {1943, 1, 1})), "-3");
-  EXPECT_EQ(ComputedAgeText(AgeBetween(kJan1st2008, kJan1st2008)), "0");
-  // Days that real months lack count as any other day: 4/31 is one day before 5/1.
-  EXPECT_EQ(AgeBetween({1962, 5, 1}, {1962, 4, 31}), 0.003);
-  EXPECT_EQ(ComputedAgeText(AgeBetween(kJan1st2008, {1962, 4, 31})), "45.669");
-}
-
-TEST(ComputedAgeText, ShortestTextOfTheRoundedAge) {
-  EXPECT_EQ(ComputedAgeText(45.5), "45.5");
-  EXPECT_EQ(ComputedAgeText(47.46237), "47.462");
-  EXPECT_EQ(ComputedAgeText(-0.0), "0");
   EXPECT_EQ(ComputedAgeText(-0.0001), "0");
-  EXPECT_THROW(ComputedAgeText(std::nan("")), DateError);
-  EXPECT_THROW(ComputedAgeText(std::numeric_limits<double>::infinity()), DateError);
+  EXPECT_EQ(ErrorOf([] { ComputedAgeText(std::nan("")); }),
+            "cannot show the age nan: it is not a finite number");
 }
 
-TEST(AddAge, WorkedExamples) {
+// 45.125 years are 16786.5 days, 45.375 are 16879.5: ties go to the even resulting day. Full
+// precision counts: 47.4615 years are 17655.678 days.
+TEST(Calendar, AddAgeRoundsTiesToTheEvenDayAndStaysInTheYearsRead) {
   const Day start = DayNumber(kJan1st2008);
-  EXPECT_EQ(start, 746976);
-  const Day back = AddAge(start, -45.5);
-  EXPECT_EQ(DayNumberText(back), "7/1/1962");
-  EXPECT_EQ(DayNumberText(AddAge(back, 65.0)), "7/1/2027");
-  // 45.125 x 372 = 16786.5 days: the tie goes to the even day, 16786 days back.
-  EXPECT_EQ(AddAge(start, -45.125), start - 16786);
-  EXPECT_EQ(DayNumberText(AddAge(start, -45.125)), "11/17/1962");
-  // 45.375 x 372 = 16879.5 days: 16880.
-  EXPECT_EQ(AddAge(start, -45.375), start - 16880);
-  EXPECT_EQ(AddAge(start, 45.375), start + 16880);
-  // The tie is settled on the resulting day number, so from an odd day it goes the other way.
+  ASSERT_EQ(start, 746976);  // 372 x 2008 + 31 + 1 - 32
+  const std::pair<double, Day> moves[] = {
+      {-45.125, -16786}, {-45.375, -16880}, {45.375, 16880}, {-47.4615, -17656}};
+  for (const auto& [age, days] : moves) EXPECT_EQ(AddAge(start, age), start + days) << age;
   EXPECT_EQ(AddAge(start + 1, -45.125), start + 1 - 16787);
-  // Full precision counts, not a three-decimal display: 47.4615 x 372 = 17655.678.
-  EXPECT_EQ(AddAge(start, -47.4615), start - 17656);
-  EXPECT_EQ(AddAge(start, -47.462), start - 17656);
-  EXPECT_EQ(DayNumberText(AddAge(start, -47.462)), "7/15/1960");
-}
-
-TEST(AddAge, DayThatTheMonthLacksReadsBack) {
-  const Day day = AddAge(DayNumber(kJan1st2008), -45.669);
-  EXPECT_EQ(DayNumberText(day), "4/31/1962");
-  const auto parsed = ParseDate("4/31/1962");
-  ASSERT_TRUE(parsed.has_value());
-  EXPECT_EQ(*parsed, (CalendarDate{1962, 4, 31}));
-  EXPECT_EQ(DayNumber(*parsed), day);
-  EXPECT_EQ(DateEntry(DayNumberText(day)), day);
-}
-
-TEST(AddAge, RefusesNonFiniteAgesAndDatesOutsideTheYearsRead) {
-  const Day start = DayNumber(kJan1st2008);
-  try {
-    AddAge(start, std::nan(""));
-    FAIL() << "NaN accepted";
-  } catch (const DateError& e) {
-    EXPECT_EQ(std::string(e.what()),
-              "cannot move the date 1/1/2008 by the age nan: it is not a finite number");
-  }
-  EXPECT_THROW(AddAge(start, std::numeric_limits<double>::infinity()), DateError);
-  EXPECT_THROW(AddAge(start, -std::numeric_limits<double>::infinity()), DateError);
-  EXPECT_THROW(AddAge(start, 1e300), DateError);
-  try {
-    AddAge(start, 8000);
-    FAIL() << "year 10008 accepted";
-  } catch (const DateError& e) {
-    EXPECT_EQ(std::string(e.what()),
-              "cannot move the date 1/1/2008 by 8000 years: the result would leave the years "
-              "100-9999");
-  }
-  // The first and last days of the years read are reachable, one day further is not.
+  EXPECT_EQ(DayNumberText(AddAge(start, -45.5)), "7/1/1962");
+  EXPECT_EQ(DayNumberText(AddAge(start, -45.669)), "4/31/1962");
+  EXPECT_EQ(DayNumberText(AddAge(start, -1908)), "1/1/100");
+  EXPECT_EQ(ErrorOf([&] { AddAge(start, std::nan("")); }),
+            "cannot move the date 1/1/2008 by the age nan: it is not a finite number");
+  EXPECT_EQ(ErrorOf([&] { AddAge(start, 8000); }),
+            "cannot move the date 1/1/2008 by 8000 years: the result would leave the years "
+            "100-9999");
   const Day first = DayNumber({100, 1, 1});
   const Day last = DayNumber({9999, 12, 31});
-  EXPECT_EQ(AddAge(first + 1, -1.0 / 372), first);
   EXPECT_EQ(AddAge(last - 1, 1.0 / 372), last);
   EXPECT_THROW(AddAge(first, -1.0 / 372), DateError);
   EXPECT_THROW(AddAge(last, 1.0 / 372), DateError);
-  EXPECT_THROW(AddAge(start, -1909), DateError);
-  EXPECT_EQ(DayNumberText(AddAge(start, -1908)), "1/1/100");
 }
 
-TEST(AgeEntry, BoundsAndFallback) {
-  EXPECT_EQ(AgeEntry(""), 65.0);
-  EXPECT_EQ(AgeEntry("abc"), 65.0);
-  EXPECT_EQ(AgeEntry("9.999"), 65.0);
-  EXPECT_EQ(AgeEntry("100"), 65.0);
-  EXPECT_EQ(AgeEntry("-50"), 65.0);
-  EXPECT_EQ(AgeEntry("1e400"), 65.0);
-  EXPECT_EQ(AgeEntry("10"), 10.0);
-  EXPECT_EQ(numbers::FormatPicture(AgeEntry("10"), "00.000"), "10.000");
-  EXPECT_EQ(AgeEntry(" 45.5 "), 45.5);
-  EXPECT_EQ(AgeEntry("99.9999"), 99.9999);
-  EXPECT_EQ(numbers::FormatPicture(AgeEntry("99.9999"), "00.000"), "100.000");
-  EXPECT_EQ(numbers::FormatPicture(AgeEntry("99.9999"), "#00.000"), "100.000");
-}
-
-TEST(DateEntry, DayNumberOrAbsent) {
-  EXPECT_EQ(DateEntry("1/5/1950 10:30"), DayNumber({1950, 1, 5}));
-  EXPECT_EQ(DateEntry("01/01/2008"), 746976);
-  EXPECT_EQ(DateEntry(""), std::nullopt);
-  EXPECT_EQ(DateEntry("abc"), std::nullopt);
-  EXPECT_EQ(DateEntry("2/32/2008"), std::nullopt);
-}
-
-TEST(DayNumber, PositionsAndFloorDivisionBelowZero) {
-  EXPECT_EQ(DayNumber({0, 1, 1}), 0);
-  EXPECT_EQ(DayNumber({1962, 7, 1}), 372 * 1962 + 31 * 6);
-  EXPECT_EQ(DayNumber({1962, 4, 31}) + 1, DayNumber({1962, 5, 1}));
-  EXPECT_EQ(DayNumber({1962, 12, 31}) + 1, DayNumber({1963, 1, 1}));
+TEST(Calendar, DayNumbersAndTheirTexts) {
   EXPECT_EQ(DayNumberText(0), "1/1/0");
-  EXPECT_EQ(DayNumberText(-1), "12/31/-1");
+  EXPECT_EQ(DayNumberText(-1), "12/31/-1");  // floor division below zero
   EXPECT_EQ(DayNumberText(-372), "1/1/-1");
   EXPECT_EQ(DayNumberText(-373), "12/31/-2");
-  EXPECT_EQ(DateOfDay(-32), (CalendarDate{-1, 11, 31}));
-  EXPECT_EQ(DateOfDay(std::numeric_limits<Day>::min()).month >= 1, true);
-  EXPECT_EQ(DayNumber(DateOfDay(std::numeric_limits<Day>::min())), std::numeric_limits<Day>::min());
-  EXPECT_EQ(DayNumber(DateOfDay(std::numeric_limits<Day>::max())), std::numeric_limits<Day>::max());
+  const CalendarDate too_early{-6000000, 1, 1};
+  EXPECT_EQ(ErrorOf([&] { DayNumber(too_early); }),
+            "the date 1/1/-6000000 lies outside the calendar");
   EXPECT_THROW(DayNumber({std::numeric_limits<int>::max(), 1, 1}), DateError);
-  EXPECT_THROW(DayNumber({-6000000, 1, 1}), DateError);
+  // Every day of several years, the days that real months lack included, reads back as itself.
+  for (int year : {100, 999, 1943, 2000, 2029, 2030, 9999}) {
+    for (int day = 0; day < 372; ++day) {
+      const CalendarDate date{year, day / 31 + 1, day % 31 + 1};
+      const std::string text = DayNumberText(DayNumber(date));
+      ASSERT_EQ(text, std::to_string(date.month) + "/" + std::to_string(date.day) + "/" +
+                          std::to_string(year));
+      ASSERT_EQ(DateEntry(text), DayNumber(date)) << text;
+    }
+  }
 }
 
-// Every day of several years, the days that real months lack included, reads back as itself.
-TEST(DayNumberText, RoundTripsEveryDayOfSeveralYears) {
-  for (int year : {100, 999, 1900, 1943, 2000, 2008, 2029, 2030, 9999}) {
-    for (int month = 1; month <= 12; ++month) {
-      for (int day = 1; day <= 31; ++day) {
-        const CalendarDate date{year, month, day};
-        const std::string text = DayNumberText(DayNumber(date));
-        ASSERT_EQ(text,
-                  std::to_string(month) + "/" + std::to_string(day) + "/" + std::to_string(year));
-        const auto parsed = ParseDate(text);
-        ASSERT_TRUE(parsed.has_value()) << text;
-        ASSERT_EQ(*parsed, date) << text;
-      }
-    }
+TEST(Calendar, EnteredAgesAreBoundedOrBecome65) {
+  const std::pair<const char*, double> ages[] = {
+      {"", 65},    {"abc", 65}, {"9.999", 65}, {"10", 10}, {" 45.5 ", 45.5}, {"99.9999", 99.9999},
+      {"100", 65}, {"-50", 65}, {"1e400", 65}};
+  for (const auto& [text, age] : ages) EXPECT_EQ(AgeEntry(text), age) << text;
+}
+
+TEST(Calendar, ParseDateReadsTheUsualFormsOnly) {
+  const std::pair<const char*, CalendarDate> dates[] = {
+      {"01/01/2008", {2008, 1, 1}}, {"  7/15/1960  ", {1960, 7, 15}},
+      {"7/1/00", {2000, 7, 1}},     {"7/1/29", {2029, 7, 1}},
+      {"7/1/30", {1930, 7, 1}},     {"7/1/99", {1999, 7, 1}},
+      {"1/1/100", {100, 1, 1}},     {"12/31/9999", {9999, 12, 31}},
+      {"2/30/2007", {2007, 2, 30}}, {"2008-01-31", {2008, 1, 31}},
+      {"2008-1-5", {2008, 1, 5}},   {"\t1/5/1950\t", {1950, 1, 5}}};
+  for (const auto& [text, date] : dates) EXPECT_EQ(ParseDate(text), date) << text;
+  // A time of day is checked and dropped.
+  for (const char* text : {"1/5/1950 10:30:15", "1/5/1950 0:00", "1/5/1950 23:59:59",
+                           "1/5/1950 12:00 pm", "1/5/1950 1:05:00PM", "1950-01-05 10:30 AM "}) {
+    EXPECT_EQ(ParseDate(text), (CalendarDate{1950, 1, 5})) << text;
+  }
+  for (const char* bad :
+       {"13/1/2008",  "0/5/2008",   "1/32/2008",        "1/0/2008",   "2008-13-01",
+        "2008-00-01", "2008-01-32", "1/1/2008x",        "",           "   ",
+        "1/1/99999",  "1//2008",    "1/1/0099",         "1/1/9",      "1 / 1 / 2008",
+        "-1/1/2008",  "1-1-2008",   "08-01-01",         "001/1/2008", "1/001/2008",
+        "20080101",   "2008/01/01", "2008-01-01T10:30", "1/1/2008\n", "1/1/99 x"}) {
+    EXPECT_EQ(ParseDate(bad), std::nullopt) << '"' << bad << '"';
+  }
+  for (const char* time : {"24:00", "10:60", "10:30:60", "0:30 AM", "13:00 PM", "10", "10:3",
+                           "10:30 A", "10:30 AMX", "10:30 XM", "AM"}) {
+    EXPECT_EQ(ParseDate(std::string("1/1/2008 ") + time), std::nullopt) << time;
   }
 }
 

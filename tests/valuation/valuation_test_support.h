@@ -8,7 +8,7 @@
 #include "valuation/valuation_error.h"
 #include "valuation/valuation_inputs.h"
 
-namespace orvane::valuation::testing {
+namespace orvane::valuation {
 
 // The message of the ValuationError that `call` throws, or "" when it throws none.
 template <typename F>
@@ -21,57 +21,34 @@ std::string ErrorOf(F&& call) {
   }
 }
 
-// Keeps every month the valuation reports, in the order reported.
+// Keeps every month the valuation reports; row j (1-based) of the run is Start(j).
 class MonthRecorder : public MonthObserver {
  public:
-  void OnMonthStart(const MonthStart& month) override {
-    starts.push_back(month);
-    order.push_back('S');
-  }
-  void OnPayment(const MonthPayment& payment) override {
-    payments.push_back(payment);
-    order.push_back('P');
-  }
-
-  // Row j (1-based) of the run.
+  void OnMonthStart(const MonthStart& month) override { starts.push_back(month); }
+  void OnPayment(const MonthPayment& payment) override { payments.push_back(payment); }
   const MonthStart& Start(long row) const { return starts.at(static_cast<std::size_t>(row - 1)); }
-  const MonthPayment& Paid(long row) const {
-    return payments.at(static_cast<std::size_t>(row - 1));
-  }
-
   std::vector<MonthStart> starts;
   std::vector<MonthPayment> payments;
-  std::vector<char> order;
 };
 
-// The same rate at every age 1..120.
-inline QTable ConstantTable(double q) {
+// The rate q + per_age x age at every age 1..120. AgeTable's rate age / 1000 (0.060 at 60) makes
+// each age's rate recognisable.
+inline QTable ConstantTable(double q, double per_age = 0.0) {
   QTable table;
-  for (int age = 1; age <= QTable::kLastAge; ++age) table.set(age, q);
+  for (int age = 1; age <= QTable::kLastAge; ++age) table.set(age, q + per_age * age);
   return table;
 }
-
-// A rate that grows with age: age / 1000 (0.060 at 60), so each age's rate is recognisable.
 inline QTable AgeTable() {
-  QTable table;
-  for (int age = 1; age <= QTable::kLastAge; ++age) table.set(age, age / 1000.0);
-  return table;
+  return ConstantTable(0.0, 0.001);
 }
 
-// Inputs of a plain valuation: participant and spouse 65, payment age 65, benefit 1000, no
-// interest, every table `q` at all ages.
-inline ValuationInputs PlainInputs(const QTable& table = ConstantTable(0.02)) {
+// Participant, spouse and payment age 65, benefit 1000, no interest, every table `table`.
+inline ValuationInputs PlainInputs(const QTable& table = AgeTable()) {
   ValuationInputs inputs;
-  inputs.CurrentAge = 65.0;
-  inputs.SpousesCurrentAge = 65.0;
-  inputs.PaymentAge = 65.0;
-  inputs.InitialBenefit = 1000.0;
   inputs.Maximum = 1.0e9;
-  inputs.PrePrimaryMortality = table;
-  inputs.PreContingentMortality = table;
-  inputs.PostPrimaryMortality = table;
-  inputs.PostContingentMortality = table;
+  inputs.PrePrimaryMortality = inputs.PreContingentMortality = table;
+  inputs.PostPrimaryMortality = inputs.PostContingentMortality = table;
   return inputs;
 }
 
-}  // namespace orvane::valuation::testing
+}  // namespace orvane::valuation

@@ -17,9 +17,22 @@ struct Entry {
   std::string shown;
 };
 
+const std::string kZeros(400, '0');
+
 // The field rules' worked examples: fallbacks, bounds on both sides, display rounding that leaves
-// a text just outside the range, two-digit years.
+// a text just outside the range, two-digit years; numbers a double cannot hold, judged by their
+// size and not by their spelling.
 const std::vector<Entry> kEntries = {
+    {Control::Benefit, "1e-401", "0.00"},
+    {Control::Benefit, "-0." + kZeros + "1", "0.00"},
+    {Control::Benefit, "1" + kZeros + "e-5", "1,000.00"},
+    {Control::Benefit, "1" + kZeros + "e-400", "1.00"},
+    {Control::Benefit, "0.0" + kZeros + "1e401", "0.10"},
+    {Control::Benefit, "1e-99999999999999999999", "0.00"},
+    {Control::Benefit, "1e+99999999999999999999", "1,000.00"},
+    {Control::Benefit, "NaN", "1,000.00"},
+    {Control::Benefit, "inf", "1,000.00"},
+    {Control::Benefit, "-0", "0.00"},
     {Control::Benefit, "", "1,000.00"},
     {Control::Benefit, "abc", "1,000.00"},
     {Control::Benefit, "-5", "1,000.00"},
@@ -67,7 +80,7 @@ TEST(NumericFields, NormaliseEveryWorkedExample) {
     const NumericField* field = NumericFieldOf(entry.control);
     ASSERT_NE(field, nullptr) << NameOf(entry.control);
     EXPECT_EQ(NormalisedNumberText(*field, entry.typed), entry.shown)
-        << NameOf(entry.control) << " \"" << entry.typed << "\"";
+        << NameOf(entry.control) << " \"" << entry.typed.substr(0, 30) << "\"";
   }
 }
 

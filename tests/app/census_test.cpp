@@ -193,44 +193,34 @@ TEST_F(CensusRun, EachTableIsReadOnceAndTheThreadCountDoesNotChangeTheOutput) {
   // Projected to each year of payment: the tables follow the year of birth.
   settings.plan = {{Control::ProjToPayment, "1"}, {Control::PreRetPrimary, "2008417e"}};
   const std::string one = RunCensus(csv, settings);
-  // Per year of birth and sex, the projected tables of the four roles; "None" once.
   EXPECT_GT(cache.loads(), 30);
   EXPECT_EQ(cache.loads(), static_cast<long>(cache.size()));
   const long loads = cache.loads();
   EXPECT_EQ(RunCensus(csv, settings), one);
-  EXPECT_EQ(cache.loads(), loads);  // nothing read again
-
+  EXPECT_EQ(cache.loads(), loads);
   settings.environment.table_cache = nullptr;
-  for (unsigned jobs : {2u, 3u, 0u}) {
+  for (unsigned jobs : {3u, 0u}) {
     settings.jobs = jobs;
     EXPECT_EQ(RunCensus(csv, settings), one) << jobs << " threads";
   }
-  const auto rows = Rows(one);
-  ASSERT_EQ(rows.size(), 61u);
-  for (std::size_t i = 1; i < rows.size(); ++i) {
-    EXPECT_NE(rows[i][4], "") << "row " << i << ": " << rows[i][5];
-  }
+  EXPECT_EQ(one.find(",,"), std::string::npos);  // every row valued
 }
 
-TEST_F(CensusRun, ReadsAndWritesFilesAndNamesTheOnesItCannot) {
+// A census file is read and its values written to a file or to the output stream; a file that
+// cannot be read or written is named (the tool's tests check the texts and exit codes).
+TEST_F(CensusRun, ReadsAndWritesFiles) {
   const std::filesystem::path in = dir_ / "census.csv";
   std::ofstream(in) << "Benefit\n2000\n";
-  const std::filesystem::path out = dir_ / "values.csv";
-  std::ostringstream unused;
-  RunCensusFile(in, out, unused, Settings());
-  std::ifstream written(out);
-  std::stringstream content;
-  content << written.rdbuf();
-  EXPECT_EQ(content.str(), RunCensus("Benefit\n2000\n", Settings()));
-  EXPECT_EQ(unused.str(), "");
-
-  std::ostringstream standard_output;
+  std::ostringstream unused, standard_output;
+  RunCensusFile(in, dir_ / "values.csv", unused, Settings());
   RunCensusFile(in, std::nullopt, standard_output, Settings());
+  std::stringstream content;
+  content << std::ifstream(dir_ / "values.csv").rdbuf();
+  EXPECT_EQ(content.str(), RunCensus("Benefit\n2000\n", Settings()));
   EXPECT_EQ(standard_output.str(), content.str());
-  EXPECT_THROW(RunCensusFile(dir_ / "absent.csv", out, unused, Settings()), CensusFileError);
-  EXPECT_THROW(RunCensusFile(dir_, out, unused, Settings()), CensusFileError);
-  EXPECT_THROW(RunCensusFile(in, dir_ / "no" / "such" / "dir.csv", unused, Settings()),
-               CensusFileError);
+  EXPECT_EQ(unused.str(), "");
+  EXPECT_THROW(RunCensusFile(dir_, std::nullopt, unused, Settings()), CensusFileError);
+  EXPECT_THROW(RunCensusFile(in, dir_ / "no" / "such.csv", unused, Settings()), CensusFileError);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/form_error.h"
+#include "app/help_texts.h"
 #include "form_test_support.h"
 #include "numbers/number_text.h"
 #include "tables/table_store.h"
@@ -137,57 +138,32 @@ TEST_F(FormTest, TheFifteenNumbersReachTheValuationInTheirPlaces) {
   EXPECT_EQ(form->Result(), numbers::ResultText(valuation::Orvane(inputs)));
 }
 
-// An option click recalculates once per button it changes; boxes without a change handler wait
-// for the focus to leave; the blend boxes and choosers take effect as documented.
+// An option click recalculates once per button it changes and a second click on the selected one
+// not at all; the groups are independent. Boxes without a change handler wait for the focus to
+// leave, the blend boxes recalculate at once, a chooser when left.
 TEST_F(FormTest, ChoiceControlsRecalculateWhenTheyTakeEffect) {
   auto form = MakeForm();
   form->SetChecked(Control::ProjToValuation, true);
   EXPECT_EQ(form->RecalculationCount(), 2);
-  EXPECT_FALSE(form->Checked(Control::NoProjection));
   const std::string male = form->Result();
+  form->SetChecked(Control::Female, true);
   form->SetChecked(Control::Female, true);
   EXPECT_EQ(form->RecalculationCount(), 4);
   EXPECT_FALSE(form->Checked(Control::Male));
   EXPECT_TRUE(form->Checked(Control::ProjToValuation));
   EXPECT_NE(form->Result(), male);
-  auto other = MakeForm();
-  other->SetChecked(Control::Female, true);
-  other->SetChecked(Control::ProjToValuation, true);
-  EXPECT_EQ(other->Result(), form->Result());
-  form->SetChecked(Control::Female, true);
-  EXPECT_EQ(form->RecalculationCount(), 4);
-  form->Validate(Control::Female);
-  EXPECT_EQ(form->RecalculationCount(), 5);
   form->SetChecked(Control::Female, false);
   EXPECT_TRUE(form->Checked(Control::Male));
   EXPECT_EQ(form->Result(), male);
 
-  auto boxes = MakeForm();
-  boxes->Validate(Control::YieldCurve);
-  const std::string segments = boxes->Result();
-  for (Control box :
-       {Control::YieldCurve, Control::UseRoundedAge, Control::UsePreamble, Control::FullYieldCurve})
-    boxes->SetChecked(box, box == Control::YieldCurve ? false : !boxes->Checked(box));
-  EXPECT_EQ(boxes->RecalculationCount(), 1);
-  EXPECT_EQ(boxes->Result(), segments);
-  boxes->SetChecked(Control::FullYieldCurve, false);
-  boxes->SetChecked(Control::UsePreamble, false);
-  boxes->SetChecked(Control::UseRoundedAge, false);
-  boxes->Validate(Control::YieldCurve);
-  EXPECT_EQ(boxes->RecalculationCount(), 2);
-  EXPECT_NE(boxes->Result(), segments);
-  boxes->SetChecked(Control::BlendedAnnuitnat, true);
-  boxes->SetChecked(Control::BlendedMaleFemale, true);
-  EXPECT_EQ(boxes->RecalculationCount(), 4);
-
-  auto chooser = MakeForm();
-  chooser->Validate(Control::PostRetPrimary);
-  const std::string standard = chooser->Result();
-  chooser->SetText(Control::PostRetPrimary, "RP2000CF RP-2000 Combined Healthy, female");
-  EXPECT_EQ(chooser->Result(), standard);
-  chooser->Validate(Control::PostRetPrimary);
-  EXPECT_EQ(chooser->RecalculationCount(), 2);
-  EXPECT_GT(*numbers::ParseNumber(chooser->Result()), *numbers::ParseNumber(standard));
+  for (Control box : {Control::YieldCurve, Control::UseRoundedAge, Control::FullYieldCurve})
+    form->SetChecked(box, !form->Checked(box));
+  EXPECT_EQ(form->RecalculationCount(), 6);
+  form->SetChecked(Control::BlendedMaleFemale, true);
+  EXPECT_EQ(form->RecalculationCount(), 7);
+  form->SetText(Control::PostRetPrimary, "RP2000CF");
+  form->Validate(Control::PostRetPrimary);
+  EXPECT_EQ(form->RecalculationCount(), 8);
 }
 
 // The tooltip's figures are those of the value on display, computed when asked for (a batch form
@@ -305,6 +281,60 @@ TEST_F(FormTest, AnUnavailableDataFileReachesTheCallerAndWrongKindsAreRefused) {
   EXPECT_THROW(Enter(*form, Control::Benefit, "2000"), tables::DataFileUnavailable);
   EXPECT_THROW(form->SetChecked(Control::Female, true), tables::DataFileUnavailable);
   EXPECT_EQ(questions_, 2);
+}
+
+// Generational tables follow the cohort of the life each describes.
+TEST_F(FormTest, ParticipantAndSpouseTakeTheirOwnGenerationalCohorts) {
+  auto form = MakeForm();
+  const std::pair<Control, const char*> entries[] = {
+      {Control::DateOfBirth, "7/1/1961"},      {Control::SpousesDateOfBirth, "3/1/1963"},
+      {Control::PercentToSurvivor, "50"},      {Control::PostRetPrimary, "PriRM-G"},
+      {Control::PostRetContingent, "PriCF-G"}, {Control::PreRetPrimary, "PriEM-G"},
+      {Control::PreRetContingent, "PriEF-G"}};
+  for (const auto& [control, text] : entries) Enter(*form, control, text);
+  EXPECT_EQ(form->Result(), "65,861.56");
+  tables::TableStore store(dir_ / "MortalityTables", {});
+  const auto cohort = [&](const char* name, int born) {
+    tables::TableRequest request;
+    request.TableName = name;
+    request.LifeYearOfBirth = born;
+    return store.LoadTable(request);
+  };
+  const sheets::MortalityColumns columns = form->LoadMortality();
+  EXPECT_EQ(columns.PostPrimary, cohort("PriRM-G", 1961));
+  EXPECT_EQ(columns.PreContingent, cohort("PriEF-G", 1963));
+  EXPECT_LT(columns.PostContingent.at(80), cohort("PriCF-G", 1961).at(80));
+}
+
+// Each help text appears on its own event and no other, stays until another replaces it, and
+// never recalculates.
+TEST_F(FormTest, EachHelpTextAppearsOnItsEventOnly) {
+  auto form = MakeForm();
+  const auto fire = [&](HelpEvent event, Control control) {
+    switch (event) {
+      case HelpEvent::kMouseMove:
+        return form->MouseMove(control);
+      case HelpEvent::kGotFocus:
+        return form->GotFocus(control);
+      case HelpEvent::kClick:
+        return form->Click(control);
+      case HelpEvent::kChange:
+        return form->SetText(control, form->Text(control) + "0");
+    }
+  };
+  for (const HelpText& help : HelpTexts()) {
+    form->MouseMove(Control::ExportDetail);
+    form->Click(Control::Benefit);
+    const std::string before = form->Message();
+    for (HelpEvent other : {HelpEvent::kMouseMove, HelpEvent::kGotFocus, HelpEvent::kClick}) {
+      if (other != help.event)
+        fire(other, help.control);
+      EXPECT_EQ(form->Message(), before) << NameOf(help.control);
+    }
+    fire(help.event, help.control);
+    EXPECT_EQ(form->Message(), help.text) << NameOf(help.control);
+  }
+  EXPECT_EQ(form->RecalculationCount(), 0);
 }
 
 }  // namespace

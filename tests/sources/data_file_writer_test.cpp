@@ -67,12 +67,8 @@ TEST(DataFileWriter, RefusesWhatTheFormatCannotHold) {
   DataFileContent content;
   content.tables = {MakeTable("Rates   ", "", 0)};
   content.tables.back().micro[57] = 1000000;
-  try {
-    EncodeDataFile(content);
-    FAIL() << "no error";
-  } catch (const SourceError& error) {
-    EXPECT_STREQ(error.what(), "Table \"Rates   \", age 57: value outside 0 to 0.999999");
-  }
+  EXPECT_EQ(tables::testing::ErrorOf([&] { EncodeDataFile(content); }),
+            "Table \"Rates   \", age 57: value outside 0 to 0.999999");
   content.tables = {MakeTable("Rates   ", std::string(125, 'x'), 0)};
   EXPECT_THROW(EncodeDataFile(content), SourceError);
   content.tables = {MakeTable("Short", "", 0)};

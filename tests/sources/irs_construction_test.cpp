@@ -67,17 +67,6 @@ TEST(IrsCommand, Builds2024AsPublishedAnd2026AsQuoted) {
             std::string::npos);
 }
 
-TEST(IrsCommand, RefusesEarlyYearsAndAFolderWithoutThePublishedFiles) {
-  tables::testing::ScratchFolder scratch;
-  const auto early = testing::RunTool("irs --year 2023", scratch / "", Source("."));
-  EXPECT_EQ(early.exit_code, 2);
-  EXPECT_EQ(early.err.substr(0, early.err.find('\n')),
-            "orvane-tables: the IRS construction builds the tables of 2024 on, not of 2023");
-  const auto nowhere = testing::RunTool("irs --year 2025", scratch / "", scratch / "");
-  EXPECT_EQ(nowhere.exit_code, 1);
-  EXPECT_NE(nowhere.err.find("no data/tables/published/irs/construction"), std::string::npos);
-}
-
 TEST(IrsConstruction, RoundsHalfUpOnTheExactValue) {
   // Base 0.00005 (male) and 0.00002 (female) at ages 20-23; the only improvement is the male
   // rate of 2013 at those ages, so q(x) = 0.00005 x (1 - MI), whatever the year.

@@ -47,19 +47,21 @@ class BlockFileBuilder {
 };
 
 // A folder of its own for one test, removed afterwards.
-class ScratchFolder {
- public:
+struct ScratchFolder {
   ScratchFolder();
-  ~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  ~ScratchFolder() { std::filesystem::remove_all(path_); }
   std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
   std::filesystem::path path_;
 };
+
+// The message of what `run` throws, or "no error".
+inline std::string ErrorOf(const std::function<void()>& run) {
+  try {
+    run();
+  } catch (const std::exception& error) {
+    return error.what();
+  }
+  return "no error";
+}
 
 }  // namespace orvane::tables::testing

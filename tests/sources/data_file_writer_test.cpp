@@ -45,8 +45,6 @@ TEST(DataFileWriter, WritesWhatTheReaderReads) {
     for (int age = 1; age <= kTableAges; ++age)
       ASSERT_EQ(q.at(age), table.micro[static_cast<std::size_t>(age)] / 1e6) << table.name << age;
   }
-  request.TableName = "Longest";
-  EXPECT_EQ(store.LoadTable(request).at(120), 0.999999);
   EXPECT_EQ(store.GetTableList(), (std::vector<std::string>{"Longest  " + std::string(124, 'x'),
                                                             "T137     ", "Missing "}));
 

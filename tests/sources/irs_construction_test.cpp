@@ -48,13 +48,11 @@ TEST(IrsCommand, Builds2024AsPublishedAnd2026AsQuoted) {
   auto mine = Columns(scratch / "2024.csv");
   auto published = Columns(Source(kPublished + "irs/430_published_2024.csv"));
   published["417e"] = Columns(Source(kPublished + "irs/417e_published.csv"))["2024"];
-  for (const auto& [column, name] : std::map<std::string, std::string>{{"Male EE", "NAM"},
-                                                                       {"Female EE", "NAF"},
-                                                                       {"Male HA", "ANM"},
-                                                                       {"Female HA", "ANF"},
-                                                                       {"Male", "SPM"},
-                                                                       {"Female", "SPF"},
-                                                                       {"417e", "417e"}}) {
+  const char* columns[] = {"Male EE", "Female EE", "Male HA", "Female HA",
+                           "Male",    "Female",    "417e"};
+  const char* names[] = {"NAM", "NAF", "ANM", "ANF", "SPM", "SPF", "417e"};
+  for (int i = 0; i < 7; ++i) {
+    const std::string column = columns[i], name = names[i];
     ASSERT_EQ(published[column].size(), 106u) << column;
     ASSERT_EQ(mine["2024" + name].size(), 120u) << name;
     for (const auto& [age, rate] : published[column])

@@ -80,7 +80,6 @@ TEST(ToolCommand, EachCommandKeepsItsArgumentsOutputAndExitStatus) {
       // The published 2008 table as the SOA's file gives it, its 1 at age 120 stored as 0.999999.
       {"show 2008417e '" + shipped + "'", 0, "age,2008417e\n1,0.000380\n...\n120,0.999999\n"},
       {"show 2020SPF '" + shipped + "'", 0, "\n80,0.033484\n"},  // the IRS's CSV file
-      {"show 2026SPM '" + shipped + "'", 0, "\n40,0.000730\n"},  // IRS Notice 2025-40
       {"show PriRM-G '" + shipped + "' --born 1961", 0, "\n65,0.010762\n"},
       {"show PriRM-G '" + shipped + "'", 1,
        "orvane-tables: Generational table \"PriRM-G\" needs the year of birth of the life it "

@@ -25,10 +25,6 @@ class BlockFileBuilder {
   void PutText(int block, int byte, std::string_view text);
   // Directory entry k (1..16) of `block`: start block at bytes 2-3, name (blank-padded) at 8-15.
   void Entry(int block, int k, std::string name, int start);
-  // Bytes 0-1 of block 0.
-  void LastDirectoryBlock(int last) {
-    PutText(0, 0, std::string{static_cast<char>(last >> 8), static_cast<char>(last)});
-  }
 
   // Appends blocks holding `fields` (each a data string), length bytes 128 + n, a marker 255
   // where a block is full. Returns the first block.

@@ -29,12 +29,10 @@ std::map<std::pair<int, int>, double> ReadRates(const std::string& id) {
   std::map<std::pair<int, int>, double> rates;
   for (const pugi::xml_node outer :
        doc.child("XTbML").child("Table").child("Values").children("Axis")) {
-    for (const pugi::xml_node y : outer.children("Y"))
-      rates[{y.attribute("t").as_int(), 0}] = std::stod(y.text().get());
-    for (const pugi::xml_node inner : outer.children("Axis")) {
-      for (const pugi::xml_node y : inner.children("Y"))
-        rates[{outer.attribute("t").as_int(), y.attribute("t").as_int()}] =
-            std::stod(y.text().get());
+    for (const pugi::xpath_node y : outer.select_nodes(".//Y")) {
+      const int t = y.node().attribute("t").as_int();
+      rates[y.parent() == outer ? std::pair{t, 0} : std::pair{outer.attribute("t").as_int(), t}] =
+          std::stod(y.node().text().get());
     }
   }
   return rates;

@@ -43,11 +43,16 @@ TEST(TableCellRate, ReadsSpreadsheetNumbersExactlyInMillionths) {
 
 class Sources : public ::testing::Test {
  protected:
-  // Writes a table file "age,<header>" with a row `row(age)` for each age 1..120 that has one.
+  // A table file "age,<header>" with the row `cells` after each age 1..120, but `bad` after
+  // `bad_age` ("-": no row for it).
   std::filesystem::path Table(const std::string& name, const std::string& header,
-                              const std::function<std::string(int)>& row) {
+                              const std::string& cells, int bad_age = 0,
+                              const std::string& bad = "") {
     std::string text = "age," + header + "\n";
-    for (int age = 1; age <= 120; ++age) text += row(age).empty() ? "" : row(age) + "\n";
+    for (int age = 1; age <= 120; ++age)
+      text += age == bad_age && bad == "-"
+                  ? ""
+                  : std::to_string(age) + (age == bad_age ? bad : cells) + "\n";
     return Text(name, text);
   }
   std::filesystem::path Text(const std::string& name, const std::string& text) {
@@ -68,24 +73,18 @@ class Sources : public ::testing::Test {
 TEST_F(Sources, NameTheFileLineAndColumnOfEachFault) {
   const auto catalogue =
       Text("catalogue.csv", "\xEF\xBB\xBFname,description,listed\r\nT,a table,yes\r\n");
-  const auto rows = [](int bad_age, const std::string& bad) {
-    return [=](int age) {
-      return age == bad_age && bad == "-" ? ""
-                                          : std::to_string(age) + (age == bad_age ? bad : ",0");
-    };
-  };
-  const auto t = Table("t.csv", "T", rows(0, ""));
-  const auto u = Table("u.csv", "U,T,", [](int age) { return std::to_string(age) + ",0,0,\r"; });
+  const auto t = Table("t.csv", "T", ",0");
+  const auto u = Table("u.csv", "U,T,", ",0,0,\r");
   const std::string listing = "name,description,listed\n";
   const std::vector<std::pair<std::vector<std::filesystem::path>, std::string>> cases = {
-      {{Table("c.csv", "T", rows(3, "")), catalogue},
+      {{Table("c.csv", "T", ",0", 3, ""), catalogue},
        "c.csv, line 4, column 2 (\"T       \", age 3): no value"},
-      {{Table("d.csv", "T", rows(57, "-")), catalogue},
+      {{Table("d.csv", "T", ",0", 57, "-"), catalogue},
        "d.csv, line 58, column 1: age 57 is missing (found \"58\"; ages run from 1 to 120 in "
        "order)"},
-      {{Table("e.csv", "T", rows(120, "-")), catalogue},
+      {{Table("e.csv", "T", ",0", 120, "-"), catalogue},
        "e.csv, line 121, column 1: age 120 is missing (the rows end after age 119)"},
-      {{Table("f.csv", "TooLongName", rows(0, "")), catalogue},
+      {{Table("f.csv", "TooLongName", ",0"), catalogue},
        "f.csv, line 1, column 2: the table name \"TooLongName\" is longer than 8 characters"},
       {{Text("p.csv", "name,ages\nT,1-120\n")},
        "p.csv, line 2: a row needs name, ages, source and table"},

@@ -82,7 +82,8 @@ TEST_F(BlockFile, DirectoryLooksEightCharacterNamesUpInBlocksZeroToL) {
   EXPECT_EQ(store.LocationFile("2008417e Computed unisex table"), 9);
   EXPECT_EQ(store.LocationFile("Twice"), 42);
   EXPECT_EQ(store.LocationFile("InBlock1"), 0);
-  EXPECT_EQ(store.OpenFile("AtZero"), 0);  // start block 0 means absent
+  EXPECT_EQ(store.OpenFile("AtZero"), 0);     // start block 0 means absent
+  EXPECT_TRUE(store.GetTableList().empty());  // no catalogue "INDEX13"
   // OpenFile trims the name first; LocationFile keeps the leading blank.
   EXPECT_EQ(store.OpenFile("  abc   "), 11);
   EXPECT_EQ(store.LocationFile(" abc"), 0);
@@ -151,12 +152,11 @@ TEST_F(BlockFile, FieldsMoveThePositionAndEveryMarkerContinuesAtByte2OfTheNextBl
 }
 
 TEST_F(BlockFile, MalformedFieldsNameTheFileTheTableAndTheBlock) {
-  struct Case {
+  const struct {
     std::vector<std::string> blocks;
     int good_fields;
     std::string message;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {{RateField(1) + "\x05"}, 1, "block 1: length byte 5 at byte 6 is below 128"},
       {{Field(124) + Field(124) + RateField(4)},
        3,
@@ -169,7 +169,7 @@ TEST_F(BlockFile, MalformedFieldsNameTheFileTheTableAndTheBlock) {
        4,
        "block 1: the field of 56 bytes at byte 200 runs past byte 255"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     TableStore store = OpenTable(c.blocks);
     for (int i = 0; i < c.good_fields; ++i) store.ReadString();
     EXPECT_EQ(ErrorOf([&] { store.ReadString(); }),
@@ -178,16 +178,6 @@ TEST_F(BlockFile, MalformedFieldsNameTheFileTheTableAndTheBlock) {
   TableStore unopened(path_, nullptr);
   EXPECT_EQ(ErrorOf([&] { unopened.ReadString(); }),
             "No table file of " + path_ + " is open for reading");
-}
-
-TEST_F(BlockFile, TheCatalogueListsNameBlankDescriptionUpToABlankName) {
-  BlockFileBuilder file;
-  file.Entry(0, 2, "None", file.AppendTable("No mortality", Flat(0)));
-  file.Entry(0, 3, "Empty", file.AppendTable("", Flat(0)));
-  EXPECT_TRUE(Open(file).GetTableList().empty());
-  file.Entry(0, 1, "INDEX13", file.AppendCatalogue({"None", "Absent", "Empty", "", "Never"}));
-  EXPECT_EQ(Open(file).GetTableList(),
-            (std::vector<std::string>{"None     No mortality", "Absent  ", "Empty    "}));
 }
 
 // The table store with LoadTable on tables of its own.

@@ -73,25 +73,24 @@ TEST(IrsConstruction, RoundsHalfUpOnTheExactValue) {
     scale.last_year = 2014;
     scale.rates.assign(101, std::vector<std::int32_t>(2, 0));
   }
-  struct Case {
+  const struct {
     int age;
     std::int32_t improvement;  // millionths
     const char* q;             // the exact generational rate
     std::int32_t rate;         // the table's rate, the same in the unisex table
-  };
-  const Case cases[] = {
+  } cases[] = {
       {20, 500000, "0.000025 exactly: half up, not to the even 0.00002", 30},
       {21, 500020, "0.000024999: 0.000025 to six decimals first", 30},
       {22, 510000, "0.0000245 exactly: 0.000025, then 0.00003", 30},
       {23, 510020, "0.000024499: 0.000024, then 0.00002", 20},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     inputs.base[0][0][c.age] = 50;
     inputs.base[1][0][c.age] = 20;
     inputs.scale[0].rates[c.age - 20][0] = c.improvement;
   }
   const std::vector<NamedTable> tables = IrsTables(inputs, 2025);
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     EXPECT_EQ(tables[0].micro[c.age], c.rate) << c.q;
     EXPECT_EQ(tables[4].micro[c.age], c.rate) << "combined, weight 0: " << c.q;
     EXPECT_EQ(tables[6].micro[c.age], c.rate) << "417(e): " << c.q;

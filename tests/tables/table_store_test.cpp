@@ -119,13 +119,11 @@ TEST_F(BlockFile, AMissingFileTakesASeriesOfTriesBeforeEachQuestion) {
   const auto asked_at = [&](ReadTries tries) {
     std::vector<std::int64_t> at;
     TableStore* seen = nullptr;
-    TableStore store(
-        path_,
-        [&] {
-          at.push_back(StoreProbe::Tries(*seen));
-          return at.size() < 3 ? RetryAnswer::kRetry : RetryAnswer::kCancel;
-        },
-        tries);
+    const auto ask = [&] {
+      at.push_back(StoreProbe::Tries(*seen));
+      return at.size() < 3 ? RetryAnswer::kRetry : RetryAnswer::kCancel;
+    };
+    TableStore store(path_, ask, tries);
     seen = &store;
     EXPECT_THROW(store.ReadDataAt(0), DataFileUnavailable);
     return at;
@@ -185,12 +183,8 @@ using Loader = BlockFile;
 
 TableRequest Projected(const std::string& name, bool pre, bool male, int year = 2000) {
   TableRequest request;
-  request.TableName = name;
-  request.DontProjTable = false;
-  request.ProjToValuation = true;
-  request.ValuationYear = year;
-  request.Pre = pre;
-  request.Male = male;
+  std::tie(request.TableName, request.DontProjTable, request.ProjToValuation, request.ValuationYear,
+           request.Pre, request.Male) = std::tuple{name, false, true, year, pre, male};
   return request;
 }
 

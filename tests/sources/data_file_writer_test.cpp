@@ -67,10 +67,9 @@ TEST(DataFileWriter, RefusesWhatTheFormatCannotHold) {
   content.tables.back().micro[57] = 1000000;
   EXPECT_EQ(tables::testing::ErrorOf([&] { EncodeDataFile(content); }),
             "Table \"Rates   \", age 57: value outside 0 to 0.999999");
-  content.tables = {MakeTable("Rates   ", std::string(125, 'x'), 0)};
-  EXPECT_THROW(EncodeDataFile(content), SourceError);
-  content.tables = {MakeTable("Short", "", 0)};
-  EXPECT_THROW(EncodeDataFile(content), SourceError);
+  for (const NamedTable& bad :
+       {MakeTable("Rates   ", std::string(125, 'x'), 0), MakeTable("Short", "", 0)})
+    EXPECT_THROW(EncodeDataFile(DataFileContent{{bad}, {}}), SourceError);
   content.tables.clear();
   content.catalogue.assign(321, "Name    ");
   EXPECT_THROW(EncodeDataFile(content), SourceError);

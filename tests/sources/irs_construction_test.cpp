@@ -18,8 +18,6 @@ namespace {
 
 using testing::Source;
 
-const std::string kPublished = "data/tables/published/";
-
 // The cells of a CSV table in millionths by column header and age, from its row beginning with
 // "Age" or "age" on; read with plain code of its own.
 std::map<std::string, std::map<int, long>> Columns(const std::filesystem::path& file) {
@@ -46,8 +44,8 @@ TEST(IrsCommand, Builds2024AsPublishedAnd2026AsQuoted) {
       "irs --year 2024 --out '" + (scratch / "2024.csv").string() + "'", scratch / "", Source("."));
   ASSERT_EQ(run.exit_code, 0) << run.err;
   auto mine = Columns(scratch / "2024.csv");
-  auto published = Columns(Source(kPublished + "irs/430_published_2024.csv"));
-  published["417e"] = Columns(Source(kPublished + "irs/417e_published.csv"))["2024"];
+  auto published = Columns(Source("data/tables/published/irs/430_published_2024.csv"));
+  published["417e"] = Columns(Source("data/tables/published/irs/417e_published.csv"))["2024"];
   const char* columns[] = {"Male EE", "Female EE", "Male HA", "Female HA",
                            "Male",    "Female",    "417e"};
   const char* names[] = {"NAM", "NAF", "ANM", "ANF", "SPM", "SPF", "417e"};

@@ -66,7 +66,6 @@ TEST(ToolCommand, EachCommandKeepsItsArgumentsOutputAndExitStatus) {
   const std::string select =
       file("select.xml", Xtbml(XtbmlTable(1, 120, flat, "Duration") + XtbmlTable(1, 120, flat)));
   const std::string one = file("one.xml", Rates(0, ""));
-  const std::string scale = testing::Source("data/tables/published/xtbml/t3612.xml").string();
   const std::string good_xml = Rates(0, "");
   const struct {
     std::string arguments;
@@ -112,8 +111,8 @@ TEST(ToolCommand, EachCommandKeepsItsArgumentsOutputAndExitStatus) {
       {"import '" + one + "' --table 2", 1, "one.xml"},
       {"import '" + (folder / "absent.xml").string() + "'", 1, "absent.xml"},
       // MP-2021 male, ages 20-120 by the years 1951-2037; the cells as t3612.xml gives them.
-      {"import '" + scale + "' --scale", 0,
-       "Age,1951,1952,1953,...\n65,0.008200,0.006400,...,0.013100\n66,"},
+      {"import '" + testing::Source("data/tables/published/xtbml/t3612.xml").string() + "' --scale",
+       0, "Age,1951,1952,1953,...\n65,0.008200,0.006400,...,0.013100\n66,"},
       {"help", 0, "Usage:\n  orvane-tables list [FILE]"},
       // A damaged XTbML file is named with its fault.
       {"import '" + file("half.xml", good_xml.substr(0, good_xml.size() / 2)) + "'", 1,

@@ -27,8 +27,7 @@ inline std::string Slurp(const std::filesystem::path& file) {
 
 struct Outcome {
   int exit_code = -1;
-  std::string out;
-  std::string err;
+  std::string out, err;
 };
 
 // Runs orvane-tables with `arguments` (quoted where needed) in `folder`; its output goes

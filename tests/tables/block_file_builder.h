@@ -14,11 +14,6 @@ namespace orvane::tables::testing {
 // The three packed-decimal bytes of a rate in millionths: 12345 -> 0x01 0x23 0x45.
 std::string Packed(int micro);
 
-// The 4-byte field of a rate in millionths, length byte included.
-inline std::string RateField(int micro) {
-  return "\x83" + Packed(micro);
-}
-
 class BlockFileBuilder {
  public:
   // Raw bytes from `byte` of `block`; the file grows to hold the block when needed.

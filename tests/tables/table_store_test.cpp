@@ -21,11 +21,12 @@ namespace {
 
 using detail::StoreProbe;
 using testing::BlockFileBuilder;
-using testing::RateField;
 using valuation::QTable;
 
 using testing::ErrorOf;
 
+// The 4-byte field of a rate in millionths, length byte included.
+const auto RateField = [](int micro) { return "\x83" + testing::Packed(micro); };
 // A field of n bytes with its length byte.
 const auto Field = [](int n) { return static_cast<char>(128 + n) + std::string(n, 'x'); };
 

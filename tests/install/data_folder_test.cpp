@@ -15,8 +15,7 @@ TEST(DataFolder, TheCurrentDirectoryComesFirstThenTheInstalledData) {
   const auto root =
       std::filesystem::temp_directory_path() / ("orvane_data_" + std::to_string(::getpid()));
   const auto current = root / "current", installed = root / "share" / "orvane";
-  std::filesystem::create_directories(current);
-  std::filesystem::create_directories(installed);
+  for (const auto& folder : {current, installed}) std::filesystem::create_directories(folder);
   // Neither holds the data file: the current directory, where the question will look.
   EXPECT_EQ(DataFolder(current, installed), current);
   // Only the installation does: the window started from the desktop menu.

@@ -29,12 +29,10 @@ std::map<std::pair<int, int>, double> ReadRates(const std::string& id) {
   std::map<std::pair<int, int>, double> rates;
   for (const pugi::xml_node outer :
        doc.child("XTbML").child("Table").child("Values").children("Axis")) {
-    for (const pugi::xml_node y : outer.children("Y"))
-      rates[{y.attribute("t").as_int(), 0}] = std::stod(y.text().get());
-    for (const pugi::xml_node inner : outer.children("Axis")) {
-      for (const pugi::xml_node y : inner.children("Y"))
-        rates[{outer.attribute("t").as_int(), y.attribute("t").as_int()}] =
-            std::stod(y.text().get());
+    for (const pugi::xpath_node y : outer.select_nodes(".//Y")) {
+      const int t = y.node().attribute("t").as_int();
+      rates[y.parent() == outer ? std::pair{t, 0} : std::pair{outer.attribute("t").as_int(), t}] =
+          std::stod(y.node().text().get());
     }
   }
   return rates;
@@ -58,12 +56,10 @@ double ExpectedCohortRate(int born, int age) {
 
 TEST(GenerationalTable, CohortRatesFollowTheLifesOwnYears) {
   TableStore store(sources::testing::Source("data/MortalityTables"), {});
-  struct Case {
-    int born;
-    int age;
+  const struct {
+    int born, age;
     const char* why;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {1961, 65, "2026: improved over 2013-2026"},
       {1961, 90, "2051: past the scale's last year, which holds as the ultimate rate"},
       {1945, 65, "2010: projected backwards from 2012"},
@@ -73,88 +69,67 @@ TEST(GenerationalTable, CohortRatesFollowTheLifesOwnYears) {
   };
   TableRequest request;
   request.TableName = "PriRM-G";
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     request.LifeYearOfBirth = c.born;
     EXPECT_EQ(store.LoadTable(request).at(c.age), ExpectedCohortRate(c.born, c.age))
         << c.born << " at " << c.age << ": " << c.why;
   }
-  // The figure the README quotes for this cohort, pinned against a silent change of the file.
-  request.LifeYearOfBirth = 1961;
-  EXPECT_EQ(store.LoadTable(request).at(65), 0.010762);
 }
 
-// Writes a data file of one generational table "GEN" of rate 0.5 on a scale "SCALE" of ages
-// 20-21 and the given years, each year's improvement `micro` at both ages; no years, no scale.
-void WriteGenerational(const std::filesystem::path& file, const std::vector<int>& years,
-                       int micro) {
-  sources::NamedTable table{"GEN     ", "generational", {}, "", "GENERATIONAL:SCALE   ", {}};
-  table.micro.fill(500000);
-  sources::NamedTable scale{"SCALE   ", "scale", {}, "", "SCALE:20-21,2010-2012", {}};
-  for (const int year : years) {
-    const std::string rate = testing::Packed(micro + 500000);
-    scale.extra_fields.insert(scale.extra_fields.end(), {std::to_string(year), rate, rate});
-  }
-  sources::DataFileContent content{{table}, {}};
-  if (!years.empty())
-    content.tables.push_back(scale);
-  sources::WriteDataFile(file, content);
-}
-
-// The rate at 30 of a life born in `born`, or the error of the load with the file's path as FILE.
-std::string RateAt30(TableStore& store, const std::filesystem::path& file, int born) {
-  TableRequest request;
-  request.TableName = "GEN";
-  request.LifeYearOfBirth = born;
-  try {
-    return "rate " + std::to_string(store.LoadTable(request).at(30));
-  } catch (const TableError& e) {
-    std::string message = e.what();
-    const std::size_t at = message.find(file.string());
-    return at == std::string::npos ? message : message.replace(at, file.string().size(), "FILE");
-  }
-}
-
-TEST(SmallGenerationalFile, EachFailureNamesTheTable) {
+// A data file of one generational table "GEN" of rate 0.5 on a scale "SCALE" of ages 20-21, each
+// year's improvement `micro` at both ages. The store keeps a parsed scale between loads, yet a
+// file replaced between two loads through one store gives the new scale's rates at once. A file
+// changed under two seconds ago is read afresh at every load, so the files are dated back to let
+// the store keep the scale.
+TEST(SmallGenerationalFile, RatesFailuresAndAReplacedFile) {
   testing::ScratchFolder folder;
-  const auto rate_at_30 = [&](const std::vector<int>& years, int micro, int born) {
-    WriteGenerational(folder / "MortalityTables", years, micro);
-    TableStore store(folder / "MortalityTables", {});
-    return RateAt30(store, folder / "MortalityTables", born);
+  const auto file = folder / "MortalityTables";
+  const auto write = [&](int micro, int hours_ago, std::vector<int> years = {2010, 2011, 2012}) {
+    sources::NamedTable table{"GEN     ", "generational", {}, "", "GENERATIONAL:SCALE   ", {}};
+    table.micro.fill(500000);
+    sources::NamedTable scale{"SCALE   ", "scale", {}, "", "SCALE:20-21,2010-2012", {}};
+    for (const int year : years) {
+      const std::string rate = testing::Packed(micro + 500000);
+      scale.extra_fields.insert(scale.extra_fields.end(), {std::to_string(year), rate, rate});
+    }
+    sources::WriteDataFile(file, sources::DataFileContent{{table, scale}, {}});
+    std::filesystem::last_write_time(
+        file, std::filesystem::file_time_type::clock::now() - std::chrono::hours(hours_ago));
   };
-  // 0.5 improved by 10% from 2012 to the age-30 year 2020 of a life born 1990, with 2012
-  // holding on as the ultimate rate: 0.5 x 0.9^8 = 0.215233605.
-  EXPECT_EQ(rate_at_30({2010, 2011, 2012}, 100000, 1990), "rate 0.215234");
-  EXPECT_EQ(rate_at_30({}, 0, 1990),
-            "Generational table \"GEN\" of FILE names the improvement scale \"SCALE\", which the "
-            "data file lacks");
-  EXPECT_EQ(rate_at_30({2010, 2012, 2013}, 0, 1990),
+  // The rate at 30 of a life born in `born`, or the error of the load with the file as FILE.
+  const auto rate_at_30 = [&](TableStore& store, int born) {
+    TableRequest request;
+    request.TableName = "GEN";
+    request.LifeYearOfBirth = born;
+    std::string rate;
+    std::string error =
+        testing::ErrorOf([&] { rate = "rate " + std::to_string(store.LoadTable(request).at(30)); });
+    const std::size_t at = error.find(file.string());
+    return !rate.empty()             ? rate
+           : at == std::string::npos ? error
+                                     : error.replace(at, file.string().size(), "FILE");
+  };
+  write(0, 2, {2010, 2012, 2013});
+  TableStore gap(file, {});
+  EXPECT_EQ(rate_at_30(gap, 1990),
             "Malformed table file \"SCALE\" in FILE, block 6: improvement scale year \"2012\" "
             "where 2011 is due: the years must follow each other without a gap");
   // An improvement of 0.499999 is the largest the file holds; projecting back from 2012 to 971
   // (age 1 of a life born 970) doubles the rate 1,041 times and leaves no finite rate.
-  EXPECT_EQ(rate_at_30({2010, 2011, 2012}, 499999, 970),
+  write(499999, 2);
+  TableStore steep(file, {});
+  EXPECT_EQ(rate_at_30(steep, 970),
             "Generational table \"GEN\" with scale \"SCALE\" gives no rate at age 1 for the year "
             "of birth 970: the improvement factor is not a positive finite number");
-}
-
-// The store keeps a parsed scale between loads, yet a data file replaced between two loads
-// through one store gives the new scale's rates at once. A file changed under two seconds ago is
-// read afresh at every load, so the files here are dated back to let the store keep the scale.
-TEST(SmallGenerationalFile, AReplacedFileGivesTheNewScaleAtTheNextLoad) {
-  testing::ScratchFolder folder;
-  const auto file = folder / "MortalityTables";
-  const auto write = [&](int micro, int hours_ago) {
-    WriteGenerational(file, {2010, 2011, 2012}, micro);
-    std::filesystem::last_write_time(
-        file, std::filesystem::file_time_type::clock::now() - std::chrono::hours(hours_ago));
-  };
   write(100000, 2);
   TableStore store(file, {});
   const auto blocks_of_load = [&](const std::string& expected) {
     const std::int64_t before = detail::StoreProbe::BlocksRead(store);
-    EXPECT_EQ(RateAt30(store, file, 1990), expected);
+    EXPECT_EQ(rate_at_30(store, 1990), expected);
     return detail::StoreProbe::BlocksRead(store) - before;
   };
+  // 0.5 improved by 10% from 2012 to the age-30 year 2020 of a life born 1990, with 2012
+  // holding on as the ultimate rate: 0.5 x 0.9^8 = 0.215233605.
   const std::int64_t reading_the_scale = blocks_of_load("rate 0.215234");
   EXPECT_LT(blocks_of_load("rate 0.215234"), reading_the_scale) << "the scale was not kept";
   write(200000, 1);  // 0.5 x 0.8^8 = 0.08388608

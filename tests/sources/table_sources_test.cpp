@@ -16,6 +16,8 @@
 namespace orvane::sources {
 namespace {
 
+using tables::testing::ErrorOf;
+
 TEST(TableCellRate, ReadsSpreadsheetNumbersExactlyInMillionths) {
   const std::vector<std::pair<std::string, std::int32_t>> read = {{" 0.25 ", 250000},
                                                                   {".5", 500000},
@@ -35,23 +37,22 @@ TEST(TableCellRate, ReadsSpreadsheetNumbersExactlyInMillionths) {
       {"5%", "\"5%\" is not a number from 0 to 0.999999"},
       {"1e", "\"1e\" is not a number from 0 to 0.999999"},
       {"0.1.2", "\"0.1.2\" is not a number from 0 to 0.999999"}};
-  for (const auto& [text, message] : refused) {
-    try {
-      ReadRate(text, "cell", RatePolicy::kTableCell);
-      ADD_FAILURE() << text << " was accepted";
-    } catch (const SourceError& error) {
-      EXPECT_EQ(error.what(), "cell: " + message);
-    }
-  }
+  for (const auto& [text, message] : refused)
+    EXPECT_EQ(ErrorOf([&] { ReadRate(text, "cell", RatePolicy::kTableCell); }), "cell: " + message);
 }
 
 class Sources : public ::testing::Test {
  protected:
-  // Writes a table file "age,<header>" with a row `row(age)` for each age 1..120 that has one.
+  // A table file "age,<header>" with the row `cells` after each age 1..120, but `bad` after
+  // `bad_age` ("-": no row for it).
   std::filesystem::path Table(const std::string& name, const std::string& header,
-                              const std::function<std::string(int)>& row) {
+                              const std::string& cells, int bad_age = 0,
+                              const std::string& bad = "") {
     std::string text = "age," + header + "\n";
-    for (int age = 1; age <= 120; ++age) text += row(age).empty() ? "" : row(age) + "\n";
+    for (int age = 1; age <= 120; ++age)
+      text += age == bad_age && bad == "-"
+                  ? ""
+                  : std::to_string(age) + (age == bad_age ? bad : cells) + "\n";
     return Text(name, text);
   }
   std::filesystem::path Text(const std::string& name, const std::string& text) {
@@ -59,16 +60,11 @@ class Sources : public ::testing::Test {
     return folder_ / name;
   }
   // The message of the assembly, the folder's path left out.
-  std::string ErrorOf(const std::vector<std::filesystem::path>& files) {
-    try {
-      AssembleDataFile(ReadSources(files));
-    } catch (const SourceError& error) {
-      std::string message = error.what();
-      for (std::size_t at; (at = message.find((folder_ / "").string())) != std::string::npos;)
-        message.erase(at, (folder_ / "").string().size());
-      return message;
-    }
-    return "no error";
+  std::string AssemblyError(const std::vector<std::filesystem::path>& files) {
+    std::string message = ErrorOf([&] { AssembleDataFile(ReadSources(files)); });
+    for (std::size_t at; (at = message.find((folder_ / "").string())) != std::string::npos;)
+      message.erase(at, (folder_ / "").string().size());
+    return message;
   }
 
   tables::testing::ScratchFolder folder_;
@@ -77,29 +73,21 @@ class Sources : public ::testing::Test {
 TEST_F(Sources, NameTheFileLineAndColumnOfEachFault) {
   const auto catalogue =
       Text("catalogue.csv", "\xEF\xBB\xBFname,description,listed\r\nT,a table,yes\r\n");
-  const auto rows = [](int bad_age, const std::string& bad) {
-    return [=](int age) {
-      return age == bad_age && bad == "-"
-                 ? ""
-                 : std::to_string(age) + "," + (age == bad_age ? bad : "0");
-    };
-  };
-  const auto t = Table("t.csv", "T", rows(0, ""));
-  const auto u = Table("u.csv", "U,T,", [](int age) { return std::to_string(age) + ",0,0,\r"; });
+  const auto t = Table("t.csv", "T", ",0");
+  const auto u = Table("u.csv", "U,T,", ",0,0,\r");
   const std::string listing = "name,description,listed\n";
   const std::vector<std::pair<std::vector<std::filesystem::path>, std::string>> cases = {
-      {{Table("a.csv", "T", rows(10, "1")), catalogue},
-       "a.csv, line 11, column 2 (\"T       \", age 10): value 1 is outside 0 to 0.999999 (the "
-       "file cannot hold 1: write 0.999999)"},
-      {{Table("c.csv", "T", rows(3, "")), catalogue},
+      {{Table("c.csv", "T", ",0", 3, ""), catalogue},
        "c.csv, line 4, column 2 (\"T       \", age 3): no value"},
-      {{Table("d.csv", "T", rows(57, "-")), catalogue},
+      {{Table("d.csv", "T", ",0", 57, "-"), catalogue},
        "d.csv, line 58, column 1: age 57 is missing (found \"58\"; ages run from 1 to 120 in "
        "order)"},
-      {{Table("e.csv", "T", rows(120, "-")), catalogue},
+      {{Table("e.csv", "T", ",0", 120, "-"), catalogue},
        "e.csv, line 121, column 1: age 120 is missing (the rows end after age 119)"},
-      {{Table("f.csv", "TooLongName", rows(0, "")), catalogue},
+      {{Table("f.csv", "TooLongName", ",0"), catalogue},
        "f.csv, line 1, column 2: the table name \"TooLongName\" is longer than 8 characters"},
+      {{Text("p.csv", "name,ages\nT,1-120\n")},
+       "p.csv, line 2: a row needs name, ages, source and table"},
       {{Text("g.csv", "rate,T\n"), catalogue},
        "g.csv, line 1, column 1: the first row must begin with \"age\" (a table file) or "
        "\"name\" (the catalogue), not \"rate\""},
@@ -119,7 +107,16 @@ TEST_F(Sources, NameTheFileLineAndColumnOfEachFault) {
       {{t, Text("lead.csv", listing + " T,a,yes\n")},
        "lead.csv, line 2, column 1: the table name \" T\" begins with a blank, which the loader "
        "would drop"}};
-  for (const auto& [files, message] : cases) EXPECT_EQ(ErrorOf(files), message);
+  for (const auto& [files, message] : cases) EXPECT_EQ(AssemblyError(files), message);
+}
+
+TEST_F(Sources, AScaleTurnedIntoATableHoldsNoNegativeImprovement) {
+  Text("s.csv", "Age,2010,2011\n20,0.3,-0.01\n21,0.1,0.02\n");
+  const SourceSet set =
+      ReadSources({Text("l.csv", "scale,source,table,generational\nS,s.csv,,\n")});
+  EXPECT_EQ(std::vector<std::int32_t>(set.tables.at(0).micro.begin() + 19,
+                                      set.tables.at(0).micro.begin() + 23),
+            (std::vector<std::int32_t>{0, 0, 20000, 20000}));
 }
 
 }  // namespace

@@ -15,8 +15,7 @@
 namespace orvane::sources::testing {
 
 inline std::filesystem::path Source(const std::string& relative) {
-  const char* dir = std::getenv("ORVANE_SOURCE_DIR");
-  EXPECT_NE(dir, nullptr) << "ORVANE_SOURCE_DIR is not set";
+  const char* dir = std::getenv("ORVANE_SOURCE_DIR");  // set by the test's CMake helper
   return std::filesystem::path(dir == nullptr ? "." : dir) / relative;
 }
 
@@ -28,8 +27,7 @@ inline std::string Slurp(const std::filesystem::path& file) {
 
 struct Outcome {
   int exit_code = -1;
-  std::string out;
-  std::string err;
+  std::string out, err;
 };
 
 // Runs orvane-tables with `arguments` (quoted where needed) in `folder`; its output goes

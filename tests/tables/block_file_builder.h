@@ -14,21 +14,12 @@ namespace orvane::tables::testing {
 // The three packed-decimal bytes of a rate in millionths: 12345 -> 0x01 0x23 0x45.
 std::string Packed(int micro);
 
-// The 4-byte field of a rate in millionths, length byte included.
-inline std::string RateField(int micro) {
-  return "\x83" + Packed(micro);
-}
-
 class BlockFileBuilder {
  public:
   // Raw bytes from `byte` of `block`; the file grows to hold the block when needed.
   void PutText(int block, int byte, std::string_view text);
   // Directory entry k (1..16) of `block`: start block at bytes 2-3, name (blank-padded) at 8-15.
   void Entry(int block, int k, std::string name, int start);
-  // Bytes 0-1 of block 0.
-  void LastDirectoryBlock(int last) {
-    PutText(0, 0, std::string{static_cast<char>(last >> 8), static_cast<char>(last)});
-  }
 
   // Appends blocks holding `fields` (each a data string), length bytes 128 + n, a marker 255
   // where a block is full. Returns the first block.
@@ -47,19 +38,21 @@ class BlockFileBuilder {
 };
 
 // A folder of its own for one test, removed afterwards.
-class ScratchFolder {
- public:
+struct ScratchFolder {
   ScratchFolder();
-  ~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  ~ScratchFolder() { std::filesystem::remove_all(path_); }
   std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
   std::filesystem::path path_;
 };
+
+// The message of what `run` throws, or "no error".
+inline std::string ErrorOf(const std::function<void()>& run) {
+  try {
+    run();
+  } catch (const std::exception& error) {
+    return error.what();
+  }
+  return "no error";
+}
 
 }  // namespace orvane::tables::testing

@@ -40,7 +40,10 @@ class BlockFileBuilder {
 // A folder of its own for one test, removed afterwards.
 struct ScratchFolder {
   ScratchFolder();
-  ~ScratchFolder() { std::filesystem::remove_all(path_); }
+  ~ScratchFolder() {
+    std::error_code ignored;  // a destructor must not throw
+    std::filesystem::remove_all(path_, ignored);
+  }
   std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
   std::filesystem::path path_;
 };

@@ -21,8 +21,7 @@ class FormTest : public ::testing::Test {
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     dir_ = std::filesystem::temp_directory_path() /
-           ("orvane_app_" + std::string(info->test_suite_name()) + "_" + info->name() + "_" +
-            std::to_string(::getpid()));
+           ("orvane_app_" + std::string(info->name()) + "_" + std::to_string(::getpid()));
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
     const char* source = std::getenv("ORVANE_SOURCE_DIR");
@@ -30,33 +29,29 @@ class FormTest : public ::testing::Test {
     source_ = source;
     std::filesystem::copy_file(source_ / "data" / "MortalityTables", dir_ / "MortalityTables");
   }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
 
-  // Spoils field `field` (0-based; 2 is the rate of age 1) of the table file `name` in the copy
-  // of the data file: its length byte becomes 5, below the 128 that every field starts with, so
-  // the table store rejects the table from that field on.
+  // Sets the length byte of field `field` (0-based; 2 is the rate of age 1) of table `name` in the
+  // copy of the data file to 5, below the 128 every field starts with: the store rejects the table.
   void SpoilTable(const std::string& name, int field = 2) {
-    tables::TableStore store(dir_ / "MortalityTables", {});
-    const std::int32_t start = store.LocationFile(name);
+    const std::int32_t start = tables::TableStore(dir_ / "MortalityTables", {}).LocationFile(name);
     ASSERT_GT(start, 0) << name << " is not in the data file";
     std::fstream file(dir_ / "MortalityTables", std::ios::in | std::ios::out | std::ios::binary);
     std::string block(256, '\0');
     file.seekg(start * 256);
     file.read(block.data(), 256);
     size_t position = 2;
-    for (int skipped = 0; skipped < field; ++skipped) {
+    for (int skipped = 0; skipped < field; ++skipped)
       position += 1 + (static_cast<unsigned char>(block[position]) - 128);
-    }
     file.seekp(static_cast<std::streamoff>(start * 256 + position));
     file.put('\x05');
     ASSERT_TRUE(file.good());
   }
 
-  // Puts the shipped full yield curve workbook into the form's folder.
   void AddYieldCurveWorkbook() {
     std::filesystem::copy_file(source_ / "data" / "Full Yield Curve.xls",
                                dir_ / "Full Yield Curve.xls");
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
 
   // A loaded form; the data-file question is answered Cancel.
   std::unique_ptr<FormModel> MakeForm() {
@@ -77,8 +72,7 @@ class FormTest : public ::testing::Test {
     form.Validate(control);
   }
 
-  std::filesystem::path source_;
-  std::filesystem::path dir_;
+  std::filesystem::path source_, dir_;
   int questions_ = 0;
 };
 

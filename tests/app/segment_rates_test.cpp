@@ -70,33 +70,32 @@ TEST(SegmentRateFile, FindsTheMonthAndPlanYear) {
           "2010,2011-10,2.51,3.99,4.55\n2011,2011-10,2.30,4.27,5.03\n2012,2011-10,2.09,4.56,5.50\n"
           "2008,2008-01,4.34,4.67,4.81\n",
       "rates.csv");
-  EXPECT_EQ(file.Of({2013, 1}, std::nullopt).rates[1], "2.5");
-  EXPECT_EQ(file.Of({2013, 1}, 2020).rates[1], "2.5");  // "All" holds for every plan year
-  EXPECT_EQ(file.Of({2011, 10}, 2011).rates[0], "2.30");
-  EXPECT_EQ(file.Of({2008, 1}, std::nullopt).rates[2], "4.81");
-  // Newest first, plan years in order within a month.
-  ASSERT_EQ(file.Lines().size(), 5u);
-  EXPECT_EQ(MonthText(file.Lines()[0].month), "2013-01");
-  EXPECT_EQ(file.Lines()[1].plan_year, 2010);
-  EXPECT_TRUE(file.SeveralPlanYears(file.Lines()[2]));
-  EXPECT_FALSE(file.SeveralPlanYears(file.Lines()[0]));
-
-  const auto error_of = [&file](Month month, std::optional<int> plan_year) -> std::string {
+  const auto found = [&file](Month month, std::optional<int> plan_year) -> std::string {
     try {
-      file.Of(month, plan_year);
+      const auto& rates = file.Of(month, plan_year).rates;
+      return rates[0] + "/" + rates[1] + "/" + rates[2];
     } catch (const SegmentRatesLookupError& e) {
       return e.what();
     }
-    return "found";
   };
-  EXPECT_EQ(error_of({2011, 10}, std::nullopt),
+  EXPECT_EQ(found({2013, 1}, std::nullopt), "1.5/2.5/3.5");
+  EXPECT_EQ(found({2013, 1}, 2020), "1.5/2.5/3.5");  // "All" holds for every plan year
+  EXPECT_EQ(found({2011, 10}, 2011), "2.30/4.27/5.03");
+  EXPECT_EQ(found({2011, 10}, std::nullopt),
             "The segment rates of 2011-10 differ by plan year (plan years beginning in 2010, "
             "2011 and 2012): name the plan year");
-  EXPECT_EQ(error_of({2008, 1}, 2009),
+  EXPECT_EQ(found({2008, 1}, 2009),
             "The segment rates of 2008-01 are given for plan years beginning in 2008, not 2009");
-  EXPECT_EQ(error_of({2013, 2}, std::nullopt),
+  EXPECT_EQ(found({2013, 2}, std::nullopt),
             "The segment rates file \"rates.csv\" has no rates of 2013-02: it holds the months "
             "2008-01 to 2013-01");
+  // Newest first, plan years in order within a month.
+  std::string order;
+  for (const SegmentRates& line : file.Lines())
+    order += MonthText(line.month) + ":" + std::to_string(line.plan_year.value_or(0)) + " ";
+  EXPECT_EQ(order, "2013-01:0 2011-10:2010 2011-10:2011 2011-10:2012 2008-01:2008 ");
+  EXPECT_TRUE(file.SeveralPlanYears(file.Lines()[2]));
+  EXPECT_FALSE(file.SeveralPlanYears(file.Lines()[0]));
 }
 
 TEST(SegmentRateFile, MonthsAndPlanYearsAreWrittenInFull) {

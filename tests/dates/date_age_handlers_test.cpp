@@ -46,7 +46,7 @@ class FakeForm : public DateAgeForm {
 
 // Each scenario starts from a fresh form; in each step a text is typed into a field (unless it
 // is null) and the field is left, and then every field reads as shown.
-TEST(DateAgeHandlers, EachFieldRewritesTheFieldsThatDependOnIt) {
+TEST(DateAgeHandlers, EachFieldRewritesTheFieldsThatDependOnItOrRefusesUnusableOnes) {
   using Step = std::tuple<DateAgeField, const char*, const char*>;
   const std::vector<Step> scenarios[] = {
       // The retirement date follows a new date of birth and keeps the retirement age; 45.125
@@ -83,10 +83,9 @@ TEST(DateAgeHandlers, EachFieldRewritesTheFieldsThatDependOnIt) {
       ASSERT_EQ(form.State(), state);
     }
   }
-}
 
-// The handler throws naming the field and its text, and writes nothing.
-TEST(DateAgeHandlers, UnusableFieldsReadFromOtherFieldsAreRefused) {
+  // An unusable field read from another is refused: the handler throws naming the field and its
+  // text, and writes nothing.
   const std::tuple<DateAgeField, Typed, const char*> cases[] = {
       {kSpousesAge, {{kValuationDate, "abc"}}, "Valuation Date \"abc\" is not a date"},
       {kCurrentAge,

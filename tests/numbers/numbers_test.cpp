@@ -19,12 +19,11 @@ TEST(Numbers, RoundHalfEvenAndInt) {
       {1e300, 2, 1e300},   {(0.010001 + 0.010002) / 2, 6, 0.010002}};
   for (const auto& [v, decimals, rounded] : cases) EXPECT_EQ(RoundHalfEven(v, decimals), rounded);
   EXPECT_FALSE(std::signbit(RoundHalfEven(-0.4)));
-  EXPECT_EQ(Int(724.8012), 724.0);
-  EXPECT_EQ(Int(-0.5), -1.0);
+  EXPECT_EQ(std::pair(Int(724.8012), Int(-0.5)), std::pair(724.0, -1.0));
 }
 
 // Too small for a double is zero, too large is no number; a zero never keeps its sign.
-TEST(Numbers, ParseNumberAcceptsUsNumbersOnly) {
+TEST(Numbers, ParseNumberAcceptsUsNumbersOnlyAndEntriesNeverRefuse) {
   const std::pair<const char*, double> good[] = {
       {"  1,000.00", 1000}, {" 4.600", 4.6}, {"-5", -5},     {"+7 ", 7},
       {".5", 0.5},          {"5.", 5},       {"1e3", 1000},  {"2.5E-1", 0.25},
@@ -37,6 +36,18 @@ TEST(Numbers, ParseNumberAcceptsUsNumbersOnly) {
                           "1e400", "10000e306", "$5", "(5)", "1 000", "0x10", "5-", "\xc3\xa9"}) {
     EXPECT_EQ(ParseNumber(bad), std::nullopt) << bad;
   }
+
+  // A form's entry never refuses: what its rule does not take becomes the rule's default.
+  const NumberRule benefit{0, 100000, false, 1000, false};
+  const NumberRule survivor{0, 100, true, 0, false};
+  const NumberRule year{2007, 2020, false, 2008, true};
+  const std::tuple<const char*, const NumberRule&, double> cases[] = {
+      {"", benefit, 1000},    {"abc", benefit, 1000},    {"-5", benefit, 1000},
+      {"0", benefit, 0},      {"100000", benefit, 1000}, {"99999.996", benefit, 99999.996},
+      {"100", survivor, 100}, {"100.5", survivor, 0},    {"8", year, 2008},
+      {"19", year, 2019},     {"20", year, 2008},        {"99", year, 2008},
+      {"2006", year, 2008},   {"2019", year, 2019}};
+  for (const auto& [text, rule, value] : cases) EXPECT_EQ(NumberEntry(text, rule), value) << text;
 }
 
 // Halves are rounded away from zero on the decimal value: the double 1.005 is 1.00499999...
@@ -61,26 +72,13 @@ TEST(Numbers, PicturesAndResultTexts) {
     EXPECT_EQ(FormatPicture(v, pattern), text);
     EXPECT_TRUE(ParseNumber(text)) << text;
   }
-  EXPECT_EQ(ResultText(1234.125), "1,234.12");  // cents rounded to even first
-  EXPECT_EQ(ResultText(1234.375), "1,234.38");
-  EXPECT_EQ(ResultText(-0.001), "0.00");
+  // Cents are rounded to even first.
+  EXPECT_EQ(ResultText(1234.125) + " " + ResultText(1234.375) + " " + ResultText(-0.001),
+            "1,234.12 1,234.38 0.00");
   EXPECT_EQ(ShortestText(-0.0), "0");
   EXPECT_THROW(FormatPicture(std::numeric_limits<double>::infinity(), "0.00"), NumberError);
   EXPECT_THROW(ResultText(std::nan("")), NumberError);
   EXPECT_THROW(ShortestText(std::nan("")), NumberError);
-}
-
-TEST(Numbers, NumberEntryNormalisesWithoutRefusing) {
-  const NumberRule benefit{0, 100000, false, 1000, false};
-  const NumberRule survivor{0, 100, true, 0, false};
-  const NumberRule year{2007, 2020, false, 2008, true};
-  const std::tuple<const char*, const NumberRule&, double> cases[] = {
-      {"", benefit, 1000},    {"abc", benefit, 1000},    {"-5", benefit, 1000},
-      {"0", benefit, 0},      {"100000", benefit, 1000}, {"99999.996", benefit, 99999.996},
-      {"100", survivor, 100}, {"100.5", survivor, 0},    {"8", year, 2008},
-      {"19", year, 2019},     {"20", year, 2008},        {"99", year, 2008},
-      {"2006", year, 2008},   {"2019", year, 2019}};
-  for (const auto& [text, rule, value] : cases) EXPECT_EQ(NumberEntry(text, rule), value) << text;
 }
 
 }  // namespace

@@ -38,10 +38,8 @@ TEST(DataFileWriter, WritesWhatTheReaderReads) {
 
   tables::TableStore store(folder / "MortalityTables", nullptr);
   EXPECT_EQ(tables::TableStore::AscValue(store.ReadDataAt(0), 2), 2u);
-  tables::TableRequest request;
   for (const NamedTable& table : content.tables) {
-    request.TableName = table.name;
-    const valuation::QTable q = store.LoadTable(request);
+    const valuation::QTable q = store.LoadTable({.TableName = table.name});
     for (int age = 1; age <= kTableAges; ++age)
       ASSERT_EQ(q.at(age), table.micro[static_cast<std::size_t>(age)] / 1e6) << table.name << age;
   }
@@ -70,9 +68,7 @@ TEST(DataFileWriter, RefusesWhatTheFormatCannotHold) {
   for (const NamedTable& bad :
        {MakeTable("Rates   ", std::string(125, 'x'), 0), MakeTable("Short", "", 0)})
     EXPECT_THROW(EncodeDataFile(DataFileContent{{bad}, {}}), SourceError);
-  content.tables.clear();
-  content.catalogue.assign(321, "Name    ");
-  EXPECT_THROW(EncodeDataFile(content), SourceError);
+  EXPECT_THROW(EncodeDataFile({{}, std::vector<std::string>(321, "Name    ")}), SourceError);
 }
 
 TEST(DataFileCheck, ReportsMalformedFiles) {

@@ -56,10 +56,7 @@ double ExpectedCohortRate(int born, int age) {
 
 TEST(GenerationalTable, CohortRatesFollowTheLifesOwnYears) {
   TableStore store(sources::testing::Source("data/MortalityTables"), {});
-  const struct {
-    int born, age;
-    const char* why;
-  } cases[] = {
+  const std::tuple<int, int, const char*> cases[] = {
       {1961, 65, "2026: improved over 2013-2026"},
       {1961, 90, "2051: past the scale's last year, which holds as the ultimate rate"},
       {1945, 65, "2010: projected backwards from 2012"},
@@ -67,12 +64,11 @@ TEST(GenerationalTable, CohortRatesFollowTheLifesOwnYears) {
       {1961, 51, "2012 itself: the base rate"},
       {2030, 65, "2095: every year past 2037 at the ultimate rate"},
   };
-  TableRequest request;
-  request.TableName = "PriRM-G";
-  for (const auto& c : cases) {
-    request.LifeYearOfBirth = c.born;
-    EXPECT_EQ(store.LoadTable(request).at(c.age), ExpectedCohortRate(c.born, c.age))
-        << c.born << " at " << c.age << ": " << c.why;
+  TableRequest request{.TableName = "PriRM-G"};
+  for (const auto& [born, age, why] : cases) {
+    request.LifeYearOfBirth = born;
+    EXPECT_EQ(store.LoadTable(request).at(age), ExpectedCohortRate(born, age))
+        << born << " at " << age << ": " << why;
   }
 }
 
@@ -98,9 +94,7 @@ TEST(SmallGenerationalFile, RatesFailuresAndAReplacedFile) {
   };
   // The rate at 30 of a life born in `born`, or the error of the load with the file as FILE.
   const auto rate_at_30 = [&](TableStore& store, int born) {
-    TableRequest request;
-    request.TableName = "GEN";
-    request.LifeYearOfBirth = born;
+    const TableRequest request{.TableName = "GEN", .LifeYearOfBirth = born};
     std::string rate;
     std::string error =
         testing::ErrorOf([&] { rate = "rate " + std::to_string(store.LoadTable(request).at(30)); });

@@ -67,8 +67,7 @@ TEST(IrsConstruction, RoundsHalfUpOnTheExactValue) {
   // rate of 2013 at those ages, so q(x) = 0.00005 x (1 - MI), whatever the year.
   IrsInputs inputs;
   for (ImprovementScale& scale : inputs.scale) {
-    scale.first_year = 2013;
-    scale.last_year = 2014;
+    scale.first_year = 2013, scale.last_year = 2014;
     scale.rates.assign(101, std::vector<std::int32_t>(2, 0));
   }
   const struct {
@@ -83,8 +82,7 @@ TEST(IrsConstruction, RoundsHalfUpOnTheExactValue) {
       {23, 510020, "0.000024499: 0.000024, then 0.00002", 20},
   };
   for (const auto& c : cases) {
-    inputs.base[0][0][c.age] = 50;
-    inputs.base[1][0][c.age] = 20;
+    inputs.base[0][0][c.age] = 50, inputs.base[1][0][c.age] = 20;
     inputs.scale[0].rates[c.age - 20][0] = c.improvement;
   }
   const std::vector<NamedTable> tables = IrsTables(inputs, 2025);

@@ -65,8 +65,7 @@ TEST(ToolCommand, EachCommandKeepsItsArgumentsOutputAndExitStatus) {
   const auto flat = [](int) { return std::string("0.001"); };
   const std::string select =
       file("select.xml", Xtbml(XtbmlTable(1, 120, flat, "Duration") + XtbmlTable(1, 120, flat)));
-  const std::string one = file("one.xml", Rates(0, ""));
-  const std::string good_xml = Rates(0, "");
+  const std::string good_xml = Rates(0, ""), one = file("one.xml", good_xml);
   const struct {
     std::string arguments;
     int exit_code;

@@ -49,13 +49,11 @@ struct ScratchFolder {
 };
 
 // The message of what `run` throws, or "no error".
-inline std::string ErrorOf(const std::function<void()>& run) {
-  try {
-    run();
-  } catch (const std::exception& error) {
-    return error.what();
-  }
+inline std::string ErrorOf(const std::function<void()>& run) try {
+  run();
   return "no error";
+} catch (const std::exception& error) {
+  return error.what();
 }
 
 }  // namespace orvane::tables::testing

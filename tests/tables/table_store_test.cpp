@@ -70,24 +70,21 @@ class BlockFile : public ::testing::Test {
 TEST_F(BlockFile, DirectoryLooksEightCharacterNamesUpInBlocksZeroToL) {
   BlockFileBuilder file;
   // Entry 1 shares its first bytes with L.
-  const std::vector<std::string> names = {"First", "None",  "2008417e", "abc",
-                                          "Twice", "Twice", "AtZero"};
-  const int starts[] = {45, 7, 9, 11, 42, 43, 0};
-  for (int k = 1; k <= 7; ++k) file.Entry(0, k, names[k - 1], starts[k - 1]);
+  const std::pair<const char*, int> entries[] = {{"First", 45}, {"None", 7},   {"2008417e", 9},
+                                                 {"abc", 11},   {"Twice", 42}, {"Twice", 43},
+                                                 {"AtZero", 0}};
+  for (int k = 1; k <= 7; ++k) file.Entry(0, k, entries[k - 1].first, entries[k - 1].second);
   file.Entry(1, 1, "InBlock1", 40);
   file.PutText(11, 0, "x");
   TableStore store = Open(file);
-  EXPECT_EQ(store.LocationFile("First"), 45);
-  EXPECT_EQ(store.LocationFile("None"), 7);
-  EXPECT_EQ(store.LocationFile("NONE"), 0);
-  EXPECT_EQ(store.LocationFile("2008417e Computed unisex table"), 9);
-  EXPECT_EQ(store.LocationFile("Twice"), 42);
-  EXPECT_EQ(store.LocationFile("InBlock1"), 0);
+  // OpenFile trims the name first; LocationFile keeps the leading blank.
+  const std::pair<const char*, int> found[] = {{"First", 45},         {"None", 7},     {"NONE", 0},
+                                               {"Twice", 42},         {"InBlock1", 0}, {" abc", 0},
+                                               {"2008417e unisex", 9}};
+  for (const auto& [name, start] : found) EXPECT_EQ(store.LocationFile(name), start) << name;
   EXPECT_EQ(store.OpenFile("AtZero"), 0);     // start block 0 means absent
   EXPECT_TRUE(store.GetTableList().empty());  // no catalogue "INDEX13"
-  // OpenFile trims the name first; LocationFile keeps the leading blank.
   EXPECT_EQ(store.OpenFile("  abc   "), 11);
-  EXPECT_EQ(store.LocationFile(" abc"), 0);
   const std::int64_t tries = StoreProbe::Tries(store);
   EXPECT_EQ(store.OpenFile("        "), 0);
   EXPECT_EQ(StoreProbe::Tries(store), tries);  // a blank name reads nothing
@@ -174,8 +171,7 @@ TEST_F(BlockFile, MalformedFieldsNameTheFileTheTableAndTheBlock) {
     EXPECT_EQ(ErrorOf([&] { store.ReadString(); }),
               "Malformed table file \"T\" in " + path_ + ", " + c.message);
   }
-  TableStore unopened(path_, nullptr);
-  EXPECT_EQ(ErrorOf([&] { unopened.ReadString(); }),
+  EXPECT_EQ(ErrorOf([&] { TableStore(path_, nullptr).ReadString(); }),
             "No table file of " + path_ + " is open for reading");
 }
 
@@ -183,9 +179,8 @@ TEST_F(BlockFile, MalformedFieldsNameTheFileTheTableAndTheBlock) {
 using Loader = BlockFile;
 
 TableRequest Projected(const std::string& name, bool pre, bool male, int year = 2000) {
-  TableRequest request;
-  std::tie(request.TableName, request.DontProjTable, request.ProjToValuation, request.ValuationYear,
-           request.Pre, request.Male) = std::tuple{name, false, true, year, pre, male};
+  TableRequest request{.TableName = name, .DontProjTable = false, .ProjToValuation = true};
+  request.ValuationYear = year, request.Pre = pre, request.Male = male;
   return request;
 }
 
@@ -204,8 +199,7 @@ TEST_F(Loader, DirectLoadsReadTheStoredValuesAndNoneIsExactlyFourCharacters) {
                             {"Stored", [](int age) { return 1000 * age + 1; }},
                             {"M-N-Base", Flat(999999)},
                             {"M-Proj", Flat(100000)}});
-  TableRequest request;
-  request.TableName = "Stored   with a description";
+  TableRequest request{.TableName = "Stored   with a description"};
   // With "No Projection" the blend and preamble options change nothing.
   request.BlendSex = request.BlendAnn = request.FollowPreamble = true;
   ExpectEveryAge(store.LoadTable(request), [](int x) { return (1000 * x + 1) / 1e6; });
@@ -218,18 +212,16 @@ TEST_F(Loader, DirectLoadsReadTheStoredValuesAndNoneIsExactlyFourCharacters) {
     request.TableName = name;
     EXPECT_EQ(store.LoadTable(request).at(30), 0.205891) << name;
   }
-  request.DontProjTable = true;
-  request.TableName = "None     No mortality";
+  request.DontProjTable = true, request.TableName = "None     No mortality";
   EXPECT_EQ(store.LoadTable(request), QTable());
-  request.TableName = "Any";
-  request.DontProjTable = request.ProjToValuation = false;
+  request.TableName = "Any", request.DontProjTable = request.ProjToValuation = false;
   EXPECT_EQ(ErrorOf([&] { store.LoadTable(request); }),
             "Table \"Any\" of " + path_ +
                 " cannot be loaded: neither \"No Projection\" "
                 "nor a projection is selected");
 }
 
-TEST_F(Loader, ProjectionYearsFollowTheValuationRetirementAndPaymentRules) {
+TEST_F(Loader, ProjectionYearsFollowTheRulesAndAScaleOfOneGivesNoRateBackwards) {
   TableStore store = Store({{"M-N-Base", Flat(999999)},
                             {"M-A-Base", Flat(999999)},
                             {"F-N-Base", [](int age) { return 1000 * age + 7; }},
@@ -238,18 +230,14 @@ TEST_F(Loader, ProjectionYearsFollowTheValuationRetirementAndPaymentRules) {
 
   // To retirement, before it: born 1960, valued 2010.
   TableRequest request = Projected("Any", true, true, 2010);
-  request.ProjToValuation = false;
-  request.ProjToRetirement = true;
-  request.YearOfBirth = 1960;
-  request.RetirementYear = 2025;
+  request.ProjToValuation = false, request.ProjToRetirement = true;
+  request.YearOfBirth = 1960, request.RetirementYear = 2025;
   ExpectEveryAge(store.LoadTable(request), [](int x) { return AfterYears(x <= 50 ? 10 : x - 40); });
   // To retirement, after it: 2025 - 2000 + 7 = 32 years at every age.
   request.Pre = false;
   ExpectEveryAge(store.LoadTable(request), [](int) { return AfterYears(32); });
   // To each payment year: unprojected up to age 50, then x - 50 years.
-  request.ProjToRetirement = false;
-  request.ProjToPayment = true;
-  request.Pre = true;
+  request.ProjToRetirement = false, request.ProjToPayment = true, request.Pre = true;
   ExpectEveryAge(store.LoadTable(request), [](int x) { return AfterYears(x <= 50 ? 0 : x - 50); });
   // To the valuation year 2000: 15 years before retirement, 7 after.
   ExpectEveryAge(store.LoadTable(Projected("Any", true, true)), [](int) { return AfterYears(15); });
@@ -259,14 +247,13 @@ TEST_F(Loader, ProjectionYearsFollowTheValuationRetirementAndPaymentRules) {
                  [](int x) { return (1000 * x + 7) / 1e6; });
   // Valued 1980: n = -5, the projection runs backwards.
   EXPECT_EQ(store.LoadTable(Projected("Any", true, true, 1980)).at(40), 1.693507);
-}
 
-TEST_F(Loader, AScaleOfOneGivesZeroForwardsAndAnErrorBackwards) {
-  // No scale tables: each loads as 1 at every age.
-  TableStore store = Store({{"M-N-Base", Flat(20000)}});
-  EXPECT_EQ(store.LoadTable(Projected("Any", true, true)).at(60), 0.0);
-  EXPECT_EQ(store.LoadTable(Projected("Any", true, true, 1985)).at(60), 0.02);  // 0^0 is 1
-  EXPECT_EQ(ErrorOf([&] { store.LoadTable(Projected("Any", true, true, 1980)); }),
+  // No scale tables: each loads as 1 at every age, which gives zero forwards and no rate
+  // backwards.
+  TableStore unscaled = Store({{"M-N-Base", Flat(20000)}});
+  EXPECT_EQ(unscaled.LoadTable(Projected("Any", true, true)).at(60), 0.0);
+  EXPECT_EQ(unscaled.LoadTable(Projected("Any", true, true, 1985)).at(60), 0.02);  // 0^0 is 1
+  EXPECT_EQ(ErrorOf([&] { unscaled.LoadTable(Projected("Any", true, true, 1980)); }),
             "Table \"M-N-Base\" of " + path_ +
                 " cannot be projected at age 1: improvement 1.000000 over -5 "
                 "years gives no finite rate");
@@ -296,8 +283,7 @@ TEST_F(Loader, SexAndAnnuitantBlendsRoundHalvesToEven) {
       {true, true, false, false, 60, 0.02}};  // (0.015 + 0.025) / 2
   for (const auto& c : cases) {
     TableRequest request = Projected("Any", c.pre, c.male);
-    request.BlendSex = c.sex;
-    request.BlendAnn = c.annuitant;
+    request.BlendSex = c.sex, request.BlendAnn = c.annuitant;
     EXPECT_EQ(store.LoadTable(request).at(c.age), c.q) << c.age;
   }
 }
@@ -310,23 +296,16 @@ TEST_F(Loader, ThePreambleAdjustmentGradesOverItsBands) {
   TableStore store = Store(tables);
   TableRequest request = Projected("Any", true, true);
   request.FollowPreamble = true;
-  QTable q = store.LoadTable(request);
-  EXPECT_EQ(q.at(1), 0.001001);
-  EXPECT_EQ(q.at(70), 0.00107);
-  EXPECT_NEAR(q.at(75), 0.00107 + 15.0 / 55.0 * (0.058 - 0.00107), 1e-15);
-  EXPECT_NEAR(q.at(80), 0.058, 1e-12);
-  EXPECT_EQ(q.at(81), 0.0581);
+  const auto expect = [&](const std::vector<std::pair<int, double>>& rates) {
+    const QTable q = store.LoadTable(request);
+    for (const auto& [age, rate] : rates) EXPECT_NEAR(q.at(age), rate, 1e-12) << age;
+  };
+  expect({{1, 0.001001}, {70, 0.00107}, {80, 0.058}, {81, 0.0581}});
+  expect({{75, 0.00107 + 15.0 / 55.0 * (0.058 - 0.00107)}});
   request.Pre = false;
-  q = store.LoadTable(request);
-  EXPECT_EQ(q.at(40), 0.00104);
-  EXPECT_NEAR(q.at(41), 0.00104 + (0.055 - 0.00104) / 55.0, 1e-15);
-  EXPECT_NEAR(q.at(50), 0.055, 1e-12);
-  EXPECT_EQ(q.at(51), 0.0551);
+  expect({{40, 0.00104}, {41, 0.00104 + (0.055 - 0.00104) / 55.0}, {50, 0.055}, {51, 0.0551}});
   request.Male = false;
-  q = store.LoadTable(request);
-  EXPECT_EQ(q.at(44), 0.001044);
-  EXPECT_NEAR(q.at(49), 0.001044 + 15.0 / 21.0 * (0.055 - 0.001044), 1e-15);
-  EXPECT_EQ(q.at(50), 0.055);
+  expect({{44, 0.001044}, {49, 0.001044 + 15.0 / 21.0 * (0.055 - 0.001044)}, {50, 0.055}});
 }
 
 TEST_F(Loader, PackedDecimalsKeepUncheckedDigitsButRefuseAWrongWidth) {
@@ -337,9 +316,7 @@ TEST_F(Loader, PackedDecimalsKeepUncheckedDigitsButRefuseAWrongWidth) {
   BlockFileBuilder file;
   file.Entry(0, 1, "Narrow", file.AppendFields({"header", "", testing::Packed(1), "\x01\x02"}));
   TableStore store = Open(file);
-  TableRequest request;
-  request.TableName = "Narrow";
-  EXPECT_EQ(ErrorOf([&] { store.LoadTable(request); }),
+  EXPECT_EQ(ErrorOf([&] { store.LoadTable({.TableName = "Narrow"}); }),
             "Malformed table file \"Narrow\" in " + path_ +
                 ", block 1: the value for age 2 has 2 bytes, 3 expected");
 }

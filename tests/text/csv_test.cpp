@@ -27,7 +27,7 @@ std::vector<std::string> Shown(const std::vector<CsvRecord>& records) {
   return shown;
 }
 
-TEST(CensusCsv, ReadsWhatSpreadsheetsWriteAndConfinesEachFault) {
+TEST(CensusCsv, ReadsWhatSpreadsheetsWriteConfinesEachFaultAndWritesWhatItReads) {
   const std::pair<std::string, std::vector<std::string>> cases[] = {
       {"Benefit,DateOfBirth\n\"2,500.00\",7/1/1962\n\"say \"\"hi\"\"\",\"\"\n\"two\nlines\",x\n"
        "a,,\nlast,row",
@@ -48,22 +48,21 @@ TEST(CensusCsv, ReadsWhatSpreadsheetsWriteAndConfinesEachFault) {
       {"\"ab\"c,d\ne,f\n", {"1:ab !line 1: text after the closing quote of cell 1", "2:e|f"}},
       {"5\"6,x", {"1:5\"6|x"}}};
   for (const auto& [text, records] : cases) EXPECT_EQ(Shown(ParseCsv(text)), records) << text;
-}
 
-TEST(CensusCsv, WritesWhatItReadsBack) {
-  const std::pair<Cells, std::string> cases[] = {
+  // What is written reads back.
+  const std::pair<Cells, std::string> lines[] = {
       {{"plain", " 1,000.00", "say \"hi\"", "two\nlines", "cr\r", "", " x "},
        "plain,\" 1,000.00\",\"say \"\"hi\"\"\",\"two\nlines\",\"cr\r\",, x \n"},
       // A cell opening with a byte order mark is quoted: read unquoted at the start of a
       // file, the mark was taken for the file's own and the cell lost it.
       {{kMark + "Name", "B\"ab\""}, "\"" + kMark + "Name\",\"B\"\"ab\"\"\"\n"},
       {{kMark, "x"}, "\"" + kMark + "\",x\n"}};
-  for (const auto& [cells, line] : cases) {
+  for (const auto& [cells, line] : lines) {
     EXPECT_EQ(CsvLine(cells), line);
     EXPECT_EQ(ParseCsv(line).at(0).cells, cells);
     EXPECT_EQ(ParseCsv(kMark + line).at(0).cells, cells);
   }
-  EXPECT_EQ(ParseCsv(CsvLine(cases[0].first) + "x")[1].line, 4);  // a lone CR ends a line too
+  EXPECT_EQ(ParseCsv(CsvLine(lines[0].first) + "x")[1].line, 4);  // a lone CR ends a line too
 }
 
 // The reader takes the text in chunks of 64 KiB. A first line of 1 to 64 bytes moves the chunk

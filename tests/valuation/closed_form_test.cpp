@@ -40,13 +40,7 @@ constexpr double kBenefit = 1000.0;
 constexpr Annuity kDeferred{40 * 12 + 1, 37 * 12 + 1, 65 * 12, 60.0};
 constexpr Annuity kImmediate{70 * 12 + 1, 72 * 12 + 1, 65 * 12};
 
-Rates Level(double i, bool segment = false) {
-  return {{i, i, i}, i, segment};
-}
-
-int Slot(int years) {
-  return years < 2 ? 0 : years < 2 + 3 ? 1 : 2;
-}
+constexpr Rates kLevel{{kRate, kRate, kRate}, kRate};
 
 double ClosedForm(const Annuity& a, const Rates& rates) {
   // A life counts as dead from the first year end at which it is past age 120.
@@ -54,6 +48,7 @@ double ClosedForm(const Annuity& a, const Rates& rates) {
   const int months_y = 12 * ((120 * 12 - a.spouse_months) / 12 + 1);
   const int first_paid = std::max(0, a.payment_months - a.participant_months);
   const int certain = static_cast<int>(std::lround(12 * a.certain_years));
+  const auto slot = [](int years) { return years < 2 ? 0 : years < 2 + 3 ? 1 : 2; };
   const int run = std::max({months_x, months_y, a.payment_months - a.participant_months + certain});
   double value = 0.0, benefit = kBenefit, reach = 0.0;
   double v = 1.0;  // select and ultimate: month by month at the rate of the year or of retirement
@@ -68,15 +63,15 @@ double ClosedForm(const Annuity& a, const Rates& rates) {
         benefit = std::min(benefit * (1.0 + a.cola_percent / 100.0), a.maximum);
       const double weight = k < certain ? reach : lx + a.share_percent / 100.0 * ly * (1.0 - lx);
       // Segments discount the whole time to the payment at the rate of its year's segment.
-      const double segment_v = std::pow(1.0 + rates.i[Slot(t / 12)], -t / 12.0);
+      const double segment_v = std::pow(1.0 + rates.i[slot(t / 12)], -t / 12.0);
       value += benefit * weight * (rates.segment ? segment_v : v);
     }
-    v *= std::pow(1.0 + (k < 0 ? rates.i[Slot(t / 12)] : rates.post), -1.0 / 12.0);
+    v *= std::pow(1.0 + (k < 0 ? rates.i[slot(t / 12)] : rates.post), -1.0 / 12.0);
   }
   return value / (1.0 - a.load_percent / 100.0);
 }
 
-ValuationInputs InputsOf(const Annuity& a, const Rates& rates = Level(kRate)) {
+ValuationInputs InputsOf(const Annuity& a, const Rates& rates = kLevel) {
   ValuationInputs in = PlainInputs(ConstantTable(kQ));
   in.CurrentAge = a.participant_months / 12.0, in.SpousesCurrentAge = a.spouse_months / 12.0;
   in.PaymentAge = a.payment_months / 12.0, in.InitialBenefit = kBenefit, in.Maximum = a.maximum;
@@ -107,7 +102,7 @@ TEST(ClosedForm, EveryPaymentValuedFromFirstPrinciples) {
       EXPECT_NEAR(Orvane(InputsOf(a, rates)), expected, 1e-10 * expected)
           << a.participant_months << " " << rates.segment;
     }
-    const double level = ClosedForm(a, Level(kRate));
+    const double level = ClosedForm(a, kLevel);
     EXPECT_NEAR(Orvane(InputsOf(a, select), {&curve}), level, 1e-10 * level)
         << a.participant_months;
   }
@@ -124,7 +119,7 @@ TEST(ClosedForm, SensitivitiesFollowFromTheSum) {
       {kDeferred, select, nullptr},
       {kImmediate, select, nullptr},
       {{70 * 12 + 1, 68 * 12 + 1, 65 * 12, 60.0}, segment, nullptr},
-      {kDeferred, Level(kRate), &curve}};
+      {kDeferred, kLevel, &curve}};
   for (const auto& [a, rates, full_curve] : cases) {
     SCOPED_TRACE(::testing::Message() << a.participant_months << " " << rates.i[1]);
     const auto moved = [&](int k, double by) {  // rate k (0..3), or every rate for k = 4

@@ -45,7 +45,7 @@ TEST(Discounting, TheRateReportedIsTheOneThatDiscounts) {
 
 // The run ends with the year in which both lives have passed 120 (a life exactly 120 at a year
 // end lives another year), or with the last certain payment.
-TEST(MonthLoop, RunLengths) {
+TEST(MonthLoop, PreparedAgesAndRunLengths) {
   const std::tuple<double, double, std::size_t> runs[] = {
       {99, 99, 264},        {99, 80, 41 * 12},    {80, 99, 41 * 12},
       {2.0, 2.0, 119 * 12}, {2.5, 2.5, 118 * 12}, {0.5, 0.5, 1440},
@@ -53,13 +53,22 @@ TEST(MonthLoop, RunLengths) {
   for (const auto& [x, y, length] : runs) {
     ValuationInputs inputs = PlainInputs();
     inputs.CurrentAge = x, inputs.SpousesCurrentAge = y, inputs.PercentToSurvivor = 100.0;
-    const MonthRecorder months = MonthsOf(inputs);
-    EXPECT_EQ(months.starts.size(), length) << x << " " << y;
+    EXPECT_EQ(MonthsOf(inputs).starts.size(), length) << x << " " << y;
   }
+
+  // Rounded ages keep their rounded distance to the payment age: 65 - round(65.3 - 57.6) = 57.
+  // Otherwise ages are cut to whole months, a hair below one counting as one.
+  ValuationInputs inputs{.CurrentAge = 60.4, .SpousesCurrentAge = 57.6, .PaymentAge = 65.3};
+  inputs.UseRoundedAge = true;
+  const detail::PreparedAges rounded = detail::PrepareAges(inputs);
+  EXPECT_EQ(std::tuple(rounded.x, rounded.y, rounded.r), std::tuple(60.0, 57.0, 65.0));
+  inputs = {.CurrentAge = 60.4, .SpousesCurrentAge = 64.99995, .PaymentAge = 65.0};
+  const detail::PreparedAges cut = detail::PrepareAges(inputs);
+  EXPECT_EQ(std::tuple(cut.x, cut.y, cut.r), std::tuple(724.0 / 12, 65.0, 65.0));
 }
 
 TEST(Survival, WorkedYearOfAge60AndTheEndsOfTheTable) {
-  QTable table = AgeTable();
+  QTable table = ConstantTable(0.0, 0.001);
   table.set(59, 0.01), table.set(60, 0.012), table.set(61, 0.014);
   const SurvivalSegment year60(table, "T", Input::None, "participant", 60.0);
   EXPECT_DOUBLE_EQ(year60.Slope(), -1.40575990486118e-05);
@@ -98,18 +107,6 @@ TEST(Survival, WorkedYearOfAge60AndTheEndsOfTheTable) {
   ValuationInputs zeros = PlainInputs(ConstantTable(0.0));
   zeros.CurrentAge = zeros.SpousesCurrentAge = zeros.PaymentAge = 65.5;
   EXPECT_EQ(Orvane(zeros), 660 * 1000.0);
-}
-
-// Rounded ages keep their rounded distance to the payment age: 65 - round(65.3 - 57.6) = 57.
-// Otherwise ages are cut to whole months, a hair below one counting as one.
-TEST(AgePreparation, RoundedAgesAndCompletedMonths) {
-  ValuationInputs inputs{.CurrentAge = 60.4, .SpousesCurrentAge = 57.6, .PaymentAge = 65.3};
-  inputs.UseRoundedAge = true;
-  const detail::PreparedAges rounded = detail::PrepareAges(inputs);
-  EXPECT_EQ(std::tuple(rounded.x, rounded.y, rounded.r), std::tuple(60.0, 57.0, 65.0));
-  inputs = {.CurrentAge = 60.4, .SpousesCurrentAge = 64.99995, .PaymentAge = 65.0};
-  const detail::PreparedAges cut = detail::PrepareAges(inputs);
-  EXPECT_EQ(std::tuple(cut.x, cut.y, cut.r), std::tuple(724.0 / 12, 65.0, 65.0));
 }
 
 // Each refusal names its input, as text and as data; "" marks inputs at the edge that are valued.

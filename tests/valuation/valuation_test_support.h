@@ -12,13 +12,11 @@ namespace orvane::valuation {
 
 // The message of the ValuationError that `call` throws, or "" when it throws none.
 template <typename F>
-std::string ErrorOf(F&& call) {
-  try {
-    call();
-    return "";
-  } catch (const ValuationError& error) {
-    return error.what();
-  }
+std::string ErrorOf(F&& call) try {
+  call();
+  return "";
+} catch (const ValuationError& error) {
+  return error.what();
 }
 
 // Keeps every month the valuation reports; row j (1-based) of the run is Start(j).
@@ -31,19 +29,16 @@ class MonthRecorder : public MonthObserver {
   std::vector<MonthPayment> payments;
 };
 
-// The rate q + per_age x age at every age 1..120. AgeTable's rate age / 1000 (0.060 at 60) makes
-// each age's rate recognisable.
+// The rate q + per_age x age at every age 1..120. The default table's rate age / 1000 (0.060 at
+// 60) makes each age's rate recognisable.
 inline QTable ConstantTable(double q, double per_age = 0.0) {
   QTable table;
   for (int age = 1; age <= QTable::kLastAge; ++age) table.set(age, q + per_age * age);
   return table;
 }
-inline QTable AgeTable() {
-  return ConstantTable(0.0, 0.001);
-}
 
 // Participant, spouse and payment age 65, benefit 1000, no interest, every table `table`.
-inline ValuationInputs PlainInputs(const QTable& table = AgeTable()) {
+inline ValuationInputs PlainInputs(const QTable& table = ConstantTable(0.0, 0.001)) {
   ValuationInputs inputs;
   inputs.Maximum = 1.0e9;
   inputs.PrePrimaryMortality = inputs.PreContingentMortality = table;

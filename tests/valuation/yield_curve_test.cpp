@@ -15,7 +15,7 @@
 namespace orvane::valuation {
 namespace {
 
-TEST(YieldCurve, CellNamesAndCurveIndices) {
+TEST(YieldCurve, CellNamesCurveIndicesAndTableAges) {
   const std::tuple<int, int, const char*> cells[] = {
       {201, 26, "Z201"}, {201, 27, "AA201"}, {201, 41, "AO201"}, {1, 702, "ZZ1"},
       {1, 1, "A1"},      {7, 52, "AZ7"},     {7, 53, "BA7"}};
@@ -30,15 +30,25 @@ TEST(YieldCurve, CellNamesAndCurveIndices) {
       {2008, 1, 40, 6},   {2007, 7, 40, 1},   {2007, 9, 40, 2},   {2010, 11, 40, 40},
       {2010, 11, 32, 32}, {1e300, 1, 32, 32}, {-1e300, 1, 32, 1}, {2007, 8.5, 40, 2},
       {2007, 9.5, 40, 2}, {2007, 10.5, 40, 4}};
-  for (const auto& [year, month, count, curve] : indices) {
+  for (const auto& [year, month, count, curve] : indices)
     EXPECT_EQ(CurveIndex(year, month, count), curve) << year << " " << month;
-  }
   EXPECT_EQ(ErrorOf([] { CurveIndex(2008, 1, 0); }),
             "The yield curve workbook holds no curve (curve count 0)");
   EXPECT_EQ(ErrorOf([] { CurveIndex(2008, std::numeric_limits<double>::infinity(), 4); }),
             "MonthOfYieldCurve is not a finite number");
   EXPECT_EQ(ErrorOf([] { CurveIndex(std::nan(""), 1.0, 3); }),
             "YearOfYieldCurve is not a finite number");
+
+  QTable table;  // ages 0 to 120, age 0 always 0
+  table.set(1, 0.001);
+  table.set(120, 1.0);
+  EXPECT_EQ(table.at(0) + table.at(1) + table.at(120), 1.001);
+  EXPECT_EQ(ErrorOf([&] { table.at(121); }),
+            "Age 121 is outside the table, which holds ages 0 to 120");
+  EXPECT_NE(ErrorOf([&] { table.at(-1); }), "");
+  EXPECT_EQ(ErrorOf([&] { table.set(0, 0.5); }),
+            "Age 0 cannot be set in the table: only ages 1 to 120 hold rates (age 0 is always 0)");
+  EXPECT_NE(ErrorOf([&] { table.set(121, 0.5); }), "");
 }
 
 // Half-year h holds the rate 1% + h basis points; month m is discounted at the rate of half-year
@@ -80,19 +90,6 @@ TEST(YieldCurve, MonthsAreDiscountedAtTheRateOfTheirHalfYear) {
             "The yield curve rate of half-year 200 (-99%) gives month 1850 a discount factor too "
             "large for a number: the rate is too close to -100%");
   EXPECT_EQ(CurveDiscount(std::vector<double>(200, 1e10)).Factor(1440), 0.0);
-}
-
-TEST(YieldCurve, QTableHoldsAges0To120) {
-  QTable table;
-  table.set(1, 0.001);
-  table.set(120, 1.0);
-  EXPECT_EQ(table.at(0) + table.at(1) + table.at(120), 1.001);
-  EXPECT_EQ(ErrorOf([&] { table.at(121); }),
-            "Age 121 is outside the table, which holds ages 0 to 120");
-  EXPECT_NE(ErrorOf([&] { table.at(-1); }), "");
-  EXPECT_EQ(ErrorOf([&] { table.set(0, 0.5); }),
-            "Age 0 cannot be set in the table: only ages 1 to 120 hold rates (age 0 is always 0)");
-  EXPECT_NE(ErrorOf([&] { table.set(121, 0.5); }), "");
 }
 
 }  // namespace

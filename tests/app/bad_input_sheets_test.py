@@ -2,13 +2,11 @@
 # with openpyxl: a written sheet holds no NaN or infinity, as a number or as text, and the detail
 # sheet's input block (A2..A10) holds the fields' texts as --form prints them, as strings. An
 # unknown table name stops the valuation, says why and writes nothing.
-import re
-import tempfile
-import unittest
+import re, tempfile, unittest
 from pathlib import Path
 
 import openpyxl
-from tool_harness import main, run
+from tool_harness import run
 
 ENTRIES = [b"", b"    ", b"abc", b"-0", b"1e308", b"1e-308", b"NaN", b"inf", b"9" * 10000,
            "Z\u00fcrich \u20ac5".encode(), b"5\xff", b"=1+1"]
@@ -61,5 +59,4 @@ class BadInputSheets(unittest.TestCase):
                 "reads as 1: choose a table from the list\n")))
 
 
-if __name__ == "__main__":
-    main()
+unittest.main()

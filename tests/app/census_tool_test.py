@@ -1,17 +1,11 @@
 # orvane-value --census: its columns against orvane-value run on each row alone, the RatesOf and
 # PlanYear columns, the progress bar, the output file and the exit statuses. The census's values
 # row by row are census_test.cpp's.
-import csv
-import io
-import os
-import pty
-import tempfile
-import unittest
+import csv, io, os, pty, tempfile, unittest
 from pathlib import Path
 
-from tool_harness import DATA, census, main, run, usage_error
+from tool_harness import DATA, FIGURES, census, run, usage_error
 
-FIGURES = ["Duration", "Convexity", "DV01", "Duration1", "Duration2", "Duration3", "DurationPost"]
 CENSUS = "Benefit,PostRetPrimary\n2000,2008417e\n1000,Missing\n"
 
 
@@ -83,5 +77,4 @@ class Census(unittest.TestCase):
                              (2, "", usage_error(error)))
 
 
-if __name__ == "__main__":
-    main()
+unittest.main()

@@ -1,18 +1,14 @@
 # orvane-value valuing one participant. The expected values are computed here from first
 # principles, from the data files' sources (the SOA's XTbML file of the 2008 table, the spot
 # rates), never through the program.
-import csv
-import math
-import tempfile
-import unittest
+import csv, math, tempfile, unittest
 from pathlib import Path
 from xml.etree import ElementTree
 
-from tool_harness import DATA, main, run, usage_error
+from tool_harness import DATA, FIGURES, run, usage_error
 
 SURVIVAL_FLOOR = 1.0000000000287557e-06
 DEFAULT_RATES = (4.6, 4.82, 4.91)
-FIGURES = ["Duration", "Convexity", "DV01", "Duration1", "Duration2", "Duration3", "DurationPost"]
 # Without mortality, lives of 65 years and one month are paid until the year end at which they
 # pass 120: 55 years of 12 payments, clear of the year of age 120 built on the survival floor.
 NO_MORTALITY = ("PostRetPrimary=None", "PostRetContingent=None", "CurrentAge=65.084",
@@ -145,5 +141,4 @@ class Refusals(unittest.TestCase):
                 "missing\n")))
 
 
-if __name__ == "__main__":
-    main()
+unittest.main()

@@ -1,14 +1,12 @@
-# What the scripts of tests/app share: orvane-value's path (their first argument, from ctest), the
-# shipped data folder, and one run of the tool.
-import os
-import subprocess
-import sys
-import tempfile
-import unittest
+# What the scripts of tests/app share: orvane-value's path (their first argument, from ctest,
+# taken off the arguments on import so that unittest.main reads only its own), the shipped data
+# folder, the names of the sensitivity figures in their order, and one run of the tool.
+import os, subprocess, sys, tempfile
 from pathlib import Path
 
 DATA = Path(os.environ.get("ORVANE_SOURCE_DIR", Path(__file__).resolve().parents[2])) / "data"
-TOOL = None
+TOOL = os.path.abspath(sys.argv.pop(1))
+FIGURES = ["Duration", "Convexity", "DV01", "Duration1", "Duration2", "Duration3", "DurationPost"]
 
 
 # (exit status, stdout, stderr); bytes in the arguments pass through as a shell passes them.
@@ -29,9 +27,3 @@ def census(text, *args, folder=None, **options):
         path = Path(folder or own, "in.csv")
         path.write_text(text)
         return run("--census", str(path), *args, **options)
-
-
-def main():
-    global TOOL
-    TOOL = os.path.abspath(sys.argv.pop(1))
-    unittest.main(module="__main__")

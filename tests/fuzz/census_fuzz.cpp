@@ -17,25 +17,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<text::CsvRecord> records = text::ParseCsv(text);
   int previous_line = 0;
   for (const text::CsvRecord& record : records) {
-    if (record.line <= previous_line)
-      fuzz::Fail("record on line " + std::to_string(record.line) + " follows line " +
-                 std::to_string(previous_line));
+    fuzz::Check(record.line > previous_line, "line ", record.line, " follows ", previous_line);
     previous_line = record.line;
-    if (record.cells.empty())
-      fuzz::Fail("record on line " + std::to_string(record.line) + " has no cell");
-    if (!record.error.empty()) {
-      if (record.error.rfind("line ", 0) != 0)
-        fuzz::Fail("error \"" + record.error + "\" does not name its line");
-      continue;
-    }
+    fuzz::Check(!record.cells.empty(), "record on line ", record.line, " has no cell");
+    fuzz::Check(record.error.empty() || record.error.rfind("line ", 0) == 0, "error \"",
+                record.error, "\" does not name its line");
     // A record of one empty cell is an empty line, which the reader skips.
-    if (record.cells.size() == 1 && record.cells[0].empty())
+    if (!record.error.empty() || (record.cells.size() == 1 && record.cells[0].empty()))
       continue;
     const std::string written = text::CsvLine(record.cells);
     const std::vector<text::CsvRecord> again = text::ParseCsv(written);
-    if (again.size() != 1 || !again[0].error.empty() || again[0].cells != record.cells)
-      fuzz::Fail("the cells on line " + std::to_string(record.line) + " written as \"" + written +
-                 "\" do not read back");
+    fuzz::Check(again.size() == 1 && again[0].error.empty() && again[0].cells == record.cells,
+                "the cells on line ", record.line, " written as ", written, " do not read back");
   }
   return 0;
 }

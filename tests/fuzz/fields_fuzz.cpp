@@ -62,15 +62,13 @@ void CheckForm(const app::FormModel& form, std::optional<Control> validated) {
   std::string result = form.Result();
   std::transform(result.begin(), result.end(), result.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (result.find("nan") != std::string::npos || result.find("inf") != std::string::npos)
-    Fail("the results label reads \"" + form.Result() + "\"");
+  Check(result.find("nan") == std::string::npos && result.find("inf") == std::string::npos,
+        "the results label reads \"", form.Result(), "\"");
   if (!validated || app::NumericFieldOf(*validated) == nullptr)
     return;
   const std::optional<double> value = numbers::ParseNumber(form.Text(*validated));
-  if (!value || !std::isfinite(*value)) {
-    Fail(std::string(app::NameOf(*validated)) + " reads \"" + form.Text(*validated) +
-         "\" after its Validate, which is not a number");
-  }
+  Check(value && std::isfinite(*value), app::NameOf(*validated), " reads \"", form.Text(*validated),
+        "\" after its Validate, which is not a number");
 }
 
 }  // namespace

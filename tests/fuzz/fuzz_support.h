@@ -12,17 +12,29 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <system_error>
 
 namespace orvane::fuzz {
 
-// Ends the run as a crash, which libFuzzer records with the input that caused it. For broken
-// contracts that are not sanitizer findings: a NaN let out, an error type nobody documented.
-[[noreturn]] inline void Fail(const std::string& what) {
-  std::fprintf(stderr, "fuzz check failed: %s\n", what.c_str());
+// Ends the run as a crash, which libFuzzer records with the input that caused it, printing the
+// parts of the message one after the other. For broken contracts that are not sanitizer findings:
+// a NaN let out, an error type nobody documented.
+template <typename... Parts>
+[[noreturn]] void Fail(const Parts&... parts) {
+  std::ostringstream what;
+  (what << ... << parts);
+  std::fprintf(stderr, "fuzz check failed: %s\n", what.str().c_str());
   std::abort();
+}
+
+// Fails unless the contract holds; the parts are only printed, so passing them costs nothing.
+template <typename... Parts>
+void Check(bool holds, const Parts&... parts) {
+  if (!holds)
+    Fail(parts...);
 }
 
 // One file of a fixed name in a folder of this process's own (the libraries look their files up
@@ -57,8 +69,7 @@ class ScratchFile {
     std::ofstream out(file_, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     out.close();
-    if (!out)
-      Fail("cannot write the scratch file " + file_.string());
+    Check(static_cast<bool>(out), "cannot write the scratch file ", file_.string());
   }
   const std::filesystem::path& path() const { return file_; }
 

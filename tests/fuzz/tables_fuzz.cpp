@@ -10,6 +10,7 @@
 // The store documents TableError (DataFileUnavailable among them) and nothing else; any other
 // exception escapes and ends the run as a crash. A loaded table must hold finite rates with 0 at
 // age 0, and with "No Projection" the blend and preamble flags must not change it.
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
@@ -29,20 +30,11 @@ namespace {
 
 using tables::TableRequest;
 
-// The names the loader reads on its own, the catalogue's name, "None" as a chooser shows it and
-// a blank chooser.
-constexpr std::array<std::string_view, 12> kLoaderNames = {"None",
-                                                           "None    ",
-                                                           "M-N-Base",
-                                                           "F-N-Base",
-                                                           "M-A-Base",
-                                                           "F-A-Base",
-                                                           "M-Proj  ",
-                                                           "F-Proj  ",
-                                                           "M Weight",
-                                                           "F Weight",
-                                                           tables::format::kCatalogueName,
-                                                           ""};
+// The names the loader reads on its own, "None" as a chooser shows it, a blank chooser and the
+// catalogue's name.
+constexpr std::array<std::string_view, 12> kLoaderNames = {
+    "None",     "None    ", "M-N-Base", "F-N-Base", "M-A-Base", "F-A-Base",
+    "M-Proj  ", "F-Proj  ", "M Weight", "F Weight", "",         tables::format::kCatalogueName};
 // A catalogue may list 320 names; the first few distinct ones are loaded in every run.
 constexpr std::size_t kMostListedNames = 20;
 // Requests chosen by the input per run, each by three bytes.
@@ -61,13 +53,11 @@ std::string Describe(const TableRequest& r) {
 std::optional<valuation::QTable> Load(tables::TableStore& store, const TableRequest& request) {
   try {
     valuation::QTable table = store.LoadTable(request);
-    const auto& values = table.values();
-    if (values[0] != 0.0)
-      Fail("age 0 is not 0 for " + Describe(request));
-    for (std::size_t x = 1; x < values.size(); ++x) {
-      if (!std::isfinite(values[x]))
-        Fail("rate at age " + std::to_string(x) + " is not finite for " + Describe(request));
-    }
+    const auto& q = table.values();
+    const auto wrong =
+        std::find_if(q.begin() + 1, q.end(), [](double v) { return !std::isfinite(v); });
+    Check(q[0] == 0.0 && wrong == q.end(), "age 0 is not 0 or the rate at age ", wrong - q.begin(),
+          " is not finite for ", Describe(request));
     return table;
   } catch (const tables::TableError&) {
     return std::nullopt;
@@ -80,13 +70,11 @@ std::optional<valuation::QTable> Load(tables::TableStore& store, const TableRequ
 TableRequest Chosen(const std::uint8_t* control, const std::vector<std::string>& names,
                     const std::uint8_t* last6) {
   TableRequest r;
-  const int projection = control[0] & 3;
-  r.DontProjTable = projection == 0;
-  r.ProjToValuation = projection == 1;
-  r.ProjToRetirement = projection == 2;
-  r.ProjToPayment = projection == 3;
-  bool* flags[] = {&r.BlendAnn, &r.BlendSex, &r.FollowPreamble, &r.Male, &r.Pre};
-  for (int bit = 0; bit < 5; ++bit) *flags[bit] = (control[0] >> (bit + 2)) & 1;
+  bool* flags[] = {
+      &r.DontProjTable, &r.ProjToValuation, &r.ProjToRetirement, &r.ProjToPayment,  //
+      &r.BlendAnn,      &r.BlendSex,        &r.FollowPreamble,   &r.Male,          &r.Pre};
+  for (int i = 0; i < 4; ++i) *flags[i] = (control[0] & 3) == i;
+  for (int bit = 0; bit < 5; ++bit) *flags[4 + bit] = (control[0] >> (bit + 2)) & 1;
   r.TableName = names[control[1] % names.size()];
   const auto wide = [](std::uint8_t high, std::uint8_t low) {
     return 2000 + static_cast<std::int16_t>(static_cast<std::uint16_t>(high << 8 | low));
@@ -119,8 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     std::set<std::string> seen(names.begin(), names.end());
     for (const std::string& entry : store.GetTableList()) {
-      if (entry.size() < 8)
-        fuzz::Fail("catalogue entry \"" + entry + "\" is shorter than a name");
+      fuzz::Check(entry.size() >= 8, "catalogue entry \"", entry, "\" is shorter than a name");
       // LoadTable reads the first 8 characters only.
       if (seen.insert(entry.substr(0, 8)).second &&
           names.size() < fuzz::kLoaderNames.size() + fuzz::kMostListedNames)
@@ -145,9 +132,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::optional<valuation::QTable> table = fuzz::Load(store, request);
     // "No Projection" loads the table as stored, whatever the other flags say.
     const std::optional<valuation::QTable>& unflagged = stored[request.TableName];
-    if (request.DontProjTable &&
-        (table.has_value() != unflagged.has_value() || (table && !(*table == *unflagged))))
-      fuzz::Fail("the flags change the unprojected table: " + fuzz::Describe(request));
+    if (request.DontProjTable)
+      fuzz::Check(table.has_value() == unflagged.has_value() && (!table || *table == *unflagged),
+                  "the flags change the unprojected table: ", fuzz::Describe(request));
   }
   return 0;
 }

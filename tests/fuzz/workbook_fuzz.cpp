@@ -40,9 +40,9 @@ void CheckCurve(const valuation::YieldCurveRates& rates, int curve) {
   for (const long month : kMonths) {
     const double factor = discount->Factor(month);
     // A huge rate may discount to 0 (an underflow, harmless); a NaN, infinity or sign may not.
-    if (!std::isfinite(factor) || factor < 0.0 || !std::isfinite(discount->RatePercent(month)))
-      Fail("curve " + std::to_string(curve) + " discounts month " + std::to_string(month) + " by " +
-           std::to_string(factor) + " at " + std::to_string(discount->RatePercent(month)) + "%");
+    const double rate = discount->RatePercent(month);
+    Check(std::isfinite(factor) && factor >= 0.0 && std::isfinite(rate), "curve ", curve,
+          " discounts month ", month, " by ", factor, " at ", rate, "%");
   }
 }
 
@@ -56,14 +56,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     const valuation::YieldCurveRates rates = sheets::ReadYieldCurveWorkbook(file.path());
     const int count = rates.CurveCount();
-    if (count < 1)
-      fuzz::Fail("a workbook read with " + std::to_string(count) + " curves");
+    fuzz::Check(count >= 1, "a workbook read with ", count, " curves");
     for (int curve = 1; curve <= count; ++curve) {
-      for (int half_year = 1; half_year <= valuation::CurveDiscount::kHalfYears; ++half_year) {
-        if (!std::isfinite(rates.Rate(curve, half_year)))
-          fuzz::Fail("curve " + std::to_string(curve) + " half-year " + std::to_string(half_year) +
-                     " is not finite");
-      }
+      for (int half_year = 1; half_year <= valuation::CurveDiscount::kHalfYears; ++half_year)
+        fuzz::Check(std::isfinite(rates.Rate(curve, half_year)), curve, "/", half_year,
+                    " not finite");
     }
     std::set<int> curves;
     for (const auto& [year, month] : fuzz::kYearMonths)

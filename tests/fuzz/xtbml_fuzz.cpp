@@ -17,16 +17,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int tables = static_cast<int>(file.tables.size());
     for (int number = 1; number <= tables && number <= 4; ++number) {
       for (const bool hold : {false, true}) {
-        sources::ImportOptions options;
-        options.name = "Fuzz";
-        options.table_number = number;
-        options.hold = hold;
         try {
+          sources::ImportOptions options{.name = "Fuzz", .table_number = number, .hold = hold};
           const sources::ImportedTable table = sources::ImportXtbml(file, "input", options);
           for (int age = 1; age <= sources::kTableAges; ++age) {
             const std::int32_t micro = table.micro[static_cast<std::size_t>(age)];
-            if (micro < 0 || micro > sources::kLargestMicro)
-              fuzz::Fail("age " + std::to_string(age) + " imported as " + std::to_string(micro));
+            fuzz::Check(micro >= 0 && micro <= sources::kLargestMicro, age, " imported as ", micro);
           }
         } catch (const sources::SourceError&) {
         }

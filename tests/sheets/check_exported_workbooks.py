@@ -8,13 +8,9 @@ failures = []
 CHARTS = ["Expected payments of each year (present value)", "Lx and Ly by month", "Vx by month"]
 
 
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-
-
-def close(a, b, rel=1e-12):
-    return isinstance(a, (int, float)) and math.isclose(a, b, rel_tol=rel, abs_tol=1e-300)
+check = lambda condition, message: condition or failures.append(message)
+close = lambda a, b, rel=1e-12: (isinstance(a, (int, float))
+                                 and math.isclose(a, b, rel_tol=rel, abs_tol=1e-300))
 
 
 # A number of a CSV as a float, any other cell as it stands.
@@ -28,8 +24,7 @@ def detail_months():
     rows = {}
     for t in range(1, 1440):
         lx, ly, vx = math.exp(-t / 300), math.exp(-t / 400), 1.0525 ** (-(t - 1) / 12)
-        benefit = 1000 + t / 3
-        base = benefit * vx
+        benefit, base = 1000 + t / 3, (1000 + t / 3) * vx
         rows[t + 1] = ([64.5 + (t - 1) / 12] + [0.001 * k + t * 1e-7 for k in (1, 2, 3, 4)] +
                        [0.012 * k + t * 1e-6 for k in (1, 2, 3, 4)] + [lx, ly, ly - lx * ly] +
                        ([0, 0] if t < 7 else [benefit, benefit * 0.5]) +
@@ -141,12 +136,11 @@ def check_rendered_summary(work, pdf):
             for y in range(height)]
     inked = [x for x in range(width) if any(dark[y][x] for y in range(height))]
     band = range(min(inked) + (max(inked) - min(inked)) * 3 // 5, max(inked) + 1)
-    blocks = []
-    for y in (y for y in range(height) if any(dark[y][x] for x in band)):
-        if blocks and y - blocks[-1][1] <= 12:
-            blocks[-1][1] = y
-        else:
-            blocks.append([y, y])
+    # Inked rows less than 13 pixels apart belong to one block: a block starts after such a gap
+    # and ends before one.
+    rows = [y for y in range(height) if any(dark[y][x] for x in band)]
+    blocks = list(zip([y for y, above in zip(rows, [-99] + rows) if y - above > 12],
+                      [y for y, below in zip(rows, rows[1:] + [height + 99]) if below - y > 12]))
     ink = [sum(dark[y][x] for y in range(top, bottom + 1) for x in band)
            for top, bottom in blocks if bottom - top >= 20]
     check(len(ink) == 3 and min(ink) > 300, f"the chart band holds {blocks}, inked {ink}")

@@ -1,10 +1,7 @@
 #!/usr/bin/python3
 """Writes the .xls yield curve workbooks that the sheets tests read, into the folder given: row 1
 headings, column A half-year labels, column i + 1 curve i, row h + 1 half-year h."""
-import pathlib
-import sys
-
-import xlwt
+import pathlib, sys, xlwt
 
 
 def save(path, count, rate, rows=200):

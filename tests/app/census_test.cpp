@@ -197,22 +197,5 @@ TEST_F(CensusRun, EachTableIsReadOnceAndTheThreadCountDoesNotChangeTheOutput) {
   EXPECT_EQ(one.find(",,"), std::string::npos);  // every row valued
 }
 
-// A census file is read and its values written to a file or to the output stream; a file that
-// cannot be read or written is named (the tool's tests check the texts and exit codes).
-TEST_F(CensusRun, ReadsAndWritesFiles) {
-  const std::filesystem::path in = dir_ / "census.csv";
-  std::ofstream(in) << "Benefit\n2000\n";
-  std::ostringstream unused, standard_output;
-  RunCensusFile(in, dir_ / "values.csv", unused, Settings());
-  RunCensusFile(in, std::nullopt, standard_output, Settings());
-  std::stringstream content;
-  content << std::ifstream(dir_ / "values.csv").rdbuf();
-  EXPECT_EQ(content.str(), RunCensus("Benefit\n2000\n", Settings()));
-  EXPECT_EQ(standard_output.str(), content.str());
-  EXPECT_EQ(unused.str(), "");
-  EXPECT_THROW(RunCensusFile(dir_, std::nullopt, unused, Settings()), CensusFileError);
-  EXPECT_THROW(RunCensusFile(in, dir_ / "no" / "such.csv", unused, Settings()), CensusFileError);
-}
-
 }  // namespace
 }  // namespace orvane::app::testing

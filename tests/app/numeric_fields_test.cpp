@@ -41,6 +41,7 @@ const std::vector<Entry> kEntries = {
     {Control::Benefit, "99999.996", "100,000.00"},
     {Control::Benefit, "  1,000.00", "1,000.00"},
     {Control::Maximum, "20000", "20,000.000"},
+    {Control::Maximum, "100000", "20,000.000"},
     {Control::Maximum, "", "20,000.000"},
     {Control::PeriodCertain, "", "0.000"},
     {Control::PeriodCertain, "99.9999", "100.000"},

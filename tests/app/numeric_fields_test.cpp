@@ -11,10 +11,9 @@
 namespace orvane::app::testing {
 namespace {
 
-struct Entry {
+struct FieldExamples {
   Control control;
-  std::string typed;
-  std::string shown;
+  std::vector<std::pair<std::string, std::string>> typed_and_shown;
 };
 
 const std::string kZeros(400, '0');
@@ -22,66 +21,56 @@ const std::string kZeros(400, '0');
 // The field rules' worked examples: fallbacks, bounds on both sides, display rounding that leaves
 // a text just outside the range, two-digit years; numbers a double cannot hold, judged by their
 // size and not by their spelling.
-const std::vector<Entry> kEntries = {
-    {Control::Benefit, "1e-401", "0.00"},
-    {Control::Benefit, "-0." + kZeros + "1", "0.00"},
-    {Control::Benefit, "1" + kZeros + "e-5", "1,000.00"},
-    {Control::Benefit, "1" + kZeros + "e-400", "1.00"},
-    {Control::Benefit, "0.0" + kZeros + "1e401", "0.10"},
-    {Control::Benefit, "1e-99999999999999999999", "0.00"},
-    {Control::Benefit, "1e+99999999999999999999", "1,000.00"},
-    {Control::Benefit, "NaN", "1,000.00"},
-    {Control::Benefit, "inf", "1,000.00"},
-    {Control::Benefit, "-0", "0.00"},
-    {Control::Benefit, "", "1,000.00"},
-    {Control::Benefit, "abc", "1,000.00"},
-    {Control::Benefit, "-5", "1,000.00"},
-    {Control::Benefit, "100000", "1,000.00"},
-    {Control::Benefit, "99999.99", "99,999.99"},
-    {Control::Benefit, "99999.996", "100,000.00"},
-    {Control::Benefit, "  1,000.00", "1,000.00"},
-    {Control::Maximum, "20000", "20,000.000"},
-    {Control::Maximum, "100000", "20,000.000"},
-    {Control::Maximum, "", "20,000.000"},
-    {Control::PeriodCertain, "", "0.000"},
-    {Control::PeriodCertain, "99.9999", "100.000"},
-    {Control::PeriodCertain, "100", "0.000"},
-    {Control::PercentToSurvivor, "100", "100.000"},
-    {Control::PercentToSurvivor, "100.5", "00.000"},
-    {Control::PercentToSurvivor, "50", "50.000"},
-    {Control::PercentToSurvivor, "5", "05.000"},
-    {Control::COLA, "3", "3.000"},
-    {Control::COLA, "-0.001", "0.000"},
-    {Control::InterestRate1, "4.6", "4.600"},
-    {Control::InterestRate1, "", "5.000"},
-    {Control::InterestRate2, "", "5.000"},
-    {Control::InterestRate3, "x", "5.000"},
-    {Control::PostRetirementInterest, "100", "5.000"},
-    {Control::Period1, "5.6", "6"},
-    {Control::Period1, "", "5"},
-    {Control::Period2, "", "15"},
-    {Control::Period2, "7", "7"},
-    {Control::Load, "2", "2.000"},
-    {Control::Load, "100", "0.000"},
-    {Control::YearOfYieldCurve, "8", "2008"},
-    {Control::YearOfYieldCurve, "19", "2019"},
-    {Control::YearOfYieldCurve, "20", "2008"},
-    {Control::YearOfYieldCurve, "2006", "2008"},
-    {Control::YearOfYieldCurve, "1999", "2008"},
-    {Control::YearOfYieldCurve, "2019", "2019"},
-    {Control::YearOfYieldCurve, "2007", "2007"},
-    {Control::MonthOfYieldCurve, "0.6", "1"},
-    {Control::MonthOfYieldCurve, "12.4", "1"},
-    {Control::MonthOfYieldCurve, "11.6", "12"},
-    {Control::MonthOfYieldCurve, "12", "12"},
+const std::vector<FieldExamples> kExamples = {
+    {Control::Benefit,
+     {{"1e-401", "0.00"},
+      {"-0." + kZeros + "1", "0.00"},
+      {"1" + kZeros + "e-5", "1,000.00"},
+      {"1" + kZeros + "e-400", "1.00"},
+      {"0.0" + kZeros + "1e401", "0.10"},
+      {"1e-99999999999999999999", "0.00"},
+      {"1e+99999999999999999999", "1,000.00"},
+      {"NaN", "1,000.00"},
+      {"inf", "1,000.00"},
+      {"-0", "0.00"},
+      {"", "1,000.00"},
+      {"abc", "1,000.00"},
+      {"-5", "1,000.00"},
+      {"100000", "1,000.00"},
+      {"99999.99", "99,999.99"},
+      {"99999.996", "100,000.00"},
+      {"  1,000.00", "1,000.00"}}},
+    {Control::Maximum, {{"20000", "20,000.000"}, {"100000", "20,000.000"}, {"", "20,000.000"}}},
+    {Control::PeriodCertain, {{"", "0.000"}, {"99.9999", "100.000"}, {"100", "0.000"}}},
+    {Control::PercentToSurvivor,
+     {{"100", "100.000"}, {"100.5", "00.000"}, {"50", "50.000"}, {"5", "05.000"}}},
+    {Control::COLA, {{"3", "3.000"}, {"-0.001", "0.000"}}},
+    {Control::InterestRate1, {{"4.6", "4.600"}, {"", "5.000"}}},
+    {Control::InterestRate2, {{"", "5.000"}}},
+    {Control::InterestRate3, {{"x", "5.000"}}},
+    {Control::PostRetirementInterest, {{"100", "5.000"}}},
+    {Control::Period1, {{"5.6", "6"}, {"", "5"}}},
+    {Control::Period2, {{"", "15"}, {"7", "7"}}},
+    {Control::Load, {{"2", "2.000"}, {"100", "0.000"}}},
+    {Control::YearOfYieldCurve,
+     {{"8", "2008"},
+      {"19", "2019"},
+      {"20", "2008"},
+      {"2006", "2008"},
+      {"1999", "2008"},
+      {"2019", "2019"},
+      {"2007", "2007"}}},
+    {Control::MonthOfYieldCurve, {{"0.6", "1"}, {"12.4", "1"}, {"11.6", "12"}, {"12", "12"}}},
 };
 
 TEST(NumericFields, NormaliseEveryWorkedExample) {
-  for (const Entry& entry : kEntries) {
-    const NumericField* field = NumericFieldOf(entry.control);
-    ASSERT_NE(field, nullptr) << NameOf(entry.control);
-    EXPECT_EQ(NormalisedNumberText(*field, entry.typed), entry.shown)
-        << NameOf(entry.control) << " \"" << entry.typed.substr(0, 30) << "\"";
+  for (const auto& [control, examples] : kExamples) {
+    const NumericField* field = NumericFieldOf(control);
+    ASSERT_NE(field, nullptr) << NameOf(control);
+    for (const auto& [typed, shown] : examples) {
+      EXPECT_EQ(NormalisedNumberText(*field, typed), shown)
+          << NameOf(control) << " \"" << typed.substr(0, 30) << "\"";
+    }
   }
 }
 

@@ -37,29 +37,28 @@ def detail_months():
 # A12 of the first sheet and the Summary's formulas, as stored or as recalculated.
 def check_results(who, a12, summary, months):
     total = sum(sum(row[16:]) for row in months.values())
-    check(close(value(a12), total), f"{who}: A12 shows {a12!r}, the sum of R2:T1440 is {total!r}")
     summary = [[value(cell) for cell in row] for row in summary]
+    top = [tuple(None if cell == "" else cell for cell in row[:2]) for row in summary[:13]]
+    check(close(value(a12), total) and top[7][0] == "Total of the detail (before the load)" and
+          close(top[7][1], total), f"{who}: A12 and A8:B8 read {a12!r}, {top[7]}, not {total!r}")
     years = [(row[3], row[4]) for row in summary[1:] if len(row) > 4 and row[3] not in (None, "")]
     want = lambda y: sum(sum(months[r][16:]) for r in range(12 * y - 10, min(12 * y + 1, 1440) + 1))
     wrong = [(got, year) for year, got in enumerate(years, start=1)
              if got[0] != year or not close(got[1], want(year))]
     check(len(years) == 120 and not wrong, f"{who}: {len(years)} yearly sums, wrong {wrong[:5]}")
-    labels = {row[0]: row[1] for row in summary if len(row) > 1 and row[0]}
-    check(summary[0][0] == "Orvane calculation summary" and labels.get("Inputs") in ("", None)
-          and [labels.get(k) for k in ("Valuation Date", "Period Certain", "Present value",
-                                       "Duration", "DV01", "Convexity")]
-          == ["7/1/2008", " 5.000", 123456.785, 11.25, 138.8889, "n/a"]
-          and close(labels.get("Total of the detail (before the load)"), total),
-          f"{who}: the Summary reads {labels}")
+    check(top[:7] + top[8:] == [("Orvane calculation summary", None), (None, None),
+          ("Inputs", None), ("Valuation Date", "7/1/2008"), ("Period Certain", " 5.000"),
+          (None, None), ("Present value", 123456.785), (None, None),
+          ("Sensitivities (rates moved by one basis point)", None), ("Duration", 11.25),
+          ("Convexity", "n/a"), ("DV01", 138.8889)], f"{who}: the Summary's A1:B13 read {top}")
 
 
 def check_with_openpyxl(folder, months):
     import openpyxl
     sheet = openpyxl.load_workbook(folder / "detail.xlsx").worksheets[0]
     texts = {"A1": "Val Date", "A2": "7/1/2008", "A10": '=HYPERLINK("http://example.com")',
-             "A11": "Value", "B1": "Age", "T1": "Con Value", "A12": "=sum(r2:t1440)"}
-    found = {where: (sheet[where].value.lower() if where == "A12" else sheet[where].value,
-                     sheet[where].data_type) for where in texts}
+             "A11": "Value", "B1": "Age", "T1": "Con Value", "A12": "=SUM(R2:T1440)"}
+    found = {where: (sheet[where].value, sheet[where].data_type) for where in texts}
     check(found == {where: (text, "f" if where == "A12" else "s") for where, text in texts.items()},
           f"the headings and the input block read {found}")
     check(sheet["B1"].alignment.wrap_text and sheet.column_dimensions["A"].width >= 32,
@@ -67,10 +66,14 @@ def check_with_openpyxl(folder, months):
     wrong = [(cell.coordinate, cell.value, expected) for row, values in months.items()
              for cell, expected in zip(sheet[f"B{row}:T{row}"][0], values)
              if not close(cell.value, expected, 1e-15)]
-    check(not wrong, f"{len(wrong)} cells differ (cell, found, expected): {wrong[:20]}")
-    check(sheet.max_row == 1440 and sheet.max_column == 20, f"the sheet spans {sheet.dimensions}")
+    check(sheet.dimensions == "A1:T1440" and not wrong, f"{sheet.dimensions}, wrong: {wrong[:9]}")
 
     stored = openpyxl.load_workbook(folder / "detail.xlsx", data_only=True)
+    page, formats = stored["Summary"].page_setup, [c.number_format for c in stored["Summary"]["B"]]
+    check(formats[6:18] == ["###,##0.00"] * 2 + ["General"] * 2 + ["#,##0.0000"] * 7 + ["General"]
+          and stored["Summary"].sheet_properties.pageSetUpPr.fitToPage and page.orientation ==
+          "landscape" and (page.fitToWidth or 1, page.fitToHeight or 1) == (1, 1),
+          f"the Summary's B7:B18 show as {formats[6:18]}, its page setup is {page.__dict__}")
     check_results("stored", stored.worksheets[0]["A12"].value,
                   [[cell.value for cell in row] for row in stored["Summary"].iter_rows()], months)
     with zipfile.ZipFile(folder / "detail.xlsx") as archive:

@@ -1,6 +1,8 @@
 // Generational tables of the shipped data file against the SOA's own XTbML files: each cohort
 // rate is worked out here from the Pri-2012 base and Scale MP-2021 as read with pugixml, not by
 // the table tool's importer. Then small data files for the faults and the kept scale.
+#include "tables/generational_table.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -115,6 +117,12 @@ TEST(SmallGenerationalFile, RatesFailuresAndAReplacedFile) {
   EXPECT_EQ(rate_at_30(steep, 970),
             "Generational table \"GEN\" with scale \"SCALE\" gives no rate at age 1 for the year "
             "of birth 970: the improvement factor is not a positive finite number");
+  // An improvement of 1, which no file holds, leaves nothing of the rate from 2013 on.
+  EXPECT_EQ(testing::ErrorOf([] {
+              CohortRates({}, {"S", {20, 20, 2013, 2013}, {1.0}}, 2013, "T");
+            }),
+            "Generational table \"T\" with scale \"S\" gives no rate at age 1 for the year of "
+            "birth 2013: the improvement factor is not a positive finite number");
   write(100000, 2);
   TableStore store(file, {});
   const auto blocks_of_load = [&](const std::string& expected) {

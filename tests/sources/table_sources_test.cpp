@@ -86,7 +86,7 @@ TEST_F(Sources, NameTheFileLineAndColumnOfEachFault) {
        "f.csv, line 1, column 2: the table name \"TooLongName\" is longer than 8 characters"},
       {{Text("p.csv", "name,ages\nT,1-120\n")},
        "p.csv, line 2: a row needs name, ages, source and table"},
-      {{Text("q.csv", "name,ages,source,table\nT,1-120,c.csv,Q\n")},
+      {{Text("q.csv", "name,ages,source,table\nT,1,c.csv,Q")},
        "q.csv, line 2: c.csv has no column \"Q\""},
       {{Text("g.csv", "rate,T\n"), catalogue},
        "g.csv, line 1, column 1: the first row must begin with \"age\" (a table file) or "
@@ -118,10 +118,8 @@ TEST_F(Sources, ScaleAndPublishedListsBecomeTables) {
   const SourceSet set = ReadSources({Text("l.csv", "scale,source,table,generational\nS,s.csv,,\n"),
                                      Text("p.csv", "name,ages,source,table,at\nP,1-60," + xml +
                                                        ",1,\nP,61-120,s.csv,2011,21\n")});
-  const auto& scale = set.tables.at(0).micro;
-  const auto& published = set.tables.at(1).micro;
-  EXPECT_EQ((std::vector<std::int32_t>{scale[19], scale[20], scale[21], scale[22], published[1],
-                                       published[60], published[61], published[120]}),
+  const auto &s = set.tables.at(0).micro, &p = set.tables.at(1).micro;
+  EXPECT_EQ((std::vector{s[19], s[20], s[21], s[22], p[1], p[60], p[61], p[120]}),
             (std::vector<std::int32_t>{0, 0, 20000, 20000, 380, 4856, 20000, 20000}));
 }
 

@@ -1,6 +1,8 @@
 // Generational tables of the shipped data file against the SOA's own XTbML files: each cohort
 // rate is worked out here from the Pri-2012 base and Scale MP-2021 as read with pugixml, not by
 // the table tool's importer. Then small data files for the faults and the kept scale.
+#include "tables/generational_table.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -108,13 +110,14 @@ TEST(SmallGenerationalFile, RatesFailuresAndAReplacedFile) {
   EXPECT_EQ(rate_at_30(gap, 1990),
             "Malformed table file \"SCALE\" in FILE, block 6: improvement scale year \"2012\" "
             "where 2011 is due: the years must follow each other without a gap");
-  // An improvement of 0.499999 is the largest the file holds; projecting back from 2012 to 971
-  // (age 1 of a life born 970) doubles the rate 1,041 times and leaves no finite rate.
-  write(499999, 2);
-  TableStore steep(file, {});
-  EXPECT_EQ(rate_at_30(steep, 970),
-            "Generational table \"GEN\" with scale \"SCALE\" gives no rate at age 1 for the year "
-            "of birth 970: the improvement factor is not a positive finite number");
+  // An improvement of 1, which no file holds, leaves no rate backwards (1/0) nor forwards (0).
+  const ImprovementScale whole("S", {20, 20, 2013, 2013}, {1.0});
+  for (const int born : {1990, 2013}) {
+    EXPECT_EQ(
+        testing::ErrorOf([&] { CohortRates({}, whole, born, "T"); }),
+        "Generational table \"T\" with scale \"S\" gives no rate at age 1 for the year of birth " +
+            std::to_string(born) + ": the improvement factor is not a positive finite number");
+  }
   write(100000, 2);
   TableStore store(file, {});
   const auto blocks_of_load = [&](const std::string& expected) {

@@ -46,11 +46,10 @@ TEST(IrsCommand, Builds2024AsPublishedAnd2026AsQuoted) {
   auto mine = Columns(scratch / "2024.csv");
   auto published = Columns(Source("data/tables/published/irs/430_published_2024.csv"));
   published["417e"] = Columns(Source("data/tables/published/irs/417e_published.csv"))["2024"];
-  const char* columns[] = {"Male EE", "Female EE", "Male HA", "Female HA",
-                           "Male",    "Female",    "417e"};
-  const char* names[] = {"NAM", "NAF", "ANM", "ANF", "SPM", "SPF", "417e"};
-  for (int i = 0; i < 7; ++i) {
-    const std::string column = columns[i], name = names[i];
+  const std::pair<std::string, std::string> columns[] = {
+      {"Male EE", "NAM"}, {"Female EE", "NAF"}, {"Male HA", "ANM"}, {"Female HA", "ANF"},
+      {"Male", "SPM"},    {"Female", "SPF"},    {"417e", "417e"}};
+  for (const auto& [column, name] : columns) {
     ASSERT_EQ(published[column].size(), 106u) << column;
     for (const auto& [age, rate] : published[column])
       EXPECT_EQ(mine["2024" + name][age], std::min(rate, 999999L)) << name << " at age " << age;

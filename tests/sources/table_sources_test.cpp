@@ -11,6 +11,7 @@
 
 #include "sources/decimal_rate.h"
 #include "sources/source_error.h"
+#include "tests/sources/tool_run.h"
 #include "tests/tables/block_file_builder.h"
 
 namespace orvane::sources {
@@ -85,6 +86,8 @@ TEST_F(Sources, NameTheFileLineAndColumnOfEachFault) {
        "f.csv, line 1, column 2: the table name \"TooLongName\" is longer than 8 characters"},
       {{Text("p.csv", "name,ages\nT,1-120\n")},
        "p.csv, line 2: a row needs name, ages, source and table"},
+      {{Text("q.csv", "name,ages,source,table\nT,1,c.csv,Q")},
+       "q.csv, line 2: c.csv has no column \"Q\""},
       {{Text("g.csv", "rate,T\n"), catalogue},
        "g.csv, line 1, column 1: the first row must begin with \"age\" (a table file) or "
        "\"name\" (the catalogue), not \"rate\""},
@@ -107,13 +110,17 @@ TEST_F(Sources, NameTheFileLineAndColumnOfEachFault) {
   for (const auto& [files, message] : cases) EXPECT_EQ(AssemblyError(files), message);
 }
 
-TEST_F(Sources, AScaleTurnedIntoATableHoldsNoNegativeImprovement) {
+// A scale turned into a table holds no negative improvement; a published list takes its ages
+// from an XTbML table and a CSV column.
+TEST_F(Sources, ScaleAndPublishedListsBecomeTables) {
   Text("s.csv", "Age,2010,2011\n20,0.3,-0.01\n21,0.1,0.02\n");
-  const SourceSet set =
-      ReadSources({Text("l.csv", "scale,source,table,generational\nS,s.csv,,\n")});
-  EXPECT_EQ(std::vector<std::int32_t>(set.tables.at(0).micro.begin() + 19,
-                                      set.tables.at(0).micro.begin() + 23),
-            (std::vector<std::int32_t>{0, 0, 20000, 20000}));
+  const std::string xml = testing::Source("data/tables/published/xtbml/t2801.xml").string();
+  const SourceSet set = ReadSources({Text("l.csv", "scale,source,table,generational\nS,s.csv,,\n"),
+                                     Text("p.csv", "name,ages,source,table,at\nP,1-60," + xml +
+                                                       ",1,\nP,61-120,s.csv,2011,21\n")});
+  const auto &s = set.tables.at(0).micro, &p = set.tables.at(1).micro;
+  EXPECT_EQ((std::vector{s[19], s[20], s[21], s[22], p[1], p[60], p[61], p[120]}),
+            (std::vector<std::int32_t>{0, 0, 20000, 20000, 380, 4856, 20000, 20000}));
 }
 
 }  // namespace

@@ -65,7 +65,7 @@ TEST(ToolCommand, EachCommandKeepsItsArgumentsOutputAndExitStatus) {
   const auto flat = [](int) { return std::string("0.001"); };
   const std::string select =
       file("select.xml", Xtbml(XtbmlTable(1, 120, flat, "Duration") + XtbmlTable(1, 120, flat)));
-  const std::string good_xml = Rates(0, ""), one = file("one.xml", good_xml);
+  const std::string good_xml = Rates(49, "0.0012345"), one = file("one.xml", good_xml);
   const struct {
     std::string arguments;
     int exit_code;
@@ -122,6 +122,8 @@ TEST(ToolCommand, EachCommandKeepsItsArgumentsOutputAndExitStatus) {
       {"import '" + file("neg.xml", Rates(45, "-0.002")) + "'", 1,
        "neg.xml, table 1, age 45: rate \"-0.002\" is negative"},
       {"import '" + file("no.xml", Rates(46, "")) + "'", 1, "no.xml, table 1, age 46: no rate"},
+      {"import '" + one + "'", 0,
+       "\n49,0.001234\n...: 1 rate of " + one + " had more than 6 decimals and was rounded"},
       {"import '" + file("short.xml", Xtbml(XtbmlTable(1, 119, flat))) + "'", 1,
        "short.xml, table 1 has no rate for age 120 ("},
       {"import '" + file("nan.xml", Rates(47, "n/a")) + "'", 1,

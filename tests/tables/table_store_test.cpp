@@ -208,10 +208,8 @@ TEST_F(Loader, DirectLoadsReadTheStoredValuesAndNoneIsExactlyFourCharacters) {
   request = Projected("None", true, true);
   EXPECT_EQ(store.LoadTable(request), QTable());
   // n = 2000 - 2000 + 15 before retirement: 0.999999 x 0.9^15 = 0.205891...
-  for (const char* name : {"None    ", "None     No mortality", "Whatever"}) {
-    request.TableName = name;
-    EXPECT_EQ(store.LoadTable(request).at(30), 0.205891) << name;
-  }
+  for (const char* name : {"None    ", "None     No mortality", "Whatever"})
+    EXPECT_EQ(store.LoadTable(Projected(name, true, true)).at(30), 0.205891) << name;
   request.DontProjTable = true, request.TableName = "None     No mortality";
   EXPECT_EQ(store.LoadTable(request), QTable());
   request.TableName = "Any", request.DontProjTable = request.ProjToValuation = false;

@@ -81,6 +81,10 @@ TEST(Survival, WorkedYearOfAge60AndTheEndsOfTheTable) {
   EXPECT_NEAR(months.Start(12).monthly_q[0], 1.0 - 0.998917221397292, 1e-15);
   EXPECT_NEAR(months.Start(13).Lx, 0.988, 1e-15);
   EXPECT_NEAR(months.Start(13).annual_q[0], 0.014, 1e-15);  // rolled to 61
+  // Mortality falling with age tilts the year the other way, by the same slope.
+  table.set(59, 0.014), table.set(61, 0.01);
+  EXPECT_DOUBLE_EQ(SurvivalSegment(table, "T", Input::None, "", 60.0).Slope(),
+                   1.40575990486118e-05);
 
   // The age below the start is read only past age 2; a certain death after it is floored.
   table.set(1, 0.5), table.set(120, 1.0);

@@ -56,7 +56,8 @@ class Census(unittest.TestCase):
     def test_the_output_file_and_the_exit_statuses(self):
         with tempfile.TemporaryDirectory() as folder:
             in_file, out_file = Path(folder, "in.csv"), Path(folder, "values.csv")
-            self.assertEqual(census(CENSUS, "--out", str(out_file), folder=folder), (0, "", ""))
+            self.assertEqual(census(CENSUS, "--jobs", "1024", "--out", str(out_file),
+                                    folder=folder), (0, "", ""))
             self.assertEqual(out_file.read_text(), census(CENSUS)[1])
             self.assertEqual(run("--census", str(in_file), "--out", str(in_file)), (1, "", (
                 f'The output file "{in_file}" is the census file itself, which is read while the '

@@ -166,11 +166,6 @@ TEST_F(CensusRun, AHeaderThatNamesNoControlStopsBeforeAnyRow) {
             " Benefit ,\tFemale,PresentValue,Error\n");
 }
 
-TEST_F(CensusRun, TheDataFileMissingAtStartUpEndsTheRun) {
-  std::filesystem::remove(dir_ / "MortalityTables");
-  EXPECT_THROW(RunCensus("Benefit\n1000\n", Settings()), tables::DataFileUnavailable);
-}
-
 TEST_F(CensusRun, EachTableIsReadOnceAndTheThreadCountDoesNotChangeTheOutput) {
   std::string csv = "DateOfBirth,SpousesDateOfBirth,Female,PeriodCertain\n";
   for (int i = 0; i < 60; ++i) {

@@ -42,18 +42,6 @@ TEST_F(FormTest, AnUnreadableTableListLeavesTheChoosersEmptyAndGoesOn) {
   EXPECT_EQ(form->Failure(), "");
 }
 
-// Going back 45.669 years from 1/1/2008 lands on 4/31/1962, a day April lacks in the 372-day
-// calendar: the form keeps it and later recalculations read its year.
-TEST_F(FormTest, ARebuiltThirtyFirstOfAprilSurvivesLaterRecalculations) {
-  auto form = MakeForm();
-  Enter(*form, Control::CurrentAge, "45.669");
-  EXPECT_EQ(form->Text(Control::DateOfBirth), "4/31/1962");
-  form->Validate(Control::DateOfBirth);
-  EXPECT_EQ(form->Failure(), "");
-  EXPECT_EQ(form->TableRequests()[1].YearOfBirth, 1962);
-  EXPECT_EQ(form->TableRequests()[0].RetirementYear, 2027);
-}
-
 // The four loads in order: name, sex (the spouse's is the other), Pre, the participant's year of
 // birth for all four, whatever the spouse's, and the form's options.
 TEST_F(FormTest, ContingentTablesTakeTheOtherSexAndTheParticipantsYearOfBirth) {
@@ -185,10 +173,6 @@ TEST_F(FormTest, TheResultToolTipShowsTheSensitivitiesOfTheValueOnDisplayOnly) {
   EXPECT_EQ(form->ResultToolTip(),
             "No sensitivities: the value on display is not that of the entries as they stand "
             "(see the reason under it)");
-  Enter(*form, Control::Load, "0");
-  Enter(*form, Control::Benefit, "0");
-  EXPECT_EQ(form->ResultToolTip(),
-            "No sensitivities: The present value is 0, so it has no duration or convexity");
 }
 
 // A failed recalculation leaves the value on display and names the reason and the control at

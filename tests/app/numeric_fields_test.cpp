@@ -77,19 +77,6 @@ TEST(NumericFields, NormaliseEveryWorkedExample) {
 
 using NumericValidate = FormTest;
 
-// Leaving a number field rewrites it by its rule and recalculates once, changed or not; until
-// then a start-up text keeps its leading blanks.
-TEST_F(NumericValidate, RewritesTheFieldAndRecalculatesOnEveryDeparture) {
-  auto form = MakeForm();
-  form->Validate(Control::InterestRate1);
-  EXPECT_EQ(form->Text(Control::InterestRate1), "4.600");
-  EXPECT_EQ(form->Text(Control::InterestRate2), " 4.820");
-  Enter(*form, Control::Maximum, "99999.9999");
-  EXPECT_EQ(form->Text(Control::Maximum), "100,000.000");
-  form->Validate(Control::Maximum);
-  EXPECT_EQ(form->RecalculationCount(), 3);
-}
-
 // A number is used as displayed: a period of 5.6 as 6, a benefit that rounds to 100,000.00 as
 // that, not as the fallback.
 TEST_F(NumericValidate, NumbersAreUsedAsDisplayed) {

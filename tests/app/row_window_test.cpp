@@ -31,10 +31,9 @@ long Value(const int& row) {
 
 TEST(RowWindow, WritesEveryRowOnceInInputOrderWithinItsCapacity) {
   // Capacities below, at and above a worker's batch (kRowsPerTake) and the reader's batch (64).
-  const Case cases[] = {
-      {1, 3, 40, -1}, {5, 2, 500, -1},  {kRowsPerTake, 4, 333, -1}, {100, 3, 1000, -1},
-      {64, 2, 0, -1}, {7, 3, 300, 123}, {200, 2, 1000, 0},
-  };
+  const Case cases[] = {{1, 3, 40, -1},     {5, 2, 500, -1}, {kRowsPerTake, 4, 333, -1},
+                        {100, 3, 1000, -1}, {64, 2, 0, -1},  {7, 3, 300, 123},
+                        {200, 2, 1000, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "capacity " << c.capacity << ", workers " << c.workers
                                     << ", rows " << c.rows << ", stop at " << c.stop_at);
@@ -43,8 +42,7 @@ TEST(RowWindow, WritesEveryRowOnceInInputOrderWithinItsCapacity) {
     for (unsigned k = 0; k < c.workers; ++k)
       workers.emplace_back([&window] { window.Work(Value); });
 
-    int handed = 0;
-    int written = 0;
+    int handed = 0, written = 0;
     bool stopped = false;
     std::size_t most_in_ring = 0;
     std::vector<std::size_t> progress;

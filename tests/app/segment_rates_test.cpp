@@ -98,13 +98,5 @@ TEST(SegmentRateFile, FindsTheMonthAndPlanYear) {
   EXPECT_FALSE(file.SeveralPlanYears(file.Lines()[0]));
 }
 
-TEST(SegmentRateFile, MonthsAndPlanYearsAreWrittenInFull) {
-  EXPECT_EQ(ParseMonth("2025-11"), (Month{2025, 11}));
-  for (const char* bad : {"2025-1", "2025-00", "2025/11", "25-11", "2025-11 ", "", "2025-1x"})
-    EXPECT_FALSE(ParseMonth(bad)) << bad;
-  EXPECT_EQ(ParsePlanYear("2011"), 2011);
-  for (const char* bad : {"11", "20111", "All", "2O11"}) EXPECT_FALSE(ParsePlanYear(bad)) << bad;
-}
-
 }  // namespace
 }  // namespace orvane::app

@@ -275,6 +275,8 @@ std::size_t CountRows(const std::filesystem::path& input) {
 
 }  // namespace
 
+// The values go to a file beside the output, renamed over it once complete: a census that stops
+// early (a refused header, a data file gone) leaves an earlier output file as it was.
 void RunCensusFile(const std::filesystem::path& input,
                    const std::optional<std::filesystem::path>& output,
                    std::ostream& standard_output, const CensusSettings& settings) {
@@ -286,30 +288,44 @@ void RunCensusFile(const std::filesystem::path& input,
                           "\" is the census file itself, which is read while the values are "
                           "written: choose another");
   }
+  std::filesystem::path partial;
   std::ofstream file;
   if (output) {
-    file.open(*output, std::ios::binary | std::ios::trunc);
+    partial = *output;
+    partial += ".partial";
+    file.open(partial, std::ios::binary | std::ios::trunc);
     if (!file) {
       throw CensusFileError("The output file \"" + output->string() +
                             "\" cannot be written: " + std::strerror(errno));
     }
   }
-  CensusSettings counted = settings;
-  if (settings.progress != nullptr && counted.rows == 0)
-    counted.rows = CountRows(input);
-  std::ostream& out = output ? static_cast<std::ostream&>(file) : standard_output;
-  RunCensus(in, out, counted);
-  out.flush();
-  if (in.bad()) {
-    throw CensusFileError("The census file \"" + input.string() +
-                          "\" could not be read to its end: " + std::strerror(errno));
-  }
-  if (output)
-    file.close();
-  if (!out || (output && file.fail())) {
-    throw CensusFileError("The output " +
-                          (output ? "file \"" + output->string() + "\"" : std::string("stream")) +
-                          " could not be written");
+  try {
+    CensusSettings counted = settings;
+    if (settings.progress != nullptr && counted.rows == 0)
+      counted.rows = CountRows(input);
+    std::ostream& out = output ? static_cast<std::ostream&>(file) : standard_output;
+    RunCensus(in, out, counted);
+    out.flush();
+    if (in.bad()) {
+      throw CensusFileError("The census file \"" + input.string() +
+                            "\" could not be read to its end: " + std::strerror(errno));
+    }
+    if (output)
+      file.close();
+    std::error_code renamed;
+    if (output && !file.fail())
+      std::filesystem::rename(partial, *output, renamed);
+    if (!out || (output && (file.fail() || renamed))) {
+      throw CensusFileError("The output " +
+                            (output ? "file \"" + output->string() + "\"" : std::string("stream")) +
+                            " could not be written");
+    }
+  } catch (...) {
+    if (output) {
+      file.close();
+      std::filesystem::remove(partial, ignored);
+    }
+    throw;
   }
 }
 

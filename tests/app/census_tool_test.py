@@ -58,7 +58,9 @@ class Census(unittest.TestCase):
             in_file, out_file = Path(folder, "in.csv"), Path(folder, "values.csv")
             self.assertEqual(census(CENSUS, "--jobs", "1024", "--out", str(out_file),
                                     folder=folder), (0, "", ""))
-            self.assertEqual(out_file.read_text(), census(CENSUS)[1])
+            self.assertEqual(census("Salary\n1\n", "--out", str(out_file))[0], 2)
+            self.assertEqual(out_file.read_text(), census(CENSUS)[1])  # kept after a refusal
+            self.assertEqual(sorted(os.listdir(folder)), ["in.csv", "values.csv"])
             self.assertEqual(run("--census", str(in_file), "--out", str(in_file)), (1, "", (
                 f'The output file "{in_file}" is the census file itself, which is read while the '
                 "values are written: choose another\n")))

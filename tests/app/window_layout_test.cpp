@@ -13,9 +13,9 @@ namespace orvane::app::layout {
 namespace {
 
 const ControlSpec& SpecOf(Control control) {
-  for (const ControlSpec& spec : Controls()) {
-    if (spec.control == control)
-      return spec;
+  for (const ControlSpec& placed : Controls()) {
+    if (placed.control == control)
+      return placed;
   }
   throw std::logic_error("no place for " + std::string(NameOf(control)));
 }
@@ -49,11 +49,11 @@ TEST(WindowLayout, LabelsStandOnTheirControlsLineInAlignedColumns) {
 
 TEST(WindowLayout, ControlsOfOneKindAreOneHeightAndPlainFramesOneColumn) {
   std::map<ControlKind, int> height;
-  for (const ControlSpec& spec : Controls()) {
-    const ControlKind kind = KindOf(spec.control);
+  for (const ControlSpec& placed : Controls()) {
+    const ControlKind kind = KindOf(placed.control);
     if (kind == ControlKind::kTextField || kind == ControlKind::kTableChooser)
-      EXPECT_EQ(height.emplace(kind, spec.place.height).first->second, spec.place.height)
-          << NameOf(spec.control);
+      EXPECT_EQ(height.emplace(kind, placed.place.height).first->second, placed.place.height)
+          << NameOf(placed.control);
   }
   std::map<std::string, Twips> plain;  // the frames without a caption, by the frame holding them
   for (const FrameSpec& frame : Frames()) {

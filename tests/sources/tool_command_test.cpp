@@ -77,7 +77,6 @@ TEST(ToolCommand, EachCommandKeepsItsArgumentsOutputAndExitStatus) {
        "\"PriRM-G \" generational on \"MP2021M \"\n... \"MP2021M \" scale 20-120,1951-2037\n"},
       // The published 2008 table as the SOA's file gives it, its 1 at age 120 stored as 0.999999.
       {"show 2008417e '" + shipped + "'", 0, "age,2008417e\n1,0.000380\n...\n120,0.999999\n"},
-      {"show 2020SPF '" + shipped + "'", 0, "\n80,0.033484\n"},  // the IRS's CSV file
       {"show PriRM-G '" + shipped + "' --born 1961", 0, "\n65,0.010762\n"},
       {"show PriRM-G '" + shipped + "'", 1,
        "orvane-tables: Generational table \"PriRM-G\" needs the year of birth of the life it "

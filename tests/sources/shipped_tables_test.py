@@ -1,0 +1,61 @@
+# The shipped data file holds every IRS table and the RP-2000 combined tables as published, at
+# every age, and the IRS construction gives the 2024 tables as published and the 2026 rates quoted
+# in public. The published files are read here with Python's own XML and CSV readers, and an
+# XTbML file's table is named from its own description, so neither the build's importer nor its
+# list of sources judges itself. Usage: TOOL DATA_FILE PUBLISHED_FOLDER
+import csv, pathlib, subprocess, sys, xml.etree.ElementTree as ET
+
+tool, data_file, published = sys.argv[1], sys.argv[2], pathlib.Path(sys.argv[3])
+IRS_TABLES = ["NAM", "NAF", "ANM", "ANF", "SPM", "SPF", "417e"]  # the construction's order
+QUOTED_2026_AT_65 = "65,0.004820,0.002710,0.009140,0.007430,0.008470,0.006100,0.007290"
+KINDS = {"417(e)": "417e", "Optional Combined": "SP", "Non-Annuitant": "NA", "Annuitant": "AN"}
+
+
+# The data file's six packed digits cannot hold 1.
+six_digits = lambda text: f"{min(round(float(text) * 1e6), 999999) / 1e6:.6f}"
+
+
+# A CSV column at `ages`; the IRS files start at 15 and ages 1-14 take the age-15 rate.
+def column(file, name, ages=range(1, 121)):
+    rows = [r for r in csv.reader(open(published / file, newline="")) if len(r) > 1]
+    at = rows[0].index(name)
+    rates = {int(r[0]): six_digits(r[at]) for r in rows[1:] if r[at].strip()}
+    return {x: rates[x] if x in rates else rates[15] for x in ages}
+
+
+expected = {"2026417e": column("irs/2026_published.csv", "417e"),
+            **{"2026SP" + sex[0]: column("irs/2026_published.csv", sex, range(40, 121))
+               for sex in ("Male", "Female")},
+            **{"RP2000C" + sex[0]: column("rp2000.csv", "combined_" + sex.lower())
+               for sex in ("Male", "Female")}}
+for path in (published / "xtbml").glob("t*.xml"):
+    root = ET.parse(path).getroot()
+    text = root.findtext("ContentClassification/TableDescription")
+    kind = next((code for words, code in KINDS.items() if words in text), "")
+    name = text[4:8] + kind + ("" if kind == "417e" else "F" if text.endswith("Female") else "M")
+    if path.name == "t2801.xml" or text.startswith("IRS 20"):
+        name = "2008417e" if path.name == "t2801.xml" else name
+        expected[name] = {int(y.get("t")): six_digits(y.text) for y in root.iter("Y")}
+for year in range(2017, 2025):
+    expected[f"{year}417e"] = column("irs/417e_published.csv", str(year))
+    for name, code in zip(["Male EE", "Female EE", "Male HA", "Female HA", "Male", "Female"],
+                          IRS_TABLES):
+        expected[f"{year}{code}"] = column(f"irs/430_published_{year}.csv", name)
+
+failures = [] if len(expected) == 118 else [f"{len(expected)} tables found, 118 expected"]
+for name, rates in expected.items():
+    shown = subprocess.run([tool, "show", name, data_file], capture_output=True, text=True)
+    stored = dict(line.split(",") for line in shown.stdout.splitlines()[1:])
+    failures += [f"{name} at {x}: {stored.get(str(x))}, published {rate}"
+                 for x, rate in rates.items() if stored.get(str(x)) != rate]
+for year in 2024, 2026:
+    built = subprocess.run([tool, "irs", "--year", str(year)], cwd=published.parents[2],
+                           capture_output=True, text=True).stdout
+    rows = list(csv.reader(built.splitlines())) or [[]]
+    if ([name[4:] for name in rows[0][1:]] != IRS_TABLES
+            or year == 2026 and f"\n{QUOTED_2026_AT_65}\n" not in built):
+        failures.append(f"irs --year {year}: not its seven tables or not the quoted rates")
+    for c, name in enumerate(rows[0][1:] if year == 2024 else [], 1):
+        failures += [f"{name} built at {r[0]}: {r[c]}, published {expected[name][int(r[0])]}"
+                     for r in rows[1:] if int(r[0]) >= 15 and r[c] != expected[name][int(r[0])]]
+sys.exit("\n".join(failures[:20] + [f"({len(failures)} in all)"]) if failures else None)

@@ -24,10 +24,10 @@ struct ValuationInputs {
   double PercentToSurvivor = 0.0;
   double COLA = 0.0;
   double Load = 0.0;
-  QTable PrePrimaryMortality;
-  QTable PreContingentMortality;
-  QTable PostPrimaryMortality;
-  QTable PostContingentMortality;
+  QTable PrePrimaryMortality{};
+  QTable PreContingentMortality{};
+  QTable PostPrimaryMortality{};
+  QTable PostContingentMortality{};
   bool UseRoundedAge = false;
   bool ProjectMortality = false;  // accepted and not used: projection happens when tables load
   bool TreatAsYieldCurve = false;

@@ -50,8 +50,8 @@ class ScratchFile {
     // A crashed run never removes its folder (in fork mode every crash is a process of its
     // own): the folders of ended processes go first.
     for (const auto& entry : std::filesystem::directory_iterator(base, ignored)) {
-      const std::string name = entry.path().filename().string();
-      if (name.rfind("orvane-fuzz-", 0) == 0 && ::kill(std::atoi(name.c_str() + 12), 0) != 0 &&
+      const std::string folder = entry.path().filename().string();
+      if (folder.rfind("orvane-fuzz-", 0) == 0 && ::kill(std::atoi(folder.c_str() + 12), 0) != 0 &&
           errno == ESRCH)
         std::filesystem::remove_all(entry.path(), ignored);
     }

@@ -57,9 +57,9 @@ TEST(YieldCurve, MonthsAreDiscountedAtTheRateOfTheirHalfYear) {
   std::vector<double> rates;
   for (int h = 1; h <= 200; ++h) rates.push_back(0.01 + 0.0001 * h);
   const CurveDiscount curve(rates);
-  const std::pair<long, int> months[] = {{0, 1},      {5, 1},      {6, 2},      {11, 2},
-                                         {12, 3},     {1193, 199}, {1194, 200}, {1200, 200},
-                                         {1440, 200}, {1441, 200}, {2000, 200}};
+  const std::pair<int, int> months[] = {{0, 1},      {5, 1},      {6, 2},      {11, 2},
+                                        {12, 3},     {1193, 199}, {1194, 200}, {1200, 200},
+                                        {1440, 200}, {1441, 200}, {2000, 200}};
   for (const auto& [month, half_year] : months) {
     const double rate = 0.01 + 0.0001 * half_year;
     EXPECT_DOUBLE_EQ(curve.Factor(month), std::pow(1.0 / (1.0 + rate), month / 12.0)) << month;

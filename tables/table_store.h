@@ -80,7 +80,7 @@ struct TableRequest {
   bool FollowPreamble = false;
   // The year of birth of the life the table describes (the spouse's for a contingent table),
   // which only a generational table reads. The projections above follow YearOfBirth instead.
-  std::optional<int> LifeYearOfBirth;
+  std::optional<int> LifeYearOfBirth{};
 
   // The name of the table: the first 8 characters of TableName.
   std::string Name() const { return TableName.substr(0, format::kNameLength); }

@@ -32,9 +32,9 @@ for path in (published / "xtbml").glob("t*.xml"):
     root = ET.parse(path).getroot()
     text = root.findtext("ContentClassification/TableDescription")
     kind = next((code for words, code in KINDS.items() if words in text), "")
-    name = text[4:8] + kind + ("" if kind == "417e" else "F" if text.endswith("Female") else "M")
-    if path.name == "t2801.xml" or text.startswith("IRS 20"):
-        name = "2008417e" if path.name == "t2801.xml" else name
+    sex = "" if kind == "417e" else "F" if text.endswith("Female") else "M"
+    name = "2008417e" if path.name == "t2801.xml" else text[4:8] + kind + sex
+    if name == "2008417e" or text.startswith("IRS 20"):
         expected[name] = {int(y.get("t")): six_digits(y.text) for y in root.iter("Y")}
 for year in range(2017, 2025):
     expected[f"{year}417e"] = column("irs/417e_published.csv", str(year))

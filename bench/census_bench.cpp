@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/census.h"
-#include "app/controls.h"
+#include "census/census.h"
+#include "form/controls.h"
 
 namespace {
 
@@ -45,9 +45,9 @@ std::string Census() {
 }
 
 void RunCensusOn(benchmark::State& state, unsigned jobs, bool sensitivities = false,
-                 const std::vector<orvane::app::PlanEntry>& plan = {}) {
+                 const std::vector<orvane::census::PlanEntry>& plan = {}) {
   const std::string csv = Census();
-  orvane::app::CensusSettings settings;
+  orvane::census::CensusSettings settings;
   settings.plan = plan;
   settings.environment.data_dir = DataDir();
   settings.environment.ask_retry = [] { return orvane::tables::RetryAnswer::kCancel; };
@@ -55,7 +55,7 @@ void RunCensusOn(benchmark::State& state, unsigned jobs, bool sensitivities = fa
   settings.sensitivities = sensitivities;
   std::size_t bytes = 0;
   for (auto _ : state) {
-    const std::string output = orvane::app::RunCensus(csv, settings);
+    const std::string output = orvane::census::RunCensus(csv, settings);
     bytes = output.size();
     benchmark::DoNotOptimize(output.data());
   }
@@ -94,27 +94,27 @@ BENCHMARK(BM_Census10000RowsAllCoresSensitivity)
 // The other two interest modes (the default form discounts in segment mode), each plain and with
 // the sensitivities: select and ultimate rates, and the full yield curve of the form's year and
 // month.
-void BM_Census10000RowsAllCoresIn(benchmark::State& state, orvane::app::Control mode_box,
+void BM_Census10000RowsAllCoresIn(benchmark::State& state, orvane::form::Control mode_box,
                                   const char* checked, bool sensitivities) {
   RunCensusOn(state, 0, sensitivities, {{mode_box, checked}});
 }
-BENCHMARK_CAPTURE(BM_Census10000RowsAllCoresIn, SelectAndUltimate, orvane::app::Control::YieldCurve,
-                  "0", false)
+BENCHMARK_CAPTURE(BM_Census10000RowsAllCoresIn, SelectAndUltimate,
+                  orvane::form::Control::YieldCurve, "0", false)
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime()
     ->UseRealTime();
 BENCHMARK_CAPTURE(BM_Census10000RowsAllCoresIn, SelectAndUltimateSensitivity,
-                  orvane::app::Control::YieldCurve, "0", true)
+                  orvane::form::Control::YieldCurve, "0", true)
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime()
     ->UseRealTime();
 BENCHMARK_CAPTURE(BM_Census10000RowsAllCoresIn, FullYieldCurve,
-                  orvane::app::Control::FullYieldCurve, "1", false)
+                  orvane::form::Control::FullYieldCurve, "1", false)
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime()
     ->UseRealTime();
 BENCHMARK_CAPTURE(BM_Census10000RowsAllCoresIn, FullYieldCurveSensitivity,
-                  orvane::app::Control::FullYieldCurve, "1", true)
+                  orvane::form::Control::FullYieldCurve, "1", true)
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime()
     ->UseRealTime();

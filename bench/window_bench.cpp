@@ -12,19 +12,19 @@
 #include <QLineEdit>
 #include <QtTest>
 
-#include "app/control_entry.h"
-#include "app/controls.h"
-#include "app/form_model.h"
-#include "app/valuation_form.h"
+#include "form/control_entry.h"
+#include "form/controls.h"
+#include "form/form_model.h"
+#include "window/valuation_form.h"
 
 namespace {
 
-using orvane::app::Assignment;
-using orvane::app::Control;
-using orvane::app::EnterControlText;
-using orvane::app::FormEnvironment;
-using orvane::app::ParseAssignment;
-using orvane::app::ValuationForm;
+using orvane::form::Assignment;
+using orvane::form::Control;
+using orvane::form::EnterControlText;
+using orvane::form::FormEnvironment;
+using orvane::form::ParseAssignment;
+using orvane::window::ValuationForm;
 
 std::filesystem::path DataDir() {
   const char* root = std::getenv("ORVANE_SOURCE_DIR");

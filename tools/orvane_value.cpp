@@ -1,7 +1,7 @@
 // orvane-value: the valuation form without a window. It starts from the start-up state, applies
 // each Control=Text argument as a user would (type or click, then leave the control), runs one
 // recalculation and prints the results label. With --census it values every row of a CSV file
-// instead (app/census.h).
+// instead (census/census.h).
 //
 // Exit status: 0 with the value on stdout; 1 when the recalculation, the data file, the segment
 // rates file or an export fails (the reason on stderr); 2 for a malformed command line (usage on
@@ -19,21 +19,21 @@
 #include <string_view>
 #include <vector>
 
-#include "app/census.h"
-#include "app/control_entry.h"
-#include "app/controls.h"
-#include "app/data_folder.h"
-#include "app/form_error.h"
-#include "app/form_model.h"
-#include "app/segment_rate_entry.h"
-#include "app/segment_rates.h"
+#include "census/census.h"
+#include "form/control_entry.h"
+#include "form/controls.h"
+#include "form/data_folder.h"
+#include "form/form_error.h"
+#include "form/form_model.h"
+#include "form/segment_rate_entry.h"
 #include "numbers/number_text.h"
+#include "segment_rates/segment_rates.h"
 #include "tables/table_error.h"
 
 namespace {
 
-using orvane::app::Control;
-using orvane::app::ControlKind;
+using orvane::form::Control;
+using orvane::form::ControlKind;
 
 constexpr std::string_view kUsage =
     "usage: orvane-value [--tables FILE] [--dir DIR] [--sensitivity] [--form]\n"
@@ -59,7 +59,7 @@ constexpr std::string_view kUsage =
     "                PresentValue and Error to stdout or OUT.csv, N threads (default: every "
     "core)\n";
 
-using orvane::app::Assignment;
+using orvane::form::Assignment;
 
 struct Arguments {
   std::optional<std::filesystem::path> tables;
@@ -72,7 +72,7 @@ struct Arguments {
   std::optional<std::filesystem::path> census;
   std::optional<std::filesystem::path> out;
   unsigned jobs = 0;  // 0: every core
-  std::optional<orvane::app::Month> rates_of;
+  std::optional<orvane::dates::Month> rates_of;
   std::optional<int> plan_year;
 };
 
@@ -91,10 +91,10 @@ unsigned ParseJobs(const std::string& text) {
 // A Control=Text argument, read as the form reads it; the usage error adds what a button needs.
 Assignment ParseAssignment(const std::string& argument) {
   try {
-    return orvane::app::ParseAssignment(argument);
-  } catch (const orvane::app::FormError& e) {
+    return orvane::form::ParseAssignment(argument);
+  } catch (const orvane::form::FormError& e) {
     const std::optional<Control> control = e.control();
-    if (control && orvane::app::KindOf(*control) == ControlKind::kButton)
+    if (control && orvane::form::KindOf(*control) == ControlKind::kButton)
       throw UsageError(std::string(e.what()) + "; use --export-detail or --export-mortality");
     throw UsageError(e.what());
   }
@@ -129,12 +129,12 @@ Arguments ParseArguments(int argc, char** argv) {
       arguments.jobs = ParseJobs(value());
     } else if (argument == "--rates-of") {
       const std::string month = value();
-      arguments.rates_of = orvane::app::ParseMonth(month);
+      arguments.rates_of = orvane::dates::ParseMonth(month);
       if (!arguments.rates_of)
         throw UsageError("--rates-of takes a month written YYYY-MM, not \"" + month + "\"");
     } else if (argument == "--plan-year") {
       const std::string year = value();
-      arguments.plan_year = orvane::app::ParsePlanYear(year);
+      arguments.plan_year = orvane::segment_rates::ParsePlanYear(year);
       if (!arguments.plan_year)
         throw UsageError("--plan-year takes a year written YYYY, not \"" + year + "\"");
     } else if (argument.starts_with("--")) {
@@ -154,11 +154,11 @@ Arguments ParseArguments(int argc, char** argv) {
   return arguments;
 }
 
-void PrintForm(const orvane::app::FormModel& form) {
-  for (int i = 0; i < orvane::app::kControlCount; ++i) {
+void PrintForm(const orvane::form::FormModel& form) {
+  for (int i = 0; i < orvane::form::kControlCount; ++i) {
     const auto control = static_cast<Control>(i);
-    const std::string_view name = orvane::app::NameOf(control);
-    switch (orvane::app::KindOf(control)) {
+    const std::string_view name = orvane::form::NameOf(control);
+    switch (orvane::form::KindOf(control)) {
       case ControlKind::kTextField:
       case ControlKind::kTableChooser:
         std::cout << name << '=' << form.Text(control) << '\n';
@@ -188,14 +188,14 @@ void PrintSensitivities(const orvane::valuation::Sensitivities& figures) {
     std::cerr << figures.missing << '\n';
 }
 
-orvane::app::FormEnvironment EnvironmentOf(const Arguments& arguments) {
-  orvane::app::FormEnvironment environment;
+orvane::form::FormEnvironment EnvironmentOf(const Arguments& arguments) {
+  orvane::form::FormEnvironment environment;
   if (arguments.dir) {
     environment.data_dir = *arguments.dir;
   } else if (!arguments.tables) {
     // As the window does: the current directory, or the installed data when it has none.
     environment.data_dir =
-        orvane::app::DataFolder(".", orvane::app::InstalledDataFolder(ORVANE_DATA_DIR_FROM_BIN));
+        orvane::form::DataFolder(".", orvane::form::InstalledDataFolder(ORVANE_DATA_DIR_FROM_BIN));
   }
   if (arguments.tables) {
     // Named on the command line, so taken from the working directory, not from --dir.
@@ -209,16 +209,16 @@ orvane::app::FormEnvironment EnvironmentOf(const Arguments& arguments) {
 
 // The segment rates --rates-of names, from the data folder's file. Throws
 // SegmentRatesFileError and SegmentRatesLookupError.
-std::optional<orvane::app::SegmentRates> RatesOf(const Arguments& arguments,
-                                                 const orvane::app::FormEnvironment& environment) {
+std::optional<orvane::segment_rates::SegmentRates> RatesOf(
+    const Arguments& arguments, const orvane::form::FormEnvironment& environment) {
   if (!arguments.rates_of)
     return std::nullopt;
-  return orvane::app::SegmentRateFile::Read(orvane::app::SegmentRatesPath(environment))
+  return orvane::segment_rates::SegmentRateFile::Read(orvane::form::SegmentRatesPath(environment))
       .Of(*arguments.rates_of, arguments.plan_year);
 }
 
 int RunCensus(const Arguments& arguments) {
-  orvane::app::CensusSettings settings;
+  orvane::census::CensusSettings settings;
   settings.environment = EnvironmentOf(arguments);
   settings.rates = RatesOf(arguments, settings.environment);
   for (const Assignment& assignment : arguments.assignments) {
@@ -229,11 +229,11 @@ int RunCensus(const Arguments& arguments) {
   if (::isatty(STDERR_FILENO) == 1)
     settings.progress = &std::cerr;
   try {
-    orvane::app::RunCensusFile(*arguments.census, arguments.out, std::cout, settings);
-  } catch (const orvane::app::CensusHeaderError& e) {
+    orvane::census::RunCensusFile(*arguments.census, arguments.out, std::cout, settings);
+  } catch (const orvane::census::CensusHeaderError& e) {
     std::cerr << "orvane-value: " << e.what() << '\n' << kUsage;
     return 2;
-  } catch (const orvane::app::CensusFileError& e) {
+  } catch (const orvane::census::CensusFileError& e) {
     std::cerr << e.what() << '\n';
     return 1;
   }
@@ -243,14 +243,14 @@ int RunCensus(const Arguments& arguments) {
 int Run(const Arguments& arguments) {
   if (arguments.census)
     return RunCensus(arguments);
-  const orvane::app::FormEnvironment environment = EnvironmentOf(arguments);
-  const std::optional<orvane::app::SegmentRates> rates = RatesOf(arguments, environment);
-  orvane::app::FormModel form(environment);
+  const orvane::form::FormEnvironment environment = EnvironmentOf(arguments);
+  const std::optional<orvane::segment_rates::SegmentRates> rates = RatesOf(arguments, environment);
+  orvane::form::FormModel form(environment);
   form.Load();
   if (rates)
-    orvane::app::EnterSegmentRates(form, *rates);
+    orvane::form::EnterSegmentRates(form, *rates);
   for (const Assignment& assignment : arguments.assignments) {
-    orvane::app::EnterControlText(form, assignment.control, assignment.text);
+    orvane::form::EnterControlText(form, assignment.control, assignment.text);
   }
   form.Calculate();
   const bool calculated = form.Failure().empty();
@@ -297,10 +297,10 @@ int main(int argc, char** argv) {
   } catch (const orvane::tables::DataFileUnavailable& e) {
     std::cerr << e.what() << '\n';
     return 1;
-  } catch (const orvane::app::SegmentRatesFileError& e) {
+  } catch (const orvane::segment_rates::SegmentRatesFileError& e) {
     std::cerr << e.what() << '\n';
     return 1;
-  } catch (const orvane::app::SegmentRatesLookupError& e) {
+  } catch (const orvane::segment_rates::SegmentRatesLookupError& e) {
     // A month or plan year the file does not have is a wrong argument.
     std::cerr << e.what() << '\n';
     return 2;

@@ -21,25 +21,25 @@
 #include <string>
 #include <vector>
 
-#include "app/controls.h"
-#include "app/form_model.h"
-#include "app/numeric_fields.h"
+#include "form/controls.h"
+#include "form/form_model.h"
+#include "form/numeric_fields.h"
 #include "numbers/number_text.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace orvane::fuzz {
 namespace {
 
-using app::Control;
-using app::ControlKind;
+using form::Control;
+using form::ControlKind;
 
 constexpr int kMostActions = 24;
 constexpr std::size_t kLongestText = 63;
 
 std::vector<Control> ControlsOf(std::initializer_list<ControlKind> kinds) {
   std::vector<Control> controls;
-  for (int i = 0; i < app::kControlCount; ++i) {
-    if (std::find(kinds.begin(), kinds.end(), app::KindOf(static_cast<Control>(i))) != kinds.end())
+  for (int i = 0; i < form::kControlCount; ++i) {
+    if (std::find(kinds.begin(), kinds.end(), form::KindOf(static_cast<Control>(i))) != kinds.end())
       controls.push_back(static_cast<Control>(i));
   }
   return controls;
@@ -58,17 +58,17 @@ struct Actions {
   }
 };
 
-void CheckForm(const app::FormModel& form, std::optional<Control> validated) {
+void CheckForm(const form::FormModel& form, std::optional<Control> validated) {
   std::string result = form.Result();
   std::transform(result.begin(), result.end(), result.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   Check(result.find("nan") == std::string::npos && result.find("inf") == std::string::npos,
         "the results label reads \"", form.Result(), "\"");
-  if (!validated || app::NumericFieldOf(*validated) == nullptr)
+  if (!validated || form::NumericFieldOf(*validated) == nullptr)
     return;
   const std::optional<double> value = numbers::ParseNumber(form.Text(*validated));
-  Check(value && std::isfinite(*value), app::NameOf(*validated), " reads \"", form.Text(*validated),
-        "\" after its Validate, which is not a number");
+  Check(value && std::isfinite(*value), form::NameOf(*validated), " reads \"",
+        form.Text(*validated), "\" after its Validate, which is not a number");
 }
 
 }  // namespace
@@ -77,22 +77,22 @@ void CheckForm(const app::FormModel& form, std::optional<Control> validated) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace orvane;
   using fuzz::ControlKind;
-  static const std::vector<app::Control> texts =
+  static const std::vector<form::Control> texts =
       fuzz::ControlsOf({ControlKind::kTextField, ControlKind::kTableChooser});
-  static const std::vector<app::Control> clicks =
+  static const std::vector<form::Control> clicks =
       fuzz::ControlsOf({ControlKind::kCheckBox, ControlKind::kOptionButton});
-  static const std::vector<app::Control> choosers = fuzz::ControlsOf({ControlKind::kTableChooser});
+  static const std::vector<form::Control> choosers = fuzz::ControlsOf({ControlKind::kTableChooser});
 
-  app::FormEnvironment environment;
+  form::FormEnvironment environment;
   environment.data_dir = ORVANE_FUZZ_DATA_DIR;
-  app::FormModel form(environment);
+  form::FormModel form(environment);
   form.Load();
   fuzz::CheckForm(form, std::nullopt);
 
   fuzz::Actions actions{data, size};
   for (int step = 0; step < fuzz::kMostActions && actions.next < size; ++step) {
     const std::uint8_t kind = actions.Byte() % 4;
-    app::Control control;
+    form::Control control;
     if (kind <= 1) {
       control = texts[actions.Byte() % texts.size()];
       form.SetText(control, actions.Text());

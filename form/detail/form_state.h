@@ -1,0 +1,52 @@
+// The lasting state of the form model, shared by the files that implement FormModel.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "form/controls.h"
+#include "form/form_model.h"
+#include "tables/table_store.h"
+#include "valuation/detail_table.h"
+#include "valuation/yield_curve_rates.h"
+
+namespace orvane::form {
+
+struct FormModel::State {
+  explicit State(FormEnvironment env)
+      : environment(std::move(env)),
+        store(environment.data_dir / environment.tables_file,
+              environment.ask_retry ? environment.ask_retry : tables::RetryQuestion([] {
+                return tables::RetryAnswer::kCancel;
+              })) {}
+
+  FormEnvironment environment;
+  tables::TableStore store;  // owns the read cursor of the data file
+
+  std::array<std::string, kControlCount> texts;  // text fields and choosers
+  std::array<bool, kControlCount> checked{};     // check boxes and option buttons
+  std::vector<std::string> table_list;
+  std::string message = "Calculate present values";  // the designed caption of Label6
+  std::string result = "Not calculated";
+  std::string failure;
+  std::optional<Control> failure_control;  // the control `failure` is about, when known
+  int recalculations = 0;
+
+  bool keep_detail = false;
+  double value = 0.0;  // the unrounded value of the last successful recalculation
+  std::unique_ptr<valuation::DetailTable> detail;  // made at the first detail export
+
+  // Read once per run; empty while YieldCurveLoaded is false.
+  std::optional<valuation::YieldCurveRates> yield_curve;
+
+  // Of the last recalculation, when the environment asks for them.
+  std::optional<valuation::Sensitivities> sensitivities;
+
+  std::function<void()> listener;
+};
+
+}  // namespace orvane::form

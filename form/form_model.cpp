@@ -1,0 +1,375 @@
+#include "form/form_model.h"
+
+#include <utility>
+
+#include "dates/date_age_handlers.h"
+#include "form/detail/form_state.h"
+#include "form/detail/library_errors.h"
+#include "form/form_error.h"
+#include "form/numeric_fields.h"
+#include "text/text.h"
+
+namespace orvane::form {
+namespace {
+
+using dates::DateAgeField;
+
+struct DateAgeBinding {
+  Control control;
+  DateAgeField field;
+  void (*handler)(dates::DateAgeForm&);
+};
+
+constexpr std::array<DateAgeBinding, 7> kDateAgeFields = {{
+    {Control::ValuationDate, DateAgeField::kValuationDate, &dates::ValuationDate_Validate},
+    {Control::DateOfBirth, DateAgeField::kDateOfBirth, &dates::DateOfBirth_Validate},
+    {Control::SpousesDateOfBirth, DateAgeField::kSpousesDateOfBirth,
+     &dates::SpousesDateOfBirth_Validate},
+    {Control::RetirementDate, DateAgeField::kRetirementDate, &dates::RetirementDate_Validate},
+    {Control::CurrentAge, DateAgeField::kCurrentAge, &dates::CurrentAge_Validate},
+    {Control::SpousesAge, DateAgeField::kSpousesAge, &dates::SpousesAge_Validate},
+    {Control::RetirementAge, DateAgeField::kRetirementAge, &dates::RetirementAge_Validate},
+}};
+
+const DateAgeBinding* DateAgeBindingOf(Control control) {
+  for (const DateAgeBinding& binding : kDateAgeFields) {
+    if (binding.control == control)
+      return &binding;
+  }
+  return nullptr;
+}
+
+Control ControlOf(DateAgeField field) {
+  for (const DateAgeBinding& binding : kDateAgeFields) {
+    if (binding.field == field)
+      return binding.control;
+  }
+  throw FormError("unknown date or age field");
+}
+
+// The date and age handlers see the form through this view; each of their writes is a change of
+// the field, so the Change help texts of RetirementDate and ValuationDate appear as they do when
+// the user types.
+class DateAgeView : public dates::DateAgeForm {
+ public:
+  explicit DateAgeView(FormModel& form) : form_(form) {}
+  std::string Text(DateAgeField field) const override { return form_.Text(ControlOf(field)); }
+  void SetText(DateAgeField field, const std::string& text) override {
+    form_.SetText(ControlOf(field), text);
+  }
+
+ private:
+  FormModel& form_;
+};
+
+bool HoldsText(Control control) {
+  const ControlKind kind = KindOf(control);
+  return kind == ControlKind::kTextField || kind == ControlKind::kTableChooser;
+}
+
+bool HoldsState(Control control) {
+  const ControlKind kind = KindOf(control);
+  return kind == ControlKind::kCheckBox || kind == ControlKind::kOptionButton;
+}
+
+// The option group of a button: the projection buttons or the sex buttons, in enum order.
+std::pair<Control, Control> GroupOf(Control button) {
+  if (button == Control::Female || button == Control::Male)
+    return {Control::Female, Control::Male};
+  return {Control::NoProjection, Control::ProjToPayment};
+}
+
+}  // namespace
+
+FormModel::FormModel(FormEnvironment environment)
+    : state_(std::make_unique<State>(std::move(environment))) {
+  // The designed states, which start-up leaves as they are.
+  state_->checked[static_cast<size_t>(Control::NoProjection)] = true;
+  state_->checked[static_cast<size_t>(Control::Male)] = true;
+}
+
+FormModel::~FormModel() = default;
+
+void FormModel::Load() {
+  State& s = *state_;
+  s.keep_detail = false;
+  s.failure.clear();
+  s.failure_control.reset();
+  s.table_list.clear();
+  const std::optional<detail::FailureReport> failed =
+      detail::MessageOfFailure([&] { s.table_list = s.store.GetTableList(); });
+  if (failed)
+    s.failure = "The table list could not be read: " + failed->message;
+
+  const auto set_state = [&](Control control, bool checked) {
+    s.checked[static_cast<size_t>(control)] = checked;
+  };
+  SetText(Control::CurrentAge, "65.000");
+  SetText(Control::SpousesAge, "65.000");
+  SetText(Control::RetirementAge, "65.000");
+  SetText(Control::Benefit, "  1,000.00");
+  SetText(Control::Maximum, " 20,000.00");
+  SetText(Control::InterestRate1, " 4.600");
+  SetText(Control::InterestRate2, " 4.820");
+  SetText(Control::InterestRate3, " 4.910");
+  SetText(Control::PostRetirementInterest, " 5.000");
+  SetText(Control::PeriodCertain, " 0.000");
+  SetText(Control::PercentToSurvivor, "  0.000");
+  SetText(Control::COLA, " 0.000");
+  SetText(Control::Load, " 0.000");
+  SetText(Control::PreRetPrimary, "None");
+  SetText(Control::PreRetContingent, "None");
+  SetText(Control::PostRetPrimary, "2008417e");
+  SetText(Control::PostRetContingent, "2008417e");
+  set_state(Control::UseRoundedAge, false);
+  SetText(Control::Period1, " 5");
+  SetText(Control::Period2, "15");
+  // None of these boxes recalculates on a change, so start-up does not recalculate.
+  set_state(Control::YieldCurve, true);
+  // Each of these writes fires Change: the message area ends on the help text of
+  // MonthOfYieldCurve.
+  SetText(Control::ValuationDate, "01/01/2008");
+  SetText(Control::DateOfBirth, "01/01/1943");
+  SetText(Control::SpousesDateOfBirth, "01/01/1943");
+  SetText(Control::RetirementDate, "01/01/2008");
+  set_state(Control::FullYieldCurve, false);
+  SetText(Control::YearOfYieldCurve, "2008");
+  SetText(Control::MonthOfYieldCurve, " 1");
+  s.yield_curve.reset();
+
+  s.result = "Not calculated";
+  s.recalculations = 0;
+  Notify();
+}
+
+const std::string& FormModel::Text(Control control) const {
+  if (!HoldsText(control))
+    throw FormError(text::Quoted(NameOf(control)) + " holds no text");
+  return state_->texts[static_cast<size_t>(control)];
+}
+
+bool FormModel::Checked(Control control) const {
+  if (!HoldsState(control))
+    throw FormError(text::Quoted(NameOf(control)) + " is not a check box or option");
+  return state_->checked[static_cast<size_t>(control)];
+}
+
+const std::string& FormModel::Message() const {
+  return state_->message;
+}
+const std::string& FormModel::Result() const {
+  return state_->result;
+}
+const std::string& FormModel::Failure() const {
+  return state_->failure;
+}
+std::optional<Control> FormModel::FailureControl() const {
+  return state_->failure_control;
+}
+const std::vector<std::string>& FormModel::TableList() const {
+  return state_->table_list;
+}
+const FormEnvironment& FormModel::Environment() const {
+  return state_->environment;
+}
+int FormModel::RecalculationCount() const {
+  return state_->recalculations;
+}
+bool FormModel::KeepDetail() const {
+  return state_->keep_detail;
+}
+bool FormModel::YieldCurveLoaded() const {
+  return state_->yield_curve.has_value();
+}
+
+void FormModel::SetText(Control control, const std::string& text) {
+  if (!HoldsText(control))
+    throw FormError(text::Quoted(NameOf(control)) + " holds no text");
+  state_->texts[static_cast<size_t>(control)] = text;
+  Notify();
+  FireChange(control);
+}
+
+void FormModel::SetChecked(Control control, bool checked) {
+  if (!HoldsState(control))
+    throw FormError(text::Quoted(NameOf(control)) + " is not a check box or option");
+  auto& states = state_->checked;
+  const auto index = [](Control c) { return static_cast<size_t>(c); };
+  if (states[index(control)] == checked)
+    return;
+
+  if (KindOf(control) == ControlKind::kCheckBox) {
+    states[index(control)] = checked;
+    Notify();
+    FireChange(control);
+    return;
+  }
+
+  // An option group always has exactly one button on: both changes are made before either
+  // Change handler runs, so both recalculations see the final state of the group.
+  const auto [first, last] = GroupOf(control);
+  Control turned_on = control;
+  Control turned_off = control;
+  for (int i = static_cast<int>(first); i <= static_cast<int>(last); ++i) {
+    const auto other = static_cast<Control>(i);
+    if (other == control)
+      continue;
+    if (checked && states[index(other)])
+      turned_off = other;
+    if (!checked && turned_on == control)
+      turned_on = other;
+  }
+  states[index(turned_off)] = false;
+  states[index(turned_on)] = true;
+  Notify();
+  FireChange(turned_on);
+  if (turned_off != turned_on)
+    FireChange(turned_off);
+}
+
+void FormModel::FireChange(Control control) {
+  switch (control) {
+    case Control::RetirementDate:
+    case Control::ValuationDate:
+    case Control::MonthOfYieldCurve:
+      ShowHelp(control, HelpEvent::kChange);
+      return;
+    case Control::NoProjection:
+    case Control::ProjToValuation:
+    case Control::ProjToRetirement:
+    case Control::ProjToPayment:
+    case Control::Female:
+    case Control::Male:
+    case Control::BlendedAnnuitnat:
+    case Control::BlendedMaleFemale:
+      Recalculate();
+      return;
+    default:
+      return;
+  }
+}
+
+void FormModel::Validate(Control control) {
+  if (const NumericField* field = NumericFieldOf(control)) {
+    SetText(control, NormalisedNumberText(*field, Text(control)));
+    Recalculate();
+    return;
+  }
+  if (const DateAgeBinding* binding = DateAgeBindingOf(control)) {
+    DateAgeView view(*this);
+    const std::optional<detail::FailureReport> failed =
+        detail::MessageOfFailure([&] { binding->handler(view); });
+    if (failed) {
+      // The handler stopped where its input failed; like any failed operation of the form it
+      // does not go on to recalculate.
+      state_->failure = std::string(CaptionOf(control)) + ": " + failed->message;
+      state_->failure_control = control;
+      Notify();
+      return;
+    }
+    Recalculate();
+    return;
+  }
+  // Choice controls and table choosers recalculate on leaving, changed or not; the buttons have
+  // no Validate.
+  if (KindOf(control) != ControlKind::kButton)
+    Recalculate();
+}
+
+void FormModel::MouseMove(Control control) {
+  ShowHelp(control, HelpEvent::kMouseMove);
+}
+void FormModel::GotFocus(Control control) {
+  ShowHelp(control, HelpEvent::kGotFocus);
+}
+void FormModel::Click(Control control) {
+  ShowHelp(control, HelpEvent::kClick);
+}
+
+void FormModel::ShowHelp(Control control, HelpEvent event) {
+  const std::optional<std::string_view> text = HelpTextFor(control, event);
+  if (!text)
+    return;
+  state_->message = std::string(*text);
+  Notify();
+}
+
+void FormModel::Calculate() {
+  RunCalculate();
+}
+
+void FormModel::Recalculate() {
+  if (!state_->environment.recalculate_only_on_request)
+    RunCalculate();
+}
+
+bool FormModel::RunCalculate() {
+  State& s = *state_;
+  ++s.recalculations;
+  std::string text;
+  const std::optional<detail::FailureReport> failed =
+      detail::MessageOfFailure([&] { text = ValueText(); });
+  if (failed) {
+    s.failure = failed->message;
+    s.failure_control = failed->control;
+    s.sensitivities.reset();
+  } else {
+    s.result = std::move(text);
+    s.failure.clear();
+    s.failure_control.reset();
+  }
+  Notify();
+  return !failed;
+}
+
+FormInputs FormModel::SaveInputs() const {
+  FormInputs inputs;
+  for (int i = 0; i < kControlCount; ++i) {
+    const auto control = static_cast<Control>(i);
+    if (HoldsText(control))
+      inputs.texts[static_cast<size_t>(i)] = Text(control);
+    else if (HoldsState(control))
+      inputs.checked[static_cast<size_t>(i)] = Checked(control);
+  }
+  return inputs;
+}
+
+void FormModel::RestoreInputs(const FormInputs& inputs) {
+  for (int i = 0; i < kControlCount; ++i) {
+    const auto control = static_cast<Control>(i);
+    const auto index = static_cast<size_t>(i);
+    switch (KindOf(control)) {
+      case ControlKind::kTextField:
+      case ControlKind::kTableChooser:
+        if (Text(control) != inputs.texts[index])
+          SetText(control, inputs.texts[index]);
+        break;
+      case ControlKind::kCheckBox:
+        SetChecked(control, inputs.checked[index]);
+        break;
+      case ControlKind::kOptionButton:
+        if (inputs.checked[index])
+          SetChecked(control, true);
+        break;
+      case ControlKind::kButton:
+        break;
+    }
+  }
+}
+
+void FormModel::NoteFailure(const std::string& reason) {
+  state_->failure = reason;
+  state_->failure_control.reset();
+  Notify();
+}
+
+void FormModel::SetChangeListener(std::function<void()> listener) {
+  state_->listener = std::move(listener);
+}
+
+void FormModel::Notify() {
+  if (state_->listener)
+    state_->listener();
+}
+
+}  // namespace orvane::form

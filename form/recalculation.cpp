@@ -1,0 +1,297 @@
+// Calculate and the table requests: the road from the form's texts to the results label.
+#include <optional>
+#include <string_view>
+
+#include "dates/calendar.h"
+#include "form/detail/form_state.h"
+#include "form/detail/library_errors.h"
+#include "form/form_error.h"
+#include "form/form_model.h"
+#include "numbers/number_text.h"
+#include "sheets/sheet_error.h"
+#include "sheets/yield_curve_workbook.h"
+#include "valuation/sensitivities.h"
+#include "valuation/valuation_engine.h"
+#include "valuation/valuation_error.h"
+
+namespace orvane::form {
+namespace {
+
+using valuation::ValuationInputs;
+
+// The calendar year of a date field. The parser accepts the 372-day dates that the date
+// handlers can write (4/31/1962), so such a date does not stop the recalculation.
+int YearOf(const FormModel& form, Control control) {
+  const std::string& text = form.Text(control);
+  const std::optional<dates::CalendarDate> date = dates::ParseDate(text);
+  if (!date) {
+    throw FormError(std::string(CaptionOf(control)) + " \"" + text +
+                        "\" is not a date: enter it as month/day/year",
+                    control);
+  }
+  return date->year;
+}
+
+double NumberOf(const FormModel& form, Control control) {
+  const std::string& text = form.Text(control);
+  const std::optional<double> value = numbers::ParseNumber(text);
+  if (!value) {
+    throw FormError(std::string(CaptionOf(control)) + " \"" + text + "\" is not a number", control);
+  }
+  return *value;
+}
+
+// The fifteen number fields and the valuation inputs they fill, in the valuation's order, with
+// the name the valuation's errors give each input.
+struct NumberInput {
+  Control control;
+  double ValuationInputs::*input;
+  valuation::Input name;
+};
+
+constexpr std::array<NumberInput, 15> kNumberInputs = {{
+    {Control::CurrentAge, &ValuationInputs::CurrentAge, valuation::Input::CurrentAge},
+    {Control::SpousesAge, &ValuationInputs::SpousesCurrentAge, valuation::Input::SpousesCurrentAge},
+    {Control::RetirementAge, &ValuationInputs::PaymentAge, valuation::Input::PaymentAge},
+    {Control::Benefit, &ValuationInputs::InitialBenefit, valuation::Input::InitialBenefit},
+    {Control::Maximum, &ValuationInputs::Maximum, valuation::Input::Maximum},
+    {Control::InterestRate1, &ValuationInputs::InterestRate1, valuation::Input::InterestRate1},
+    {Control::InterestRate2, &ValuationInputs::InterestRate2, valuation::Input::InterestRate2},
+    {Control::InterestRate3, &ValuationInputs::InterestRate3, valuation::Input::InterestRate3},
+    {Control::PostRetirementInterest, &ValuationInputs::PostRetirementInterest,
+     valuation::Input::PostRetirementInterest},
+    {Control::Period1, &ValuationInputs::Period1, valuation::Input::Period1},
+    {Control::Period2, &ValuationInputs::Period2, valuation::Input::Period2},
+    {Control::PeriodCertain, &ValuationInputs::PeriodCertain, valuation::Input::PeriodCertain},
+    {Control::PercentToSurvivor, &ValuationInputs::PercentToSurvivor,
+     valuation::Input::PercentToSurvivor},
+    {Control::COLA, &ValuationInputs::COLA, valuation::Input::COLA},
+    {Control::Load, &ValuationInputs::Load, valuation::Input::Load},
+}};
+
+// The choosers in the order of the four loads.
+constexpr std::array<Control, 4> kLoadOrder = {Control::PostRetPrimary, Control::PostRetContingent,
+                                               Control::PreRetPrimary, Control::PreRetContingent};
+
+valuation::QTable LoadChosen(tables::TableStore& store, tables::TableCache* cache,
+                             const tables::TableRequest& request, Control chooser) {
+  try {
+    return cache != nullptr ? cache->Load(request, store) : store.LoadTable(request);
+  } catch (const tables::DataFileUnavailable&) {
+    throw;
+  } catch (const tables::TableError& e) {
+    // The table's name only, not the chooser's whole text: a long typed text stays out of the
+    // message.
+    throw FormError(std::string(CaptionOf(chooser)) + " table \"" + request.Name() +
+                        "\" cannot be used: " + e.what(),
+                    chooser);
+  }
+}
+
+// The valuation's input that each chooser fills.
+struct ChooserTable {
+  Control chooser;
+  valuation::Input table;
+  size_t load;  // index in kLoadOrder
+};
+constexpr std::array<ChooserTable, 4> kChooserTables = {{
+    {Control::PostRetPrimary, valuation::Input::PostPrimaryMortality, 0},
+    {Control::PostRetContingent, valuation::Input::PostContingentMortality, 1},
+    {Control::PreRetPrimary, valuation::Input::PrePrimaryMortality, 2},
+    {Control::PreRetContingent, valuation::Input::PreContingentMortality, 3},
+}};
+
+// The control that fills a valuation input, or nothing for a failure of no one input.
+std::optional<Control> ControlOf(valuation::Input input) {
+  for (const NumberInput& number : kNumberInputs) {
+    if (number.name == input)
+      return number.control;
+  }
+  for (const ChooserTable& entry : kChooserTables) {
+    if (entry.table == input)
+      return entry.chooser;
+  }
+  switch (input) {
+    case valuation::Input::YearOfYieldCurve:
+      return Control::YearOfYieldCurve;
+    case valuation::Input::MonthOfYieldCurve:
+      return Control::MonthOfYieldCurve;
+    case valuation::Input::FullYieldCurve:
+      return Control::FullYieldCurve;
+    default:
+      return std::nullopt;
+  }
+}
+
+// A chooser naming a table the data file lacks loads as certain death at every age, and the
+// valuation then stops on a rate of 1 in a table it knows only by its own name. Says which
+// chooser it was and why, so the user can pick another table.
+void ExplainMissingTable(const valuation::ValuationError& error, tables::TableStore& store,
+                         const std::array<tables::TableRequest, 4>& requests) {
+  for (const ChooserTable& entry : kChooserTables) {
+    if (entry.table != error.input())
+      continue;
+    const tables::TableRequest& request = requests[entry.load];
+    const std::string name8 = request.Name();
+    if (request.IsDirect() && store.OpenFile(name8) == 0) {
+      throw FormError(std::string(CaptionOf(entry.chooser)) + " table \"" + name8 +
+                          "\" is not in the data file " + store.data_file().filename().string() +
+                          ", so every rate reads as 1: choose a table from the list",
+                      entry.chooser);
+    }
+  }
+}
+
+}  // namespace
+
+std::array<tables::TableRequest, 4> FormModel::TableRequests() const {
+  tables::TableRequest common;
+  common.DontProjTable = Checked(Control::NoProjection);
+  common.ProjToValuation = Checked(Control::ProjToValuation);
+  common.ProjToRetirement = Checked(Control::ProjToRetirement);
+  common.ProjToPayment = Checked(Control::ProjToPayment);
+  common.BlendAnn = Checked(Control::BlendedAnnuitnat);
+  common.BlendSex = Checked(Control::BlendedMaleFemale);
+  common.RetirementYear = YearOf(*this, Control::RetirementDate);
+  common.ValuationYear = YearOf(*this, Control::ValuationDate);
+  // Generational projection follows the participant's year of birth for all four tables.
+  common.YearOfBirth = YearOf(*this, Control::DateOfBirth);
+  common.FollowPreamble = Checked(Control::UsePreamble);
+
+  // A generational table follows the life it describes: the participant's cohort for the
+  // primary choosers, the spouse's for the contingent ones. A spouse's date that does not parse
+  // stops only a generational table, which then says it needs a year of birth.
+  const std::optional<dates::CalendarDate> spouse =
+      dates::ParseDate(Text(Control::SpousesDateOfBirth));
+
+  std::array<tables::TableRequest, 4> requests;
+  for (size_t i = 0; i < kLoadOrder.size(); ++i) {
+    const Control chooser = kLoadOrder[i];
+    const bool contingent =
+        chooser == Control::PostRetContingent || chooser == Control::PreRetContingent;
+    requests[i] = common;
+    requests[i].TableName = Text(chooser);
+    // The spouse is taken to be of the other sex than the participant.
+    requests[i].Male = contingent ? Checked(Control::Female) : Checked(Control::Male);
+    requests[i].Pre = chooser == Control::PreRetPrimary || chooser == Control::PreRetContingent;
+    if (!contingent)
+      requests[i].LifeYearOfBirth = common.YearOfBirth;
+    else if (spouse)
+      requests[i].LifeYearOfBirth = spouse->year;
+  }
+  return requests;
+}
+
+sheets::MortalityColumns FormModel::LoadMortality() {
+  const std::array<tables::TableRequest, 4> requests = TableRequests();
+  std::array<valuation::QTable, 4> loaded;
+  for (size_t i = 0; i < kLoadOrder.size(); ++i) {
+    loaded[i] =
+        LoadChosen(state_->store, state_->environment.table_cache, requests[i], kLoadOrder[i]);
+  }
+  sheets::MortalityColumns columns;
+  columns.PostPrimary = loaded[0];
+  columns.PostContingent = loaded[1];
+  columns.PrePrimary = loaded[2];
+  columns.PreContingent = loaded[3];
+  return columns;
+}
+
+valuation::Sensitivities FormModel::Valuate(bool with_sensitivities) {
+  State& s = *state_;
+  sheets::MortalityColumns tables = LoadMortality();
+
+  ValuationInputs inputs;
+  for (const NumberInput& number : kNumberInputs) {
+    inputs.*number.input = NumberOf(*this, number.control);
+  }
+  inputs.PrePrimaryMortality = std::move(tables.PrePrimary);
+  inputs.PreContingentMortality = std::move(tables.PreContingent);
+  inputs.PostPrimaryMortality = std::move(tables.PostPrimary);
+  inputs.PostContingentMortality = std::move(tables.PostContingent);
+  inputs.UseRoundedAge = Checked(Control::UseRoundedAge);
+  inputs.ProjectMortality = Checked(Control::NoProjection);
+  inputs.TreatAsYieldCurve = Checked(Control::YieldCurve);
+
+  valuation::ValuationContext context;
+  std::optional<valuation::CurveDiscount> curve;
+  if (s.keep_detail)
+    context.detail = s.detail.get();
+  try {
+    if (Checked(Control::FullYieldCurve)) {
+      // The workbook is read once per run; a failed read leaves YieldCurveLoaded false, so the
+      // next valuation tries again. The curve itself follows the form's year and month every
+      // time.
+      if (!s.yield_curve) {
+        try {
+          s.yield_curve = sheets::ReadYieldCurveWorkbook(s.environment.data_dir /
+                                                         sheets::kYieldCurveWorkbookName);
+        } catch (const sheets::SheetError& e) {
+          throw FormError(e.what(), Control::FullYieldCurve);
+        } catch (const valuation::ValuationError& e) {
+          throw FormError(e.what(), Control::FullYieldCurve);
+        }
+      }
+      const int index = valuation::CurveIndex(NumberOf(*this, Control::YearOfYieldCurve),
+                                              NumberOf(*this, Control::MonthOfYieldCurve),
+                                              s.yield_curve->CurveCount());
+      if (s.environment.curve_cache != nullptr) {
+        const valuation::CurveCache::Curves cached =
+            s.environment.curve_cache->Get(*s.yield_curve, index, with_sensitivities);
+        context.full_yield_curve = cached.curve;
+        context.moved_curves = cached.moved;
+      } else {
+        curve.emplace(s.yield_curve->Discount(index));
+        context.full_yield_curve = &*curve;
+      }
+    }
+    valuation::Sensitivities figures;
+    if (with_sensitivities)
+      figures = valuation::ValueWithSensitivities(inputs, context);
+    else
+      figures.value = valuation::Orvane(inputs, context);
+    s.value = figures.value;
+    return figures;
+  } catch (const valuation::ValuationError& e) {
+    ExplainMissingTable(e, s.store, TableRequests());
+    throw FormError(e.what(), ControlOf(e.input()));
+  }
+}
+
+std::string FormModel::ValueText() {
+  const bool with_sensitivities = state_->environment.with_sensitivities;
+  valuation::Sensitivities figures = Valuate(with_sensitivities);
+  std::string text = numbers::ResultText(figures.value);
+  if (with_sensitivities)
+    state_->sensitivities = std::move(figures);
+  return text;
+}
+
+const std::optional<valuation::Sensitivities>& FormModel::Sensitivities() const {
+  return state_->sensitivities;
+}
+
+std::string FormModel::ResultToolTip() {
+  const State& s = *state_;
+  if (s.recalculations == 0 || !s.failure.empty()) {
+    return "No sensitivities: the value on display is not that of the entries as they stand "
+           "(see the reason under it)";
+  }
+  valuation::Sensitivities figures;
+  const std::optional<detail::FailureReport> failed =
+      detail::MessageOfFailure([&] { figures = Valuate(true); });
+  if (failed)
+    return "No sensitivities: " + failed->message;
+  if (numbers::ResultText(figures.value) != s.result) {
+    return "No sensitivities: an entry has changed since the value on display was calculated; "
+           "leave the field to recalculate";
+  }
+  if (!figures.Duration || !figures.Convexity || !figures.DV01)
+    return "No sensitivities: " + figures.missing;
+  // Rounded for reading; orvane-value --sensitivity prints every digit.
+  return "Duration " + numbers::FormatPicture(*figures.Duration, "#,##0.0000") + " years\nDV01 " +
+         numbers::FormatPicture(*figures.DV01, "#,##0.00") + " per basis point\nConvexity " +
+         numbers::FormatPicture(*figures.Convexity, "#,##0.00");
+}
+
+}  // namespace orvane::form

@@ -181,7 +181,7 @@ void RunCensus(std::istream& in, std::ostream& out, const CensusSettings& settin
     try {
       rates_file = SegmentRateFile::Read(SegmentRatesPath(settings.environment));
     } catch (const SegmentRatesFileError& e) {
-      throw CensusFileError(e.what());
+      throw CensusFileError(e.what(), e.file());
     }
   }
 
@@ -273,8 +273,9 @@ void OpenCensus(const std::filesystem::path& input, std::ifstream& in) {
     if (in)
       return;
   }
-  throw CensusFileError("The census file \"" + input.string() +
-                        "\" cannot be read: " + std::strerror(errno));
+  throw CensusFileError(
+      "The census file \"" + input.string() + "\" cannot be read: " + std::strerror(errno),
+      input.string());
 }
 
 // The records after the header, for the progress bar: one quick pass over the file.
@@ -299,8 +300,9 @@ void RunCensusFile(const std::filesystem::path& input,
   std::error_code ignored;
   if (output && std::filesystem::equivalent(input, *output, ignored)) {
     throw CensusFileError("The output file \"" + output->string() +
-                          "\" is the census file itself, which is read while the values are "
-                          "written: choose another");
+                              "\" is the census file itself, which is read while the values are "
+                              "written: choose another",
+                          output->string());
   }
   std::filesystem::path partial;
   std::ofstream file;
@@ -309,20 +311,25 @@ void RunCensusFile(const std::filesystem::path& input,
     partial += ".partial";
     file.open(partial, std::ios::binary | std::ios::trunc);
     if (!file) {
-      throw CensusFileError("The output file \"" + output->string() +
-                            "\" cannot be written: " + std::strerror(errno));
+      throw CensusFileError(
+          "The output file \"" + output->string() + "\" cannot be written: " + std::strerror(errno),
+          output->string());
     }
   }
   try {
     CensusSettings counted = settings;
-    if (settings.progress != nullptr && counted.rows == 0)
+    // Only a regular file can be read twice: counting the rows of a pipe or FIFO would drain it,
+    // so a stream's progress line counts the rows without a whole.
+    if (settings.progress != nullptr && counted.rows == 0 &&
+        std::filesystem::is_regular_file(input, ignored))
       counted.rows = CountRows(input);
     std::ostream& out = output ? static_cast<std::ostream&>(file) : standard_output;
     RunCensus(in, out, counted);
     out.flush();
     if (in.bad()) {
       throw CensusFileError("The census file \"" + input.string() +
-                            "\" could not be read to its end: " + std::strerror(errno));
+                                "\" could not be read to its end: " + std::strerror(errno),
+                            input.string());
     }
     if (output)
       file.close();
@@ -330,9 +337,10 @@ void RunCensusFile(const std::filesystem::path& input,
     if (output && !file.fail())
       std::filesystem::rename(partial, *output, renamed);
     if (!out || (output && (file.fail() || renamed))) {
-      throw CensusFileError("The output " +
-                            (output ? "file \"" + output->string() + "\"" : std::string("stream")) +
-                            " could not be written");
+      throw CensusFileError(
+          "The output " + (output ? "file \"" + output->string() + "\"" : std::string("stream")) +
+              " could not be written",
+          output ? output->string() : std::string());
     }
   } catch (...) {
     if (output) {

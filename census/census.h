@@ -19,24 +19,13 @@
 #include <string_view>
 #include <vector>
 
+#include "census/census_error.h"
 #include "form/control_entry.h"
 #include "form/form_error.h"
 #include "form/form_model.h"
 #include "segment_rates/segment_rates.h"
 
 namespace orvane::census {
-
-// A header that names no control, a button, or nothing at all; a malformed header record.
-class CensusHeaderError : public form::FormError {
- public:
-  using form::FormError::FormError;
-};
-
-// The census file cannot be read, or the output cannot be written. The message names the file.
-class CensusFileError : public form::FormError {
- public:
-  using form::FormError::FormError;
-};
 
 // One entry of the plan, as a Control=Text argument gives it.
 using PlanEntry = form::Assignment;

@@ -1,6 +1,6 @@
 #include "census/census_rates.h"
 
-#include "census/census.h"
+#include "census/census_error.h"
 #include "text/text.h"
 
 namespace orvane::census {

@@ -74,16 +74,18 @@ std::optional<int> ParsePlanYear(std::string_view text) {
 SegmentRateFile SegmentRateFile::Read(const std::filesystem::path& file) {
   std::error_code ignored;
   if (std::filesystem::is_directory(file, ignored)) {
-    throw SegmentRatesFileError("The segment rates file \"" + file.string() +
-                                "\" cannot be read: it is a folder");
+    throw SegmentRatesFileError(
+        "The segment rates file \"" + file.string() + "\" cannot be read: it is a folder",
+        file.string());
   }
   std::ifstream in(file, std::ios::binary);
   std::ostringstream text;
   if (in)
     text << in.rdbuf();
   if (!in || in.bad()) {
-    throw SegmentRatesFileError("The segment rates file \"" + file.string() +
-                                "\" cannot be read: " + std::strerror(errno));
+    throw SegmentRatesFileError(
+        "The segment rates file \"" + file.string() + "\" cannot be read: " + std::strerror(errno),
+        file.string());
   }
   return Parse(text.str(), file.string());
 }
@@ -94,12 +96,13 @@ SegmentRateFile SegmentRateFile::Parse(std::string_view text, const std::string&
   std::istringstream in{std::string(text)};
   CsvReader reader(in);
   const auto fail = [&name](int line, const std::string& what) {
-    throw SegmentRatesFileError("The segment rates file \"" + name + "\", line " +
-                                std::to_string(line) + ": " + what);
+    throw SegmentRatesFileError(
+        "The segment rates file \"" + name + "\", line " + std::to_string(line) + ": " + what, name,
+        line);
   };
   const std::optional<CsvRecord> header = reader.Next();
   if (!header)
-    throw SegmentRatesFileError("The segment rates file \"" + name + "\" is empty");
+    throw SegmentRatesFileError("The segment rates file \"" + name + "\" is empty", name);
   bool header_read = header->error.empty() && header->cells.size() >= kHeader.size();
   for (std::size_t c = 0; header_read && c < header->cells.size(); ++c) {
     const std::string cell = Lower(std::string(text::Trim(header->cells[c])));
@@ -113,7 +116,8 @@ SegmentRateFile SegmentRateFile::Parse(std::string_view text, const std::string&
   std::map<std::pair<Month, std::optional<int>>, int> seen;
   while (std::optional<CsvRecord> record = reader.Next()) {
     if (!record->error.empty())
-      throw SegmentRatesFileError("The segment rates file \"" + name + "\", " + record->error);
+      throw SegmentRatesFileError("The segment rates file \"" + name + "\", " + record->error, name,
+                                  record->line);
     std::vector<std::string> cells;
     for (const std::string& cell : record->cells) cells.emplace_back(text::Trim(cell));
     // Spreadsheets may write empty cells after the last column.
@@ -153,7 +157,7 @@ SegmentRateFile SegmentRateFile::Parse(std::string_view text, const std::string&
     file.lines_.push_back(std::move(rates));
   }
   if (file.lines_.empty())
-    throw SegmentRatesFileError("The segment rates file \"" + name + "\" holds no month");
+    throw SegmentRatesFileError("The segment rates file \"" + name + "\" holds no month", name);
   std::stable_sort(file.lines_.begin(), file.lines_.end(),
                    [](const SegmentRates& a, const SegmentRates& b) {
                      if (a.month != b.month)
@@ -171,9 +175,10 @@ const SegmentRates& SegmentRateFile::Of(Month month, std::optional<int> plan_yea
   }
   if (of_month.empty()) {
     throw SegmentRatesLookupError("The segment rates file \"" + name_ + "\" has no rates of " +
-                                  MonthText(month) + ": it holds the months " +
-                                  MonthText(lines_.back().month) + " to " +
-                                  MonthText(lines_.front().month));
+                                      MonthText(month) + ": it holds the months " +
+                                      MonthText(lines_.back().month) + " to " +
+                                      MonthText(lines_.front().month),
+                                  name_, 0, month);
   }
   std::vector<std::string> plan_years;
   for (const SegmentRates* rates : of_month) plan_years.push_back(PlanYearText(rates->plan_year));
@@ -181,8 +186,9 @@ const SegmentRates& SegmentRateFile::Of(Month month, std::optional<int> plan_yea
     if (of_month.size() == 1)
       return *of_month.front();
     throw SegmentRatesLookupError("The segment rates of " + MonthText(month) +
-                                  " differ by plan year (plan years beginning in " +
-                                  Listed(plan_years) + "): name the plan year");
+                                      " differ by plan year (plan years beginning in " +
+                                      Listed(plan_years) + "): name the plan year",
+                                  name_, 0, month);
   }
   const SegmentRates* every_year = nullptr;
   for (const SegmentRates* rates : of_month) {
@@ -194,8 +200,9 @@ const SegmentRates& SegmentRateFile::Of(Month month, std::optional<int> plan_yea
   if (every_year != nullptr)
     return *every_year;
   throw SegmentRatesLookupError("The segment rates of " + MonthText(month) +
-                                " are given for plan years beginning in " + Listed(plan_years) +
-                                ", not " + std::to_string(*plan_year));
+                                    " are given for plan years beginning in " + Listed(plan_years) +
+                                    ", not " + std::to_string(*plan_year),
+                                name_, 0, month);
 }
 
 bool SegmentRateFile::SeveralPlanYears(const SegmentRates& rates) const {

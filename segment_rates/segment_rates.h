@@ -38,17 +38,36 @@ struct SegmentRates {
   int line = 0;
 };
 
-// The file cannot be read, or a line of it is malformed. The message names the file and line.
-class SegmentRatesFileError : public std::runtime_error {
+// The error of this library. The message reads well to a user and names what the members hold:
+// the file (empty when no file is at fault), the line of it (0: none) and the month asked for.
+class SegmentRatesError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit SegmentRatesError(const std::string& message, std::string file = {}, int line = 0,
+                             std::optional<Month> month = std::nullopt)
+      : std::runtime_error(message), file_(std::move(file)), line_(line), month_(month) {}
+
+  const std::string& file() const { return file_; }
+  int line() const { return line_; }
+  const std::optional<Month>& month() const { return month_; }
+
+ private:
+  std::string file_;
+  int line_;
+  std::optional<Month> month_;
+};
+
+// The file cannot be read, or a line of it is malformed.
+class SegmentRatesFileError : public SegmentRatesError {
+ public:
+  using SegmentRatesError::SegmentRatesError;
 };
 
 // The file holds no rates for the month (or plan year) asked for, or several and no plan year
-// was named. The message names the month and what the file has.
-class SegmentRatesLookupError : public std::runtime_error {
+// was named; or a month or plan year is not written as one. The message names the month and
+// what the file has.
+class SegmentRatesLookupError : public SegmentRatesError {
  public:
-  using std::runtime_error::runtime_error;
+  using SegmentRatesError::SegmentRatesError;
 };
 
 class SegmentRateFile {

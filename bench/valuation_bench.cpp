@@ -9,8 +9,8 @@
 
 namespace {
 
+using orvane::mortality::QTable;
 using orvane::valuation::Orvane;
-using orvane::valuation::QTable;
 using orvane::valuation::ValuationInputs;
 
 QTable SyntheticGompertzTable(double scale) {

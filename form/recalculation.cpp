@@ -73,7 +73,7 @@ constexpr std::array<NumberInput, 15> kNumberInputs = {{
 constexpr std::array<Control, 4> kLoadOrder = {Control::PostRetPrimary, Control::PostRetContingent,
                                                Control::PreRetPrimary, Control::PreRetContingent};
 
-valuation::QTable LoadChosen(tables::TableStore& store, tables::TableCache* cache,
+mortality::QTable LoadChosen(tables::TableStore& store, tables::TableCache* cache,
                              const tables::TableRequest& request, Control chooser) {
   try {
     return cache != nullptr ? cache->Load(request, store) : store.LoadTable(request);
@@ -184,7 +184,7 @@ std::array<tables::TableRequest, 4> FormModel::TableRequests() const {
 
 sheets::MortalityColumns FormModel::LoadMortality() {
   const std::array<tables::TableRequest, 4> requests = TableRequests();
-  std::array<valuation::QTable, 4> loaded;
+  std::array<mortality::QTable, 4> loaded;
   for (size_t i = 0; i < kLoadOrder.size(); ++i) {
     loaded[i] =
         LoadChosen(state_->store, state_->environment.table_cache, requests[i], kLoadOrder[i]);

@@ -238,15 +238,15 @@ void WriteDetailWorkbook(const std::filesystem::path& file, const DetailTable& t
 }
 
 void WriteMortalityWorkbook(const std::filesystem::path& file, const MortalityColumns& tables) {
-  constexpr int kAges = valuation::QTable::kLastAge;  // ages 1..120, one row each
-  const std::array<const valuation::QTable*, 4> columns = {
+  constexpr int kAges = mortality::QTable::kLastAge;  // ages 1..120, one row each
+  const std::array<const mortality::QTable*, 4> columns = {
       &tables.PrePrimary, &tables.PreContingent, &tables.PostPrimary, &tables.PostContingent};
   std::vector<Cell> cells;
   cells.reserve(static_cast<std::size_t>(kAges) * 5);
   for (int age = 1; age <= kAges; ++age) {
     cells.emplace_back(static_cast<double>(age));
   }
-  for (const valuation::QTable* table : columns) {
+  for (const mortality::QTable* table : columns) {
     for (int age = 1; age <= kAges; ++age) {
       cells.emplace_back(table->at(age));
     }

@@ -15,8 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "mortality/q_table.h"
 #include "valuation/detail_table.h"
-#include "valuation/q_table.h"
 #include "valuation/sensitivities.h"
 
 namespace orvane::sheets {
@@ -49,7 +49,7 @@ void WriteDetailHeadings(valuation::DetailTable& table, const DetailInputs& inpu
 
 // The four tables of a recalculation, in the sheet's column order.
 struct MortalityColumns {
-  valuation::QTable PrePrimary, PreContingent, PostPrimary, PostContingent;
+  mortality::QTable PrePrimary, PreContingent, PostPrimary, PostContingent;
 };
 
 // Writes the mortality sheet into a new workbook at `file`: headings in A1:E1, ages 1..120 and

@@ -42,7 +42,7 @@ void CheckTableFile(tables::TableStore& store, const DirectoryEntry& entry,
         return;
       }
     }
-    if (tables::GenerationalScaleOf(field1)) {
+    if (mortality::GenerationalScaleOf(field1)) {
       // One cohort reads the whole scale: a missing scale, a year out of order or a gap fails.
       tables::TableRequest request;
       request.TableName = entry.name;

@@ -6,6 +6,7 @@
 #include <system_error>
 #include <vector>
 
+#include "mortality/packed_decimal.h"
 #include "sources/source_error.h"
 #include "tables/data_file_format.h"
 
@@ -41,19 +42,13 @@ void CheckName(const std::string& name) {
   }
 }
 
-// Three bytes of two decimal digits each, most significant first.
+// The value's packed bytes, or the table and age of a value that does not fit them.
 std::string Packed(std::int32_t micro, const std::string& table, int age) {
-  if (micro < 0 || micro > kLargestMicro) {
+  if (micro < 0 || micro > mortality::kLargestMillionths) {
     throw SourceError("Table \"" + table + "\", age " + std::to_string(age) +
                       ": value outside 0 to 0.999999");
   }
-  std::string bytes(kRateBytes, '\0');
-  for (std::size_t i = kRateBytes; i-- > 0;) {
-    const int pair = micro % 100;
-    micro /= 100;
-    bytes[i] = static_cast<char>((pair / 10) * 16 + pair % 10);
-  }
-  return bytes;
+  return mortality::PackedMillionths(micro);
 }
 
 // Lays fields into blocks: a field goes into the current block when it leaves room for a

@@ -5,6 +5,8 @@
 #include <map>
 #include <sstream>
 
+#include "mortality/packed_decimal.h"
+#include "mortality/table_kind.h"
 #include "sources/decimal_rate.h"
 #include "sources/source_error.h"
 #include "tables/data_file_format.h"
@@ -13,7 +15,7 @@
 namespace orvane::sources {
 namespace {
 
-constexpr auto kOffset = static_cast<std::int32_t>(tables::kScaleOffsetMicro);
+constexpr auto kOffset = static_cast<std::int32_t>(mortality::kScaleOffsetMillionths);
 
 std::string Trim(const std::string& text) {
   const std::size_t first = text.find_first_not_of(" \t");
@@ -72,16 +74,6 @@ ScaleValues FromCells(const std::map<std::pair<int, int>, std::int32_t>& cells,
   return scale;
 }
 
-std::string Packed(std::int32_t micro) {
-  std::string bytes(3, '\0');
-  for (int i = 2; i >= 0; --i) {
-    const int pair = micro % 100;
-    micro /= 100;
-    bytes[static_cast<std::size_t>(i)] = static_cast<char>((pair / 10) * 16 + pair % 10);
-  }
-  return bytes;
-}
-
 std::string Name8(const std::string& cell, const std::string& where) {
   return TableNameFromCell(cell, where);
 }
@@ -99,13 +91,12 @@ NamedTable ScaleTable(const std::string& name, const ScaleValues& scale,
     table.micro[static_cast<std::size_t>(age)] =
         std::max<std::int32_t>(0, scale.At(age, scale.last_year));
   }
-  table.kind = std::string(tables::kScaleMark) + std::to_string(scale.first_age) + "-" +
-               std::to_string(scale.last_age) + "," + std::to_string(scale.first_year) + "-" +
-               std::to_string(scale.last_year);
+  table.kind = mortality::ScaleKind(
+      mortality::ScaleRange{scale.first_age, scale.last_age, scale.first_year, scale.last_year});
   for (int year = scale.first_year; year <= scale.last_year; ++year) {
     table.extra_fields.push_back(std::to_string(year));
     for (int age = scale.first_age; age <= scale.last_age; ++age)
-      table.extra_fields.push_back(Packed(scale.At(age, year) + kOffset));
+      table.extra_fields.push_back(mortality::PackedMillionths(scale.At(age, year) + kOffset));
   }
   return table;
 }
@@ -230,7 +221,7 @@ void MarkGenerationalTables(SourceSet& sources) {
       throw SourceError(mark.origin + ": no source gives the generational table \"" + mark.table +
                         "\"");
     }
-    table->kind = std::string(tables::kGenerationalMark) + mark.scale;
+    table->kind = mortality::GenerationalKind(mark.scale);
   }
   sources.generational.clear();
 }

@@ -11,7 +11,7 @@ namespace orvane::sources {
 
 inline constexpr int kTableAges = tables::format::kAges;
 // The largest value three packed bytes hold, in millionths: 0.999999.
-inline constexpr std::int32_t kLargestMicro = 999999;
+inline constexpr std::int32_t kLargestMicro = mortality::kLargestMillionths;
 
 // One named table of ages 1 to 120, from wherever it was read to the data file.
 struct NamedTable {

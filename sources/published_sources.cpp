@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 
+#include "mortality/table_name.h"
 #include "sources/decimal_rate.h"
 #include "sources/irs_construction.h"
 #include "sources/source_error.h"
@@ -98,8 +99,7 @@ class SourceFiles {
     auto& inputs = construction_inputs_[inputs_folder];
     if (!inputs)
       inputs = std::make_unique<IrsInputs>(ReadIrsInputs(inputs_folder));
-    std::string padded = table;
-    padded.resize(tables::format::kNameLength, ' ');
+    const std::string padded = mortality::PaddedName(table);
     for (const NamedTable& built : IrsTables(*inputs, *year)) {
       if (built.name != padded)
         continue;

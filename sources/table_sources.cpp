@@ -5,6 +5,7 @@
 #include <iterator>
 #include <map>
 
+#include "mortality/table_name.h"
 #include "sources/csv_file.h"
 #include "sources/decimal_rate.h"
 #include "sources/improvement_scale_source.h"
@@ -155,7 +156,7 @@ std::string TableNameFromCell(const std::string& cell, const std::string& where)
   if (name.size() > kNameLength) {
     throw SourceError(where + ": the table name \"" + name + "\" is longer than 8 characters");
   }
-  name.resize(kNameLength, ' ');
+  name = mortality::PaddedName(name);
   if (name == format::kCatalogueName) {
     throw SourceError(where + ": \"INDEX13\" is the catalogue's own name");
   }

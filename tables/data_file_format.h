@@ -17,12 +17,15 @@
 #include <cstdint>
 #include <string_view>
 
+#include "mortality/packed_decimal.h"
+#include "mortality/table_name.h"
+
 namespace orvane::tables::format {
 
 inline constexpr int kBlockSize = 256;
 inline constexpr std::int64_t kMostBlocks = 65536;
 
-inline constexpr std::size_t kNameLength = 8;
+inline constexpr std::size_t kNameLength = mortality::kNameLength;
 inline constexpr std::string_view kBlankName = "        ";
 inline constexpr std::string_view kCatalogueName = "INDEX13 ";
 
@@ -64,8 +67,8 @@ inline constexpr std::string_view kLoaderTables[] = {kNoneTable,
                                                      kAnnuitantWeights.female};
 
 inline constexpr int kAges = 120;
-inline constexpr int kRateBytes = 3;
-inline constexpr int kRateDecimals = 6;
+inline constexpr int kRateBytes = mortality::kRateBytes;
+inline constexpr int kRateDecimals = mortality::kRateDecimals;
 
 // The length byte that the writer puts after a block's last field when the table file goes on
 // in the next block; the reader takes any length byte above kLengthBase + kLongestField.

@@ -7,13 +7,17 @@
 #include <utility>
 #include <vector>
 
+#include "mortality/mortality_error.h"
 #include "tables/generational_table.h"
 #include "tables/table_store.h"
 
 namespace orvane::tables {
 namespace {
 
-constexpr int kLastAge = valuation::QTable::kLastAge;
+using mortality::ImprovementScale;
+using mortality::ScaleRange;
+
+constexpr int kLastAge = mortality::QTable::kLastAge;
 constexpr int kYearDigits = 4;
 
 std::string Trimmed(std::string name) {
@@ -22,8 +26,8 @@ std::string Trimmed(std::string name) {
 
 }  // namespace
 
-valuation::QTable TableStore::GenerationalLoad(const std::string& name8,
-                                               const valuation::QTable& base,
+mortality::QTable TableStore::GenerationalLoad(const std::string& name8,
+                                               const mortality::QTable& base,
                                                const std::string& scale8,
                                                std::optional<int> life_year_of_birth) {
   const std::string table = Trimmed(name8);
@@ -54,7 +58,12 @@ valuation::QTable TableStore::GenerationalLoad(const std::string& name8,
   if (const auto kept = scales_.find(key); keep && kept != scales_.end())
     return CohortRates(base, kept->second, *life_year_of_birth, table);
   OpenAt(start, scale_name);
-  const std::optional<ScaleRange> range = ScaleRangeOf(ReadString(), scale_name);
+  std::optional<ScaleRange> range;
+  try {
+    range = mortality::ScaleRangeOf(ReadString(), scale_name);
+  } catch (const mortality::MortalityError& e) {
+    throw TableError(e.what());
+  }
   if (!range)
     missing("which is not an improvement scale");
   ImprovementScale scale = ReadScale(scale_name, *range);
@@ -85,7 +94,7 @@ ImprovementScale TableStore::ReadScale(const std::string& scale_name, const Scal
       }
       // Dividing the whole number of millionths gives the double nearest the decimal rate.
       const double micro = UnPack(field, format::kRateBytes, 0);
-      rates.push_back((micro - kScaleOffsetMicro) / 1e6);
+      rates.push_back((micro - mortality::kScaleOffsetMillionths) / 1e6);
     }
   }
   return ImprovementScale(scale_name, range, std::move(rates));

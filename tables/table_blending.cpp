@@ -7,7 +7,7 @@
 namespace orvane::tables {
 namespace {
 
-constexpr int kLastAge = valuation::QTable::kLastAge;
+constexpr int kLastAge = mortality::QTable::kLastAge;
 
 double Round6(double v) {
   return numbers::RoundHalfEven(v, 6);
@@ -34,36 +34,36 @@ PreambleBand BandFor(bool pre, bool male) {
 
 }  // namespace
 
-valuation::QTable TableStore::SexBlend(const TableRequest& request) {
+mortality::QTable TableStore::SexBlend(const TableRequest& request) {
   TableRequest each = request;
   each.DontProjTable = false;
   each.BlendSex = false;
   each.Male = true;
-  const valuation::QTable m = LoadTable(each);
+  const mortality::QTable m = LoadTable(each);
   each.Male = false;
-  const valuation::QTable f = LoadTable(each);
-  valuation::QTable q;
+  const mortality::QTable f = LoadTable(each);
+  mortality::QTable q;
   // Fixed weights of one half: a unisex table, whatever the life's sex.
   for (int x = 1; x <= kLastAge; ++x) q.set(x, Round6((m.at(x) + f.at(x)) / 2.0));
   return q;
 }
 
-valuation::QTable TableStore::AnnuitantBlend(const TableRequest& request) {
+mortality::QTable TableStore::AnnuitantBlend(const TableRequest& request) {
   TableRequest each = request;
   each.DontProjTable = false;
   each.BlendAnn = false;
   each.BlendSex = false;
   each.Pre = true;
-  const valuation::QTable n = LoadTable(each);
+  const mortality::QTable n = LoadTable(each);
   each.Pre = false;
-  const valuation::QTable a = LoadTable(each);
+  const mortality::QTable a = LoadTable(each);
   TableRequest weights = request;
   weights.TableName = format::kAnnuitantWeights.Of(request.Male);
   weights.DontProjTable = true;
   weights.BlendAnn = true;
   weights.BlendSex = false;
-  const valuation::QTable w = LoadTable(weights);
-  valuation::QTable q;
+  const mortality::QTable w = LoadTable(weights);
+  mortality::QTable q;
   for (int x = 1; x <= kLastAge; ++x) {
     // w is the annuitant share at age x.
     q.set(x, Round6((1.0 - w.at(x)) * n.at(x) + w.at(x) * a.at(x)));
@@ -71,19 +71,19 @@ valuation::QTable TableStore::AnnuitantBlend(const TableRequest& request) {
   return q;
 }
 
-valuation::QTable TableStore::PreambleAdjustment(const TableRequest& request) {
+mortality::QTable TableStore::PreambleAdjustment(const TableRequest& request) {
   TableRequest each = request;
   each.DontProjTable = false;
   each.BlendAnn = false;
   each.BlendSex = false;
   each.FollowPreamble = false;
   each.Pre = true;
-  const valuation::QTable n = LoadTable(each);
+  const mortality::QTable n = LoadTable(each);
   each.Pre = false;
-  const valuation::QTable a = LoadTable(each);
+  const mortality::QTable a = LoadTable(each);
   const PreambleBand band = BandFor(request.Pre, request.Male);
   const double step = (a.at(band.b) - n.at(band.a)) / band.d;
-  valuation::QTable q;
+  mortality::QTable q;
   for (int x = 1; x <= kLastAge; ++x) {
     if (x <= band.a) {
       q.set(x, n.at(x));

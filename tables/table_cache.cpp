@@ -12,7 +12,7 @@ TableCache::Key TableCache::KeyOf(const TableRequest& r) {
              r.YearOfBirth, r.Pre, r.FollowPreamble, std::nullopt);
 }
 
-valuation::QTable TableCache::Load(const TableRequest& request, TableStore& store) {
+mortality::QTable TableCache::Load(const TableRequest& request, TableStore& store) {
   Key key = KeyOf(request);
   // The lock is held while a table loads, so concurrent first requests for one table read the
   // data file once; the loads of a run are few, the look-ups many and short.
@@ -20,7 +20,7 @@ valuation::QTable TableCache::Load(const TableRequest& request, TableStore& stor
   const auto found = tables_.find(key);
   if (found != tables_.end())
     return found->second;
-  valuation::QTable table = store.LoadTable(request);
+  mortality::QTable table = store.LoadTable(request);
   ++loads_;
   tables_.emplace(std::move(key), table);
   return table;

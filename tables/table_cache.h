@@ -13,8 +13,8 @@
 #include <string>
 #include <tuple>
 
+#include "mortality/q_table.h"
 #include "tables/table_store.h"
-#include "valuation/q_table.h"
 
 namespace orvane::tables {
 
@@ -29,7 +29,7 @@ class TableCache {
   // from several threads, each with its own store on the same data file. A failed load is not
   // kept: it throws what LoadTable throws (TableError, DataFileUnavailable) and the next call
   // tries again.
-  valuation::QTable Load(const TableRequest& request, TableStore& store);
+  mortality::QTable Load(const TableRequest& request, TableStore& store);
 
   // Distinct tables held, and the loads that went to the data file (for tests and benchmarks).
   std::size_t size() const;
@@ -44,7 +44,7 @@ class TableCache {
   static Key KeyOf(const TableRequest& request);
 
   mutable std::mutex mutex_;
-  std::map<Key, valuation::QTable> tables_;
+  std::map<Key, mortality::QTable> tables_;
   long loads_ = 0;
 };
 

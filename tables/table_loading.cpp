@@ -5,13 +5,15 @@
 namespace orvane::tables {
 namespace {
 
-constexpr int kLastAge = valuation::QTable::kLastAge;
+using mortality::GenerationalScaleOf;
+
+constexpr int kLastAge = mortality::QTable::kLastAge;
 using format::kRateBytes;
 using format::kRateDecimals;
 
 }  // namespace
 
-valuation::QTable TableStore::LoadTable(const TableRequest& request) {
+mortality::QTable TableStore::LoadTable(const TableRequest& request) {
   const std::string name8 = request.Name();
   if (request.IsDirect())
     return DirectLoad(name8, request.LifeYearOfBirth);
@@ -28,10 +30,10 @@ valuation::QTable TableStore::LoadTable(const TableRequest& request) {
                    " cannot be loaded: neither \"No Projection\" nor a projection is selected");
 }
 
-valuation::QTable TableStore::DirectLoad(const std::string& name8,
+mortality::QTable TableStore::DirectLoad(const std::string& name8,
                                          std::optional<int> life_year_of_birth) {
   ++direct_loads_;
-  valuation::QTable table;
+  mortality::QTable table;
   if (OpenFile(name8) > 0) {
     // The name, followed in a generational table by the scale it is improved by.
     const std::optional<std::string> scale = GenerationalScaleOf(ReadString());

@@ -8,11 +8,11 @@
 namespace orvane::tables {
 namespace {
 
-constexpr int kLastAge = valuation::QTable::kLastAge;
+constexpr int kLastAge = mortality::QTable::kLastAge;
 
 }  // namespace
 
-valuation::QTable TableStore::Projection(const TableRequest& request) {
+mortality::QTable TableStore::Projection(const TableRequest& request) {
   // The chosen name does not pick the rates: the base tables of the year 2000 and the
   // improvement scale of the life's sex do.
   TableRequest direct = request;
@@ -24,12 +24,12 @@ valuation::QTable TableStore::Projection(const TableRequest& request) {
   } else {
     direct.TableName = format::kAnnuitantBase.Of(request.Male);
   }
-  const valuation::QTable base = LoadTable(direct);
+  const mortality::QTable base = LoadTable(direct);
   const std::string base_name = direct.TableName;
   direct.TableName = format::kImprovementScale.Of(request.Male);
-  const valuation::QTable scale = LoadTable(direct);
+  const mortality::QTable scale = LoadTable(direct);
   const auto years = detail::ProjectionYearsByAge(request);
-  valuation::QTable q;
+  mortality::QTable q;
   for (int x = 1; x <= kLastAge; ++x) {
     const double factor = std::pow(1.0 - scale.at(x), static_cast<double>(years[x]));
     const double rate = base.at(x) * factor;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "mortality/table_name.h"
 #include "tables/data_file_format.h"
 #include "tables/detail/block_file.h"
 
@@ -51,8 +52,7 @@ std::uint32_t TableStore::AscValue(std::string_view data, int length) {
 }
 
 std::int32_t TableStore::LocationFile(std::string_view name) {
-  std::string key(name.substr(0, kNameLength));
-  key.resize(kNameLength, ' ');
+  const std::string key = mortality::PaddedName(name);
   const std::int32_t last_block = static_cast<std::int32_t>(AscValue(ReadDataAt(0), 2));
   for (std::int32_t b = 0; b <= last_block; ++b) {
     const std::string block = ReadDataAt(b);

@@ -28,11 +28,12 @@
 #include <utility>
 #include <vector>
 
+#include "mortality/improvement_scale.h"
+#include "mortality/q_table.h"
 #include "tables/data_file_format.h"
 #include "tables/detail/file_identity.h"
 #include "tables/generational_table.h"
 #include "tables/table_error.h"
-#include "valuation/q_table.h"
 
 namespace orvane::tables {
 
@@ -152,24 +153,25 @@ class TableStore {
   // for ages 1..120, 1 at every age for a blank or absent name. Throws TableError for a
   // malformed table file, a request with no projection flag at all, or a projection without a
   // finite result; DataFileUnavailable as ReadDataAt does.
-  valuation::QTable LoadTable(const TableRequest& request);
+  mortality::QTable LoadTable(const TableRequest& request);
 
  private:
   friend struct detail::StoreProbe;
 
   // Rules of the decision order; each builds its table from further LoadTable calls.
-  valuation::QTable DirectLoad(const std::string& name8, std::optional<int> life_year_of_birth);
+  mortality::QTable DirectLoad(const std::string& name8, std::optional<int> life_year_of_birth);
   // The cohort of a generational table whose base the open table file held
   // (generational_loading.cpp).
-  valuation::QTable GenerationalLoad(const std::string& name8, const valuation::QTable& base,
+  mortality::QTable GenerationalLoad(const std::string& name8, const mortality::QTable& base,
                                      const std::string& scale8,
                                      std::optional<int> life_year_of_birth);
   // The years and rates of the scale whose field 1 the cursor has just read.
-  ImprovementScale ReadScale(const std::string& scale_name, const ScaleRange& range);
-  valuation::QTable SexBlend(const TableRequest& request);
-  valuation::QTable AnnuitantBlend(const TableRequest& request);
-  valuation::QTable PreambleAdjustment(const TableRequest& request);
-  valuation::QTable Projection(const TableRequest& request);
+  mortality::ImprovementScale ReadScale(const std::string& scale_name,
+                                        const mortality::ScaleRange& range);
+  mortality::QTable SexBlend(const TableRequest& request);
+  mortality::QTable AnnuitantBlend(const TableRequest& request);
+  mortality::QTable PreambleAdjustment(const TableRequest& request);
+  mortality::QTable Projection(const TableRequest& request);
 
   // Positions the read cursor on the table file `name` (trimmed) that starts at block `start`.
   void OpenAt(std::int32_t start, const std::string& name);
@@ -191,7 +193,7 @@ class TableStore {
   // every generational table of every recalculation; a file replaced or rewritten since has
   // another identity, which empties the map, so the next load reads the new file.
   std::optional<detail::FileIdentity> scales_version_;
-  std::map<std::pair<std::string, std::int32_t>, ImprovementScale> scales_;
+  std::map<std::pair<std::string, std::int32_t>, mortality::ImprovementScale> scales_;
   // Counters for tests and tools: tries of block reads, blocks returned, direct loads.
   std::int64_t tries_ = 0;
   std::int64_t blocks_read_ = 0;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "mortality/mortality_error.h"
+#include "mortality/table_kind.h"
 #include "sources/data_file_check.h"
 #include "sources/data_file_writer.h"
 #include "sources/improvement_scale_source.h"
@@ -23,6 +25,7 @@
 
 namespace {
 
+namespace mortality = orvane::mortality;
 namespace sources = orvane::sources;
 namespace tables = orvane::tables;
 using orvane::text::Quoted;
@@ -69,12 +72,13 @@ std::string KindOf(tables::TableStore& store, const std::string& name) {
   try {
     store.OpenFile(name);
     const std::string field1 = store.ReadString();
-    if (const auto scale = tables::GenerationalScaleOf(field1))
+    if (const auto scale = mortality::GenerationalScaleOf(field1))
       return " generational on " + Quoted(*scale);
-    if (field1.size() > tables::format::kNameLength &&
-        field1.find(tables::kScaleMark) == tables::format::kNameLength)
-      return " scale " + field1.substr(tables::format::kNameLength + tables::kScaleMark.size());
+    if (const auto range = mortality::ScaleRangeOf(field1, name))
+      return " scale " + mortality::ScaleRangeText(*range);
   } catch (const tables::TableError&) {
+    // `check` reports a malformed table; the listing shows what it can.
+  } catch (const mortality::MortalityError&) {
     // `check` reports a malformed table; the listing shows what it can.
   }
   return {};
@@ -122,11 +126,11 @@ int Show(std::vector<std::string> args) {
   request.TableName = args[0];
   request.DontProjTable = true;
   request.LifeYearOfBirth = born;
-  const orvane::valuation::QTable q = store.LoadTable(request);
+  const orvane::mortality::QTable q = store.LoadTable(request);
   std::string name = args[0].substr(0, 8);
   tables::TableStore::ClearBlanks(name);
   std::cout << "age," << name << "\n";
-  for (int age = 1; age <= orvane::valuation::QTable::kLastAge; ++age) {
+  for (int age = 1; age <= orvane::mortality::QTable::kLastAge; ++age) {
     char line[64];
     std::snprintf(line, sizeof line, "%d,%.6f\n", age, q.at(age));
     std::cout << line;

@@ -14,8 +14,8 @@
 // its survival, interest and payment steps, in detail/). Nothing here reads a form or a file.
 #pragma once
 
+#include "mortality/q_table.h"
 #include "valuation/month_observer.h"
-#include "valuation/q_table.h"
 #include "valuation/valuation_error.h"
 #include "valuation/valuation_inputs.h"
 #include "valuation/yield_curve.h"

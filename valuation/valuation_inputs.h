@@ -1,8 +1,11 @@
 #pragma once
 
-#include "valuation/q_table.h"
+#include "mortality/q_table.h"
 
 namespace orvane::valuation {
+
+// The engine values on the rate tables of the mortality vocabulary.
+using mortality::QTable;
 
 // The 22 inputs that the recalculation passes to the valuation, under their own names. Rates,
 // COLA, survivor share and load are in percent (5 means 5%); ages and periods in decimal years;

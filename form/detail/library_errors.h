@@ -7,6 +7,7 @@
 
 #include "dates/date_error.h"
 #include "form/form_error.h"
+#include "mortality/mortality_error.h"
 #include "numbers/number_error.h"
 #include "sheets/sheet_error.h"
 #include "tables/table_error.h"
@@ -37,6 +38,8 @@ std::optional<FailureReport> MessageOfFailure(Action&& action) {
   } catch (const FormError& e) {
     return FailureReport{e.what(), e.control()};
   } catch (const valuation::ValuationError& e) {
+    return FailureReport{e.what(), std::nullopt};
+  } catch (const mortality::MortalityError& e) {
     return FailureReport{e.what(), std::nullopt};
   } catch (const dates::DateError& e) {
     return FailureReport{e.what(), std::nullopt};

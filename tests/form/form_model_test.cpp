@@ -67,7 +67,7 @@ TEST_F(FormTest, ContingentTablesTakeTheOtherSexAndTheParticipantsYearOfBirth) {
               std::vector<bool>({false, false, false, true, true, false, false}));
   }
   tables::TableStore store(dir_ / "MortalityTables", [] { return tables::RetryAnswer::kCancel; });
-  const valuation::QTable male_1962 = store.LoadTable(requests[1]);
+  const mortality::QTable male_1962 = store.LoadTable(requests[1]);
   EXPECT_EQ(form->LoadMortality().PostContingent, male_1962);
   EXPECT_NE(form->LoadMortality().PostPrimary, male_1962);
 }

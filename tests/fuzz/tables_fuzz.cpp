@@ -50,9 +50,9 @@ std::string Describe(const TableRequest& r) {
          "/" + std::to_string(r.YearOfBirth);
 }
 
-std::optional<valuation::QTable> Load(tables::TableStore& store, const TableRequest& request) {
+std::optional<mortality::QTable> Load(tables::TableStore& store, const TableRequest& request) {
   try {
-    valuation::QTable table = store.LoadTable(request);
+    mortality::QTable table = store.LoadTable(request);
     const auto& q = table.values();
     const auto wrong =
         std::find_if(q.begin() + 1, q.end(), [](double v) { return !std::isfinite(v); });
@@ -118,7 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   // Every name as stored, with the flags all clear.
-  std::map<std::string, std::optional<valuation::QTable>> stored;
+  std::map<std::string, std::optional<mortality::QTable>> stored;
   tables::TableRequest plain;
   for (const std::string& name : names) {
     plain.TableName = name;
@@ -129,9 +129,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t k = 0; k < fuzz::kChosenRequests; ++k) {
     const tables::TableRequest request =
         fuzz::Chosen(data + size - 3 * (fuzz::kChosenRequests - k), names, data + size - 6);
-    const std::optional<valuation::QTable> table = fuzz::Load(store, request);
+    const std::optional<mortality::QTable> table = fuzz::Load(store, request);
     // "No Projection" loads the table as stored, whatever the other flags say.
-    const std::optional<valuation::QTable>& unflagged = stored[request.TableName];
+    const std::optional<mortality::QTable>& unflagged = stored[request.TableName];
     if (request.DontProjTable)
       fuzz::Check(table.has_value() == unflagged.has_value() && (!table || *table == *unflagged),
                   "the flags change the unprojected table: ", fuzz::Describe(request));

@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
   summary.sensitivities.DV01 = 138.8889;
   sheets::WriteDetailWorkbook(folder / "detail.xlsx", SyntheticDetail(), summary);
   sheets::MortalityColumns mortality;
-  valuation::QTable* columns[] = {&mortality.PrePrimary, &mortality.PreContingent,
+  mortality::QTable* columns[] = {&mortality.PrePrimary, &mortality.PreContingent,
                                   &mortality.PostPrimary, &mortality.PostContingent};
   for (int k = 0; k < 4; ++k) {
     for (int age = 1; age <= 120; ++age)  // all 17 digits, distinct in every table and age

@@ -39,7 +39,7 @@ TEST(DataFileWriter, WritesWhatTheReaderReads) {
   tables::TableStore store(folder / "MortalityTables", nullptr);
   EXPECT_EQ(tables::TableStore::AscValue(store.ReadDataAt(0), 2), 2u);
   for (const NamedTable& table : content.tables) {
-    const valuation::QTable q = store.LoadTable({.TableName = table.name});
+    const mortality::QTable q = store.LoadTable({.TableName = table.name});
     for (int age = 1; age <= kTableAges; ++age)
       ASSERT_EQ(q.at(age), table.micro[static_cast<std::size_t>(age)] / 1e6) << table.name << age;
   }

@@ -20,8 +20,8 @@ namespace orvane::tables {
 namespace {
 
 using detail::StoreProbe;
+using mortality::QTable;
 using testing::BlockFileBuilder;
-using valuation::QTable;
 
 using testing::ErrorOf;
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "mortality/q_table.h"
 #include "valuation/month_observer.h"
-#include "valuation/q_table.h"
 #include "valuation/valuation_error.h"
 #include "valuation/valuation_inputs.h"
 

@@ -8,8 +8,8 @@
 #include <tuple>
 #include <vector>
 
+#include "mortality/q_table.h"
 #include "tests/valuation/valuation_test_support.h"
-#include "valuation/q_table.h"
 #include "valuation/valuation_error.h"
 
 namespace orvane::valuation {
@@ -38,17 +38,6 @@ TEST(YieldCurve, CellNamesCurveIndicesAndTableAges) {
             "MonthOfYieldCurve is not a finite number");
   EXPECT_EQ(ErrorOf([] { CurveIndex(std::nan(""), 1.0, 3); }),
             "YearOfYieldCurve is not a finite number");
-
-  QTable table;  // ages 0 to 120, age 0 always 0
-  table.set(1, 0.001);
-  table.set(120, 1.0);
-  EXPECT_EQ(table.at(0) + table.at(1) + table.at(120), 1.001);
-  EXPECT_EQ(ErrorOf([&] { table.at(121); }),
-            "Age 121 is outside the table, which holds ages 0 to 120");
-  EXPECT_NE(ErrorOf([&] { table.at(-1); }), "");
-  EXPECT_EQ(ErrorOf([&] { table.set(0, 0.5); }),
-            "Age 0 cannot be set in the table: only ages 1 to 120 hold rates (age 0 is always 0)");
-  EXPECT_NE(ErrorOf([&] { table.set(121, 0.5); }), "");
 }
 
 // Half-year h holds the rate 1% + h basis points; month m is discounted at the rate of half-year

@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "mortality/q_table.h"
 #include "numbers/rounding.h"
 #include "valuation/detail/error_text.h"
-#include "valuation/q_table.h"
 #include "valuation/valuation_error.h"
 
 namespace orvane::valuation::detail {

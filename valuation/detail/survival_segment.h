@@ -2,11 +2,13 @@
 
 #include <cmath>
 
+#include "mortality/q_table.h"
 #include "numbers/rounding.h"
-#include "valuation/q_table.h"
 #include "valuation/valuation_error.h"
 
 namespace orvane::valuation::detail {
+
+using mortality::QTable;
 
 // The least annual survival the monthly model takes for the year ahead: one millionth, kept as
 // the exact double the method has always used so that results match to the last bit.

@@ -161,6 +161,64 @@ void DrawProgress(std::ostream& out, std::size_t done, std::size_t total) {
   out << "\r[" << bar << "] " << percent << "% " << done << '/' << total << " rows" << std::flush;
 }
 
+// The segment rates file, read once for the run when a column asks for rates.
+std::optional<SegmentRateFile> RatesFileOf(const RatesColumns& columns,
+                                           const CensusSettings& settings) {
+  if (!columns.rates_of)
+    return std::nullopt;
+  try {
+    return SegmentRateFile::Read(SegmentRatesPath(settings.environment));
+  } catch (const SegmentRatesFileError& e) {
+    throw CensusFileError(e.what(), e.file());
+  }
+}
+
+// The forms' environment: the run's caches unless the caller shares its own, a value only on
+// request, the sensitivities when asked for.
+FormEnvironment RunEnvironment(const CensusSettings& settings, tables::TableCache& own_cache,
+                               valuation::CurveCache& own_curves) {
+  FormEnvironment environment = settings.environment;
+  if (environment.table_cache == nullptr)
+    environment.table_cache = &own_cache;
+  if (environment.curve_cache == nullptr)
+    environment.curve_cache = &own_curves;
+  environment.recalculate_only_on_request = true;
+  environment.with_sensitivities = settings.sensitivities;
+  return environment;
+}
+
+// Worker threads: as asked, or every core; never more than the rows when they are known.
+unsigned JobsOf(const CensusSettings& settings) {
+  unsigned jobs = settings.jobs != 0 ? settings.jobs : std::thread::hardware_concurrency();
+  jobs = std::max(jobs, 1u);
+  if (settings.rows != 0)
+    jobs = static_cast<unsigned>(std::min<std::size_t>(jobs, settings.rows));
+  return jobs;
+}
+
+// A worker's form: started up, then the month's segment rates and the plan's entries.
+std::unique_ptr<FormModel> PlanForm(const FormEnvironment& environment,
+                                    const CensusSettings& settings) {
+  auto form = std::make_unique<FormModel>(environment);
+  form->Load();
+  if (settings.rates)
+    EnterSegmentRates(*form, *settings.rates);
+  for (const PlanEntry& entry : settings.plan) EnterControlText(*form, entry.control, entry.text);
+  return form;
+}
+
+// The header's cells, then PresentValue, the sensitivities when asked for, and Error.
+std::vector<std::string> OutputHeader(const CsvRecord& header, bool sensitivities) {
+  std::vector<std::string> cells = header.cells;
+  cells.push_back("PresentValue");
+  if (sensitivities) {
+    for (const valuation::NamedFigure& figure : valuation::FiguresOf({}))
+      cells.push_back(figure.name);
+  }
+  cells.push_back("Error");
+  return cells;
+}
+
 }  // namespace
 
 void RunCensus(std::istream& in, std::ostream& out, const CensusSettings& settings) {
@@ -176,54 +234,24 @@ void RunCensus(std::istream& in, std::ostream& out, const CensusSettings& settin
       throw FormError(refusal);
   }
 
-  std::optional<SegmentRateFile> rates_file;
-  if (rates_columns.rates_of) {
-    try {
-      rates_file = SegmentRateFile::Read(SegmentRatesPath(settings.environment));
-    } catch (const SegmentRatesFileError& e) {
-      throw CensusFileError(e.what(), e.file());
-    }
-  }
+  const std::optional<SegmentRateFile> rates_file = RatesFileOf(rates_columns, settings);
 
   tables::TableCache own_cache;
-  FormEnvironment environment = settings.environment;
-  if (environment.table_cache == nullptr)
-    environment.table_cache = &own_cache;
   valuation::CurveCache own_curves;
-  if (environment.curve_cache == nullptr)
-    environment.curve_cache = &own_curves;
-  environment.recalculate_only_on_request = true;
-  environment.with_sensitivities = settings.sensitivities;
-
-  unsigned jobs = settings.jobs != 0 ? settings.jobs : std::thread::hardware_concurrency();
-  jobs = std::max(jobs, 1u);
-  if (settings.rows != 0)
-    jobs = static_cast<unsigned>(std::min<std::size_t>(jobs, settings.rows));
+  const FormEnvironment environment = RunEnvironment(settings, own_cache, own_curves);
+  const unsigned jobs = JobsOf(settings);
 
   // Started on this thread, so that a data file missing at start-up ends the run here.
   std::vector<std::unique_ptr<FormModel>> forms;
   std::vector<std::unique_ptr<RowValuer>> valuers;
   for (unsigned k = 0; k < jobs; ++k) {
-    forms.push_back(std::make_unique<FormModel>(environment));
-    forms.back()->Load();
-    if (settings.rates)
-      EnterSegmentRates(*forms.back(), *settings.rates);
-    for (const PlanEntry& entry : settings.plan) {
-      EnterControlText(*forms.back(), entry.control, entry.text);
-    }
+    forms.push_back(PlanForm(environment, settings));
     valuers.push_back(std::make_unique<RowValuer>(*forms.back(), columns, settings.sensitivities,
                                                   rates_columns,
                                                   rates_file ? &*rates_file : nullptr));
   }
 
-  std::vector<std::string> cells = header->cells;
-  cells.push_back("PresentValue");
-  if (settings.sensitivities) {
-    for (const valuation::NamedFigure& figure : valuation::FiguresOf({})) {
-      cells.push_back(figure.name);
-    }
-  }
-  cells.push_back("Error");
+  std::vector<std::string> cells = OutputHeader(*header, settings.sensitivities);
   out << CsvLine(cells);
 
   CensusWindow window(jobs * kRowsPerTake * 16);

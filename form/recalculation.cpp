@@ -210,7 +210,6 @@ valuation::Sensitivities FormModel::Valuate(bool with_sensitivities) {
   inputs.PostPrimaryMortality = std::move(tables.PostPrimary);
   inputs.PostContingentMortality = std::move(tables.PostContingent);
   inputs.UseRoundedAge = Checked(Control::UseRoundedAge);
-  inputs.ProjectMortality = Checked(Control::NoProjection);
   inputs.TreatAsYieldCurve = Checked(Control::YieldCurve);
 
   valuation::ValuationContext context;

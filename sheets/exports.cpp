@@ -103,9 +103,9 @@ constexpr int kYearColumn = 3;   // D
 constexpr int kChartColumn = 6;  // G
 constexpr int kChartRows = 24;   // a chart 1.25 times the default height and its gap, in rows
 
-void WriteSummarySheet(NewWorkbook& book, const DetailTable& table, const DetailSummary& summary) {
-  const int sheet = book.AddSheet("Summary");
-  const std::string detail = "'" + book.SheetName(0) + "'!";
+// The inputs, the value, the detail's own total and the sensitivities in A:B.
+void WriteSummaryFigures(NewWorkbook& book, int sheet, const std::string& detail,
+                         const DetailTable& table, const DetailSummary& summary) {
   int row = 0;
   book.WriteCell(row, 0, std::string("Orvane calculation summary"), sheet);
   row += 2;
@@ -139,9 +139,12 @@ void WriteSummarySheet(NewWorkbook& book, const DetailTable& table, const Detail
   book.SetNumberFormat(CellRange{row - kFigures, 1, row - 1, 1}, "#,##0.0000", sheet);
   book.FitColumn(0, sheet);
   book.FitColumn(1, sheet, 14);
+}
 
-  // Year n holds months 12n - 11 .. 12n, first-sheet rows 12n - 10 .. 12n + 1 (up to 1440).
-  const int months = MonthsOnSheet(table);
+// The expected payments of each year in D:E, live sums of the detail's R:T; returns the years.
+// Year n holds months 12n - 11 .. 12n, first-sheet rows 12n - 10 .. 12n + 1 (up to 1440).
+int WriteYearlySums(NewWorkbook& book, int sheet, const std::string& detail,
+                    const DetailTable& table, int months) {
   const int years = (months + 11) / 12;
   book.WriteCell(0, kYearColumn, std::string("Year"), sheet);
   book.WriteCell(0, kYearColumn + 1, std::string("Expected payments (R:T)"), sheet);
@@ -163,11 +166,11 @@ void WriteSummarySheet(NewWorkbook& book, const DetailTable& table, const Detail
   book.SetNumberFormat(CellRange{1, kYearColumn + 1, std::max(years, 1), kYearColumn + 1},
                        "###,##0.00", sheet);
   book.FitColumn(kYearColumn + 1, sheet);
-  book.PrintOnOnePage(sheet);
-  if (months == 0)
-    return;  // nothing to draw
+  return years;
+}
 
-  // One under the other, right of the columns, each 1.5 times the default width.
+// The three charts, one under the other, right of the columns, each 1.5 times the default width.
+void AddSummaryCharts(NewWorkbook& book, int sheet, int months, int years) {
   const auto place = [&book, sheet](Chart chart, int position) {
     chart.row = position * kChartRows;
     chart.column = kChartColumn;
@@ -202,6 +205,17 @@ void WriteSummarySheet(NewWorkbook& book, const DetailTable& table, const Detail
               "",
               {ChartSeries{"Vx", 0, month_column(valuation::kVxColumn), std::nullopt}}},
         2);
+}
+
+void WriteSummarySheet(NewWorkbook& book, const DetailTable& table, const DetailSummary& summary) {
+  const int sheet = book.AddSheet("Summary");
+  const std::string detail = "'" + book.SheetName(0) + "'!";
+  WriteSummaryFigures(book, sheet, detail, table, summary);
+  const int months = MonthsOnSheet(table);
+  const int years = WriteYearlySums(book, sheet, detail, table, months);
+  book.PrintOnOnePage(sheet);
+  if (months > 0)  // nothing to draw otherwise
+    AddSummaryCharts(book, sheet, months, years);
 }
 
 }  // namespace

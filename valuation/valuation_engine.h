@@ -2,7 +2,7 @@
 //
 // Map of this library:
 //   q_table.h           QTable, the rates of one table by whole age 0..120.
-//   valuation_inputs.h  the 22 inputs of a valuation under their own names.
+//   valuation_inputs.h  the 21 inputs of a valuation under their own names.
 //   month_observer.h    the hook through which the calculation detail watches the month loop.
 //   yield_curve.h       CurveDiscount (monthly factors of one curve), CurveIndex, CellName.
 //   valuation_error.h   the one error type of the engine.
@@ -24,7 +24,7 @@ namespace orvane::valuation {
 
 struct MovedCurves;  // sensitivities.h
 
-// The form's state that the valuation reads besides its 22 inputs.
+// The form's state that the valuation reads besides its 21 inputs.
 struct ValuationContext {
   // Set when the "Use Full Yield Curve" box is ticked: every month is then discounted with this
   // curve and the three rates and the post-retirement rate are not used.

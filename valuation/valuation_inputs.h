@@ -7,7 +7,7 @@ namespace orvane::valuation {
 // The engine values on the rate tables of the mortality vocabulary.
 using mortality::QTable;
 
-// The 22 inputs that the recalculation passes to the valuation, under their own names. Rates,
+// The 21 inputs that the recalculation passes to the valuation, under their own names. Rates,
 // COLA, survivor share and load are in percent (5 means 5%); ages and periods in decimal years;
 // benefits per month. The ranges are not checked here (the field rules keep them sane); inputs
 // that make the arithmetic fail are refused by Orvane with a ValuationError.
@@ -32,7 +32,6 @@ struct ValuationInputs {
   QTable PostPrimaryMortality{};
   QTable PostContingentMortality{};
   bool UseRoundedAge = false;
-  bool ProjectMortality = false;  // accepted and not used: projection happens when tables load
   bool TreatAsYieldCurve = false;
 };
 

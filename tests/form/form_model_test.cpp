@@ -117,7 +117,7 @@ TEST_F(FormTest, TheFifteenNumbersReachTheValuationInTheirPlaces) {
   inputs.PreContingentMortality = store.LoadTable(request);
   request.TableName = "2008417e";
   inputs.PostPrimaryMortality = inputs.PostContingentMortality = store.LoadTable(request);
-  inputs.UseRoundedAge = inputs.ProjectMortality = inputs.TreatAsYieldCurve = true;
+  inputs.UseRoundedAge = inputs.TreatAsYieldCurve = true;
   EXPECT_EQ(form->Result(), numbers::ResultText(valuation::Orvane(inputs)));
 }
 

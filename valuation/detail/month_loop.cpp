@@ -6,6 +6,7 @@
 #include "valuation/detail/interest_state.h"
 #include "valuation/detail/payment_step.h"
 #include "valuation/detail/survival_segment.h"
+#include "valuation/valuation_error.h"
 
 namespace orvane::valuation::detail {
 namespace {
@@ -49,7 +50,33 @@ struct Life {
     if (alive != 0.0)
       alive *= segment.Factor(age);
   }
+
+  // Strictly greater: a life aged exactly 120 at the year end lives on for another year.
+  void EndYear() {
+    if (age > kLastAge)
+      alive = 0.0;
+  }
 };
+
+struct Lives {
+  Life participant;
+  Life spouse;
+};
+
+// Both lives at the valuation date. The segments start in this order: participant and spouse
+// before payment, then from payment, so a failure names the first of them at fault.
+Lives StartLives(const ValuationInputs& inputs, const PreparedAges& ages) {
+  SurvivalSegment participant_before(inputs.PrePrimaryMortality, "PrePrimaryMortality",
+                                     Input::PrePrimaryMortality, "participant", ages.x);
+  SurvivalSegment spouse_before(inputs.PreContingentMortality, "PreContingentMortality",
+                                Input::PreContingentMortality, "spouse", ages.y);
+  SurvivalSegment participant_after(inputs.PostPrimaryMortality, "PostPrimaryMortality",
+                                    Input::PostPrimaryMortality, "participant", ages.x);
+  SurvivalSegment spouse_after(inputs.PostContingentMortality, "PostContingentMortality",
+                               Input::PostContingentMortality, "spouse", ages.y);
+  return Lives{Life{ages.x, 1.0, participant_before, participant_after},
+               Life{ages.y, 1.0, spouse_before, spouse_after}};
+}
 
 // The discount factor through the months of a run, in their order: the year's rate slot at each
 // new year, the curve's factor of each month, each month's discount step after it. The run sums
@@ -125,6 +152,22 @@ void ReplayLanes(const std::vector<TracedMonth>& months, std::span<const Discoun
   for (std::size_t b = 0; b < bases.size(); ++b) paid.push_back(discounting.paid(b));
 }
 
+// A month from the payment age. Payments are made at the start of the month, before its survival
+// and discount steps.
+void PayMonth(TracedMonth& month, long row, Life& participant, Life& spouse, PaymentStep& payments,
+              double r, const InterestState<1>& interest, MonthObserver* observer) {
+  month.payment = true;
+  month.benefit = payments.CurrentBenefit();
+  month.weight = payments.Pay(participant.age, r, participant.alive, spouse.alive);
+  if (observer != nullptr) {
+    observer->OnPayment(payments.Describe(row, participant.age, r, participant.alive, spouse.alive,
+                                          interest.Vx()[0]));
+  }
+  participant.Survive(participant.after);
+  spouse.Survive(spouse.after);
+  payments.CostOfLivingCheck(participant.age, r);
+}
+
 MonthStart DescribeMonthStart(long row, const Life& participant, const Life& spouse,
                               const InterestState<1>& interest, bool before_payment,
                               long months_elapsed) {
@@ -147,6 +190,15 @@ MonthStart DescribeMonthStart(long row, const Life& participant, const Life& spo
 
 std::vector<DiscountedPayments> ReplayMonths(const std::vector<TracedMonth>& months,
                                              std::span<const DiscountBasis> bases) {
+  // A replay discounts all its lanes in one mode, the curve's month by month or the rates' year
+  // by year: bases of both kinds together would be discounted in the first one's mode.
+  const bool curves = !bases.empty() && bases.front().curve != nullptr;
+  for (const DiscountBasis& basis : bases) {
+    if ((basis.curve != nullptr) != curves) {
+      throw ValuationError(
+          "A replay of the months cannot discount on a yield curve and on rates at once");
+    }
+  }
   std::vector<DiscountedPayments> paid;
   paid.reserve(bases.size());
   // Lanes of two and of four: the processor multiplies two doubles at once, and the select and
@@ -170,17 +222,7 @@ double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
     trace->clear();
     trace->reserve(1500);  // the longest runs: a life aged 0 to past 120
   }
-  // The segments start in this order: participant and spouse before payment, then from payment.
-  SurvivalSegment participant_before(inputs.PrePrimaryMortality, "PrePrimaryMortality",
-                                     Input::PrePrimaryMortality, "participant", ages.x);
-  SurvivalSegment spouse_before(inputs.PreContingentMortality, "PreContingentMortality",
-                                Input::PreContingentMortality, "spouse", ages.y);
-  SurvivalSegment participant_after(inputs.PostPrimaryMortality, "PostPrimaryMortality",
-                                    Input::PostPrimaryMortality, "participant", ages.x);
-  SurvivalSegment spouse_after(inputs.PostContingentMortality, "PostContingentMortality",
-                               Input::PostContingentMortality, "spouse", ages.y);
-  Life participant{ages.x, 1.0, participant_before, participant_after};
-  Life spouse{ages.y, 1.0, spouse_before, spouse_after};
+  auto [participant, spouse] = StartLives(inputs, ages);
 
   const InterestInputs rates = InterestInputsOf(inputs);
   const bool full_curve = curve != nullptr;
@@ -202,10 +244,10 @@ double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
     while (month_time < year_start + 1.0) {
       month_time += kMonthStep;
       // The month's row and the whole months from the valuation date to its start; only the
-      // full yield curve and the observer read them.
+      // full yield curve, the observer and a replay (which may follow a curve) read them.
       long row = 0;
       long months_elapsed = 0;
-      if (full_curve || observer != nullptr) {
+      if (full_curve || observer != nullptr || trace != nullptr) {
         row = static_cast<long>(RoundHalfEven(12.0 * month_time));
         months_elapsed = static_cast<long>(RoundHalfEven(12.0 * month_time - 1.0));
       }
@@ -228,17 +270,7 @@ double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
           observer->OnPayment(nothing);
         }
       } else {
-        // Payments are made at the start of the month, before its survival and discount steps.
-        month.payment = true;
-        month.benefit = payments.CurrentBenefit();
-        month.weight = payments.Pay(participant.age, r, participant.alive, spouse.alive);
-        if (observer != nullptr) {
-          observer->OnPayment(payments.Describe(row, participant.age, r, participant.alive,
-                                                spouse.alive, discounting.interest().Vx()[0]));
-        }
-        participant.Survive(participant.after);
-        spouse.Survive(spouse.after);
-        payments.CostOfLivingCheck(participant.age, r);
+        PayMonth(month, row, participant, spouse, payments, r, discounting.interest(), observer);
       }
       discounting.Leave(month);
       if (trace != nullptr)
@@ -250,11 +282,8 @@ double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
       spouse.AgeOneMonth(before_still_read);
     }
 
-    // Strictly greater: a life aged exactly 120 at the year end lives on for another year.
-    if (participant.age > kLastAge)
-      participant.alive = 0.0;
-    if (spouse.age > kLastAge)
-      spouse.alive = 0.0;
+    participant.EndYear();
+    spouse.EndYear();
   }
   return discounting.paid(0).sum;
 }

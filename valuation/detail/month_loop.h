@@ -17,7 +17,7 @@ namespace orvane::valuation::detail {
 // the value at those rates without walking the survival again.
 struct TracedMonth {
   long years_elapsed = 0;
-  long months_elapsed = 0;  // whole months from the valuation date; kept with a full yield curve
+  long months_elapsed = 0;  // whole months from the valuation date; always kept in a trace
   bool payment = false;
   double benefit = 0.0;  // CurrentBenefit
   double weight = 0.0;   // what multiplies benefit and Vx (see PaymentStep::Pay)
@@ -53,6 +53,7 @@ struct DiscountBasis {
 // RunMonths values in (one class in month_loop.cpp), and the sensitivities replay the same months
 // at moved rates or curves, so a moved value differs from the value by the rates alone (and is the
 // value of the moved inputs to the bit). The bases go through the months side by side, in one pass.
+// Throws ValuationError when the bases mix yield curves and rates, which discount in other modes.
 std::vector<DiscountedPayments> ReplayMonths(const std::vector<TracedMonth>& months,
                                              std::span<const DiscountBasis> bases);
 

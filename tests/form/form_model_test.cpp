@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -160,7 +161,28 @@ TEST_F(FormTest, TheResultToolTipShowsTheSensitivitiesOfTheValueOnDisplayOnly) {
   EXPECT_EQ(form->RecalculationCount(), recalculations);
   EXPECT_FALSE(form->Sensitivities());
 
-  EXPECT_EQ(tip, "Duration 8.5762 years\nDV01 125.15 per basis point\nConvexity 126.15");
+  // The figures by their definitions, from three fresh forms valued with every rate of the mode
+  // one basis point lower, as it stands, and one basis point higher.
+  const auto value_moved = [&](double basis_points) {
+    auto moved = MakeForm();
+    for (Control rate : {Control::InterestRate1, Control::InterestRate2, Control::InterestRate3,
+                         Control::PostRetirementInterest}) {
+      const double percent = *numbers::ParseNumber(moved->Text(rate)) + 0.01 * basis_points;
+      moved->SetText(rate, std::to_string(percent));
+      moved->Validate(rate);
+    }
+    moved->Calculate();
+    return moved->Summary().value;
+  };
+  const double lower = value_moved(-1), value = value_moved(0), higher = value_moved(1);
+  double duration = 0, dv01 = 0, convexity = 0;
+  ASSERT_EQ(std::sscanf(tip.c_str(), "Duration %lf years\nDV01 %lf per basis point\nConvexity %lf",
+                        &duration, &dv01, &convexity),
+            3)
+      << tip;
+  EXPECT_NEAR(duration, (lower - higher) / (2 * 0.0001 * value), 0.00005 + 1e-9);
+  EXPECT_NEAR(dv01, (lower - higher) / 2, 0.005 + 1e-9);
+  EXPECT_NEAR(convexity, (lower + higher - 2 * value) / (0.0001 * 0.0001 * value), 0.005 + 1e-6);
 
   form->SetText(Control::InterestRate1, "6");
   EXPECT_EQ(form->ResultToolTip(),

@@ -1,7 +1,7 @@
 # orvane-value --census: its columns against orvane-value run on each row alone, the RatesOf and
 # PlanYear columns, the progress bar, the output file and the exit statuses. The census's values
 # row by row are census_test.cpp's.
-import csv, io, os, pty, tempfile, unittest
+import csv, io, os, pty, tempfile, threading, unittest
 from pathlib import Path
 
 from tool_harness import DATA, FIGURES, census, run, usage_error
@@ -52,6 +52,20 @@ class Census(unittest.TestCase):
         self.assertTrue(shown.startswith(b"\r[" + b"." * 40 + b"] 0% 0/2 rows"), shown)
         self.assertTrue(shown.endswith(b"\r[" + b"#" * 40 + b"] 100% 2/2 rows\r\n"), shown)
         self.assertEqual(progress("Benefit\n"), b"\r0 rows\r0 rows\r\n")
+
+    def test_a_census_from_a_pipe_at_a_terminal_values_every_row(self):
+        # Counting the rows for the bar would drain a pipe: a stream's bar counts without a whole.
+        with tempfile.TemporaryDirectory() as folder:
+            fifo = Path(folder, "members.csv")
+            os.mkfifo(fifo)
+            threading.Thread(target=fifo.write_text, args=(CENSUS,), daemon=True).start()
+            leader, follower = pty.openpty()
+            code, out, _ = run("--census", str(fifo), "--jobs", "1", stderr=follower)
+            os.close(follower)
+            with open(leader, "rb", buffering=0) as terminal:
+                shown = terminal.read(65536)
+        self.assertEqual((code, out), census(CENSUS)[:2])
+        self.assertTrue(shown.endswith(b"\r2 rows\r\n"), shown)
 
     def test_the_output_file_and_the_exit_statuses(self):
         with tempfile.TemporaryDirectory() as folder:

@@ -1,4 +1,4 @@
-# What the scripts of tests/app share: orvane-value's path (their first argument, from ctest,
+# What the scripts of tests/tools share: orvane-value's path (their first argument, from ctest,
 # taken off the arguments on import so that unittest.main reads only its own), the shipped data
 # folder, the names of the sensitivity figures in their order, and one run of the tool.
 import os, subprocess, sys, tempfile

@@ -9,6 +9,13 @@
 // value does not depend on them. Every distinct table is read from the data file once per run
 // (tables::TableCache). A row that fails keeps its reason and never stops the run. The rows
 // stream from the input to the output through a bounded window, in input order.
+//
+// Map of this library:
+//   census.h          RunCensus and RunCensusFile (this file).
+//   census_error.h    a header that names no control; a census or output file that fails.
+//   census_rates.h    the RatesOf and PlanYear columns: a row's own month of segment rates.
+//   row_window.h      the ordered, bounded pipeline between the reader, the workers and the
+//                     writer.
 #pragma once
 
 #include <cstddef>

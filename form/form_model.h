@@ -12,8 +12,11 @@
 //                     object, so they cannot disagree.
 //   control_entry.h   one Control=Text entry: parsed (ParseAssignment), refused or entered as
 //                     a user enters it; the command line, the screenshot and the census use it.
-//   census.h          a census CSV valued row by row on every core; row_window.h is its
-//                     ordered, bounded pipeline between the reader, the workers and the writer.
+//   segment_rate_entry.h  a month's 417(e) segment rates (segment_rates/) typed into the three
+//                     interest fields as a user types them.
+//   data_folder.h     where the programs find the data files when no folder is named.
+// The census (census/) and the Qt window (window/) drive this form model; neither holds a rule
+// of its own.
 //
 // The road of one recalculation: a handler (Validate of a field or chooser, Change of an option
 // button or blend box) normalises its control, then Calculate reads every input afresh, makes

@@ -154,7 +154,8 @@ std::array<tables::TableRequest, 4> FormModel::TableRequests() const {
   common.BlendSex = Checked(Control::BlendedMaleFemale);
   common.RetirementYear = YearOf(*this, Control::RetirementDate);
   common.ValuationYear = YearOf(*this, Control::ValuationDate);
-  // Generational projection follows the participant's year of birth for all four tables.
+  // The projection to each year of payment follows the participant's year of birth for all four
+  // tables; a generational table follows its own life's (below).
   common.YearOfBirth = YearOf(*this, Control::DateOfBirth);
   common.FollowPreamble = Checked(Control::UsePreamble);
 

@@ -3,64 +3,20 @@
 #include <utility>
 
 #include "dates/date_age_handlers.h"
+#include "form/detail/date_age_view.h"
 #include "form/detail/form_state.h"
 #include "form/detail/library_errors.h"
+#include "form/detail/valuation_of_form.h"
 #include "form/form_error.h"
 #include "form/numeric_fields.h"
+#include "numbers/number_text.h"
+#include "sheets/exports.h"
 #include "text/text.h"
+#include "valuation/sensitivities.h"
+#include "valuation/valuation_engine.h"
 
 namespace orvane::form {
 namespace {
-
-using dates::DateAgeField;
-
-struct DateAgeBinding {
-  Control control;
-  DateAgeField field;
-  void (*handler)(dates::DateAgeForm&);
-};
-
-constexpr std::array<DateAgeBinding, 7> kDateAgeFields = {{
-    {Control::ValuationDate, DateAgeField::kValuationDate, &dates::ValuationDate_Validate},
-    {Control::DateOfBirth, DateAgeField::kDateOfBirth, &dates::DateOfBirth_Validate},
-    {Control::SpousesDateOfBirth, DateAgeField::kSpousesDateOfBirth,
-     &dates::SpousesDateOfBirth_Validate},
-    {Control::RetirementDate, DateAgeField::kRetirementDate, &dates::RetirementDate_Validate},
-    {Control::CurrentAge, DateAgeField::kCurrentAge, &dates::CurrentAge_Validate},
-    {Control::SpousesAge, DateAgeField::kSpousesAge, &dates::SpousesAge_Validate},
-    {Control::RetirementAge, DateAgeField::kRetirementAge, &dates::RetirementAge_Validate},
-}};
-
-const DateAgeBinding* DateAgeBindingOf(Control control) {
-  for (const DateAgeBinding& binding : kDateAgeFields) {
-    if (binding.control == control)
-      return &binding;
-  }
-  return nullptr;
-}
-
-Control ControlOf(DateAgeField field) {
-  for (const DateAgeBinding& binding : kDateAgeFields) {
-    if (binding.field == field)
-      return binding.control;
-  }
-  throw FormError("unknown date or age field");
-}
-
-// The date and age handlers see the form through this view; each of their writes is a change of
-// the field, so the Change help texts of RetirementDate and ValuationDate appear as they do when
-// the user types.
-class DateAgeView : public dates::DateAgeForm {
- public:
-  explicit DateAgeView(FormModel& form) : form_(form) {}
-  std::string Text(DateAgeField field) const override { return form_.Text(ControlOf(field)); }
-  void SetText(DateAgeField field, const std::string& text) override {
-    form_.SetText(ControlOf(field), text);
-  }
-
- private:
-  FormModel& form_;
-};
 
 bool HoldsText(Control control) {
   const ControlKind kind = KindOf(control);
@@ -255,10 +211,10 @@ void FormModel::Validate(Control control) {
     Recalculate();
     return;
   }
-  if (const DateAgeBinding* binding = DateAgeBindingOf(control)) {
-    DateAgeView view(*this);
+  if (const detail::DateAgeHandler handler = detail::DateAgeHandlerOf(control)) {
+    detail::DateAgeView view(*this);
     const std::optional<detail::FailureReport> failed =
-        detail::MessageOfFailure([&] { binding->handler(view); });
+        detail::MessageOfFailure([&] { handler(view); });
     if (failed) {
       // The handler stopped where its input failed; like any failed operation of the form it
       // does not go on to recalculate.
@@ -292,6 +248,145 @@ void FormModel::ShowHelp(Control control, HelpEvent event) {
     return;
   state_->message = std::string(*text);
   Notify();
+}
+
+std::array<tables::TableRequest, 4> FormModel::TableRequests() const {
+  return detail::TableRequestsOf(*this);
+}
+
+sheets::MortalityColumns FormModel::LoadMortality() {
+  return detail::LoadTables(TableRequests(), state_->store, state_->environment.table_cache);
+}
+
+valuation::Sensitivities FormModel::Valuate(bool with_sensitivities) {
+  State& s = *state_;
+  const valuation::ValuationInputs inputs = detail::ValuationInputsOf(*this, LoadMortality());
+  valuation::ValuationContext context;
+  std::optional<valuation::CurveDiscount> curve;
+  if (s.keep_detail)
+    context.detail = s.detail.get();
+  try {
+    if (Checked(Control::FullYieldCurve)) {
+      // The workbook is read once per run; a failed read leaves YieldCurveLoaded false, so the
+      // next valuation tries again. The curve itself follows the form's year and month every
+      // time.
+      if (!s.yield_curve)
+        s.yield_curve = detail::ReadYieldCurve(s.environment);
+      const int index = valuation::CurveIndex(detail::NumberOf(*this, Control::YearOfYieldCurve),
+                                              detail::NumberOf(*this, Control::MonthOfYieldCurve),
+                                              s.yield_curve->CurveCount());
+      if (s.environment.curve_cache != nullptr) {
+        const valuation::CurveCache::Curves cached =
+            s.environment.curve_cache->Get(*s.yield_curve, index, with_sensitivities);
+        context.full_yield_curve = cached.curve;
+        context.moved_curves = cached.moved;
+      } else {
+        curve.emplace(s.yield_curve->Discount(index));
+        context.full_yield_curve = &*curve;
+      }
+    }
+    valuation::Sensitivities figures;
+    if (with_sensitivities)
+      figures = valuation::ValueWithSensitivities(inputs, context);
+    else
+      figures.value = valuation::Orvane(inputs, context);
+    s.value = figures.value;
+    return figures;
+  } catch (const valuation::ValuationError& e) {
+    throw detail::FormErrorOf(e, s.store, TableRequests());
+  }
+}
+
+std::string FormModel::ValueText() {
+  const bool with_sensitivities = state_->environment.with_sensitivities;
+  valuation::Sensitivities figures = Valuate(with_sensitivities);
+  std::string text = numbers::ResultText(figures.value);
+  if (with_sensitivities)
+    state_->sensitivities = std::move(figures);
+  return text;
+}
+
+const std::optional<valuation::Sensitivities>& FormModel::Sensitivities() const {
+  return state_->sensitivities;
+}
+
+std::string FormModel::ResultToolTip() {
+  const State& s = *state_;
+  if (s.recalculations == 0 || !s.failure.empty()) {
+    return "No sensitivities: the value on display is not that of the entries as they stand "
+           "(see the reason under it)";
+  }
+  valuation::Sensitivities figures;
+  const std::optional<detail::FailureReport> failed =
+      detail::MessageOfFailure([&] { figures = Valuate(true); });
+  if (failed)
+    return "No sensitivities: " + failed->message;
+  if (numbers::ResultText(figures.value) != s.result) {
+    return "No sensitivities: an entry has changed since the value on display was calculated; "
+           "leave the field to recalculate";
+  }
+  if (!figures.Duration || !figures.Convexity || !figures.DV01)
+    return "No sensitivities: " + figures.missing;
+  // Rounded for reading; orvane-value --sensitivity prints every digit.
+  return "Duration " + numbers::FormatPicture(*figures.Duration, "#,##0.0000") + " years\nDV01 " +
+         numbers::FormatPicture(*figures.DV01, "#,##0.00") + " per basis point\nConvexity " +
+         numbers::FormatPicture(*figures.Convexity, "#,##0.00");
+}
+
+void FormModel::ExportDetail(const std::filesystem::path& file) {
+  State& s = *state_;
+  if (!s.detail)
+    s.detail = std::make_unique<valuation::DetailTable>();
+  sheets::WriteDetailHeadings(
+      *s.detail,
+      sheets::DetailInputs{Text(Control::ValuationDate), Text(Control::DateOfBirth),
+                           Text(Control::SpousesDateOfBirth), Text(Control::PeriodCertain),
+                           Text(Control::PercentToSurvivor)});
+  // An earlier, longer valuation must not leave its months behind in the sheet and its total.
+  s.detail->ClearMonths();
+
+  struct KeepDetailWhileRecalculating {
+    explicit KeepDetailWhileRecalculating(bool& keep) : flag(keep) { flag = true; }
+    ~KeepDetailWhileRecalculating() { flag = false; }
+    bool& flag;
+  };
+  bool succeeded = false;
+  {
+    KeepDetailWhileRecalculating keep(s.keep_detail);
+    succeeded = RunCalculate();
+  }
+  if (!succeeded)
+    throw FormError("The calculation detail was not exported: " + s.failure);
+  sheets::DetailSummary summary = Summary();
+  // The same entries valued once more, the detail kept as it is, for the Summary's figures.
+  summary.sensitivities = Valuate(true);
+  sheets::WriteDetailWorkbook(file, *s.detail, summary);
+}
+
+sheets::DetailSummary FormModel::Summary() const {
+  sheets::DetailSummary summary;
+  for (int i = 0; i < kControlCount; ++i) {
+    const auto control = static_cast<Control>(i);
+    std::string caption(CaptionOf(control));
+    switch (KindOf(control)) {
+      case ControlKind::kTextField:
+      case ControlKind::kTableChooser:
+        summary.inputs.emplace_back(std::move(caption), Text(control));
+        break;
+      case ControlKind::kCheckBox:
+      case ControlKind::kOptionButton:
+        summary.inputs.emplace_back(std::move(caption), Checked(control) ? "Yes" : "No");
+        break;
+      case ControlKind::kButton:
+        break;
+    }
+  }
+  summary.value = state_->value;
+  return summary;
+}
+
+void FormModel::ExportMortality(const std::filesystem::path& file) {
+  sheets::WriteMortalityWorkbook(file, LoadMortality());
 }
 
 void FormModel::Calculate() {

@@ -1,24 +1,16 @@
-// The window's "417(e) segment rates of..." entry in the context menu of the three interest
-// fields, kept apart from the layout and event funnel of valuation_form.cpp.
-#include <optional>
+// The "417(e) segment rates of..." entry in the context menu of the three interest fields.
+#include "window/segment_rates_menu.h"
 
 #include <QAction>
 #include <QLineEdit>
 #include <QMenu>
 #include <QString>
 
-#include "form/segment_rate_entry.h"
-#include "segment_rates/segment_rates.h"
 #include "window/segment_rates_dialog.h"
-#include "window/valuation_form.h"
 
 namespace orvane::window {
 
-using form::EnterSegmentRates;
-using form::SegmentRatesPath;
-using segment_rates::SegmentRatesFileError;
-
-void ValuationForm::OnInterestMenu(QLineEdit* edit, const QPoint& at) {
+bool AskedForSegmentRates(QLineEdit* edit, const QPoint& at) {
   QMenu* menu = edit->createStandardContextMenu();
   menu->setObjectName(QStringLiteral("InterestMenu"));
   menu->addSeparator();
@@ -26,24 +18,22 @@ void ValuationForm::OnInterestMenu(QLineEdit* edit, const QPoint& at) {
   rates->setObjectName(QStringLiteral("SegmentRatesAction"));
   const QAction* chosen = menu->exec(edit->mapToGlobal(at));
   delete menu;
-  if (chosen == rates)
-    ChooseSegmentRates();
+  return chosen == rates;
 }
 
-void ValuationForm::ChooseSegmentRates() {
-  std::optional<SegmentRateFile> file;
+std::optional<SegmentRates> ChooseSegmentRates(const std::filesystem::path& file, QWidget* parent,
+                                               QString& problem) {
+  std::optional<SegmentRateFile> rates;
   try {
-    file = SegmentRateFile::Read(SegmentRatesPath(model_.Environment()));
-  } catch (const SegmentRatesFileError& error) {
-    ShowNote(QString::fromUtf8(error.what()));
-    return;
+    rates = SegmentRateFile::Read(file);
+  } catch (const segment_rates::SegmentRatesFileError& error) {
+    problem = QString::fromUtf8(error.what());
+    return std::nullopt;
   }
-  SegmentRatesDialog dialog(*file, this);
+  SegmentRatesDialog dialog(*rates, parent);
   if (dialog.exec() != QDialog::Accepted)
-    return;
-  const std::optional<SegmentRates> chosen = dialog.Chosen();
-  if (chosen)
-    Forward([this, &chosen] { EnterSegmentRates(model_, *chosen); });
+    return std::nullopt;
+  return dialog.Chosen();
 }
 
 }  // namespace orvane::window

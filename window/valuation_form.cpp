@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
 #include <QEvent>
@@ -27,9 +26,12 @@
 #include <QToolTip>
 #include <QUrl>
 
+#include "form/segment_rate_entry.h"
 #include "window/icon.h"
+#include "window/segment_rates_menu.h"
 #include "window/window_layout.h"
 #include "window/window_text.h"
+#include "window/workbook_file.h"
 
 namespace orvane::window {
 
@@ -44,25 +46,6 @@ using layout::Twips;
 
 // The control at fault is marked with this background until a recalculation succeeds.
 const QColor kFaultColour(255, 214, 214);
-
-// A new, empty file "<stem> <yyyyMMdd-HHmmss>-<n>.xlsx" in `folder`, created exclusively so that
-// no earlier workbook (of this or another running window) is ever overwritten; empty when the
-// folder takes no new file.
-QString ReserveWorkbookFile(const QString& folder, const QString& stem) {
-  if (folder.isEmpty())
-    return {};  // no temporary folder; never fall back to the current directory
-  const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-  const QDir dir(folder);
-  for (int n = 1; n <= 1000; ++n) {
-    const QString path = dir.filePath(QStringLiteral("%1 %2-%3.xlsx").arg(stem, stamp).arg(n));
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-      return path;
-    if (!file.exists())
-      return {};
-  }
-  return {};
-}
 
 }  // namespace
 
@@ -108,6 +91,20 @@ ValuationForm::ValuationForm(FormEnvironment environment, FileOpener open_file, 
   }
   Refresh();
   WidgetOf(Control::CurrentAge)->setFocus(Qt::OtherFocusReason);
+}
+
+// "417(e) segment rates of..." in an interest field's context menu: the month chosen enters its
+// rates as a user types them.
+void ValuationForm::OnInterestMenu(QLineEdit* edit, const QPoint& at) {
+  if (!AskedForSegmentRates(edit, at))
+    return;
+  QString problem;
+  const std::optional<segment_rates::SegmentRates> chosen =
+      ChooseSegmentRates(form::SegmentRatesPath(model_.Environment()), this, problem);
+  if (!problem.isEmpty())
+    ShowNote(problem);
+  else if (chosen)
+    Forward([this, &chosen] { form::EnterSegmentRates(model_, *chosen); });
 }
 
 ValuationForm::~ValuationForm() {

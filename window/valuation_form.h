@@ -120,7 +120,6 @@ class ValuationForm : public QWidget {
   // The context menu of an interest field: the line edit's own entries and "417(e) segment
   // rates of...", which opens the month dialog and enters the chosen month's rates.
   void OnInterestMenu(QLineEdit* edit, const QPoint& at);
-  void ChooseSegmentRates();
 
   // Runs one forwarded event, then repaints. An error that escapes the model is never rethrown:
   // it goes to `escaped` when given, else the model takes it as its failure (NoteFailure).

@@ -1,20 +1,15 @@
-// Calculate and the table requests: the road from the form's texts to the results label.
+#include "form/detail/valuation_of_form.h"
+
 #include <optional>
 #include <string_view>
 
 #include "dates/calendar.h"
-#include "form/detail/form_state.h"
-#include "form/detail/library_errors.h"
 #include "form/form_error.h"
-#include "form/form_model.h"
 #include "numbers/number_text.h"
 #include "sheets/sheet_error.h"
 #include "sheets/yield_curve_workbook.h"
-#include "valuation/sensitivities.h"
-#include "valuation/valuation_engine.h"
-#include "valuation/valuation_error.h"
 
-namespace orvane::form {
+namespace orvane::form::detail {
 namespace {
 
 using valuation::ValuationInputs;
@@ -32,6 +27,8 @@ int YearOf(const FormModel& form, Control control) {
   return date->year;
 }
 
+}  // namespace
+
 double NumberOf(const FormModel& form, Control control) {
   const std::string& text = form.Text(control);
   const std::optional<double> value = numbers::ParseNumber(text);
@@ -40,6 +37,8 @@ double NumberOf(const FormModel& form, Control control) {
   }
   return *value;
 }
+
+namespace {
 
 // The fifteen number fields and the valuation inputs they fill, in the valuation's order, with
 // the name the valuation's errors give each input.
@@ -144,26 +143,26 @@ void ExplainMissingTable(const valuation::ValuationError& error, tables::TableSt
 
 }  // namespace
 
-std::array<tables::TableRequest, 4> FormModel::TableRequests() const {
+std::array<tables::TableRequest, 4> TableRequestsOf(const FormModel& form) {
   tables::TableRequest common;
-  common.DontProjTable = Checked(Control::NoProjection);
-  common.ProjToValuation = Checked(Control::ProjToValuation);
-  common.ProjToRetirement = Checked(Control::ProjToRetirement);
-  common.ProjToPayment = Checked(Control::ProjToPayment);
-  common.BlendAnn = Checked(Control::BlendedAnnuitnat);
-  common.BlendSex = Checked(Control::BlendedMaleFemale);
-  common.RetirementYear = YearOf(*this, Control::RetirementDate);
-  common.ValuationYear = YearOf(*this, Control::ValuationDate);
+  common.DontProjTable = form.Checked(Control::NoProjection);
+  common.ProjToValuation = form.Checked(Control::ProjToValuation);
+  common.ProjToRetirement = form.Checked(Control::ProjToRetirement);
+  common.ProjToPayment = form.Checked(Control::ProjToPayment);
+  common.BlendAnn = form.Checked(Control::BlendedAnnuitnat);
+  common.BlendSex = form.Checked(Control::BlendedMaleFemale);
+  common.RetirementYear = YearOf(form, Control::RetirementDate);
+  common.ValuationYear = YearOf(form, Control::ValuationDate);
   // The projection to each year of payment follows the participant's year of birth for all four
   // tables; a generational table follows its own life's (below).
-  common.YearOfBirth = YearOf(*this, Control::DateOfBirth);
-  common.FollowPreamble = Checked(Control::UsePreamble);
+  common.YearOfBirth = YearOf(form, Control::DateOfBirth);
+  common.FollowPreamble = form.Checked(Control::UsePreamble);
 
   // A generational table follows the life it describes: the participant's cohort for the
   // primary choosers, the spouse's for the contingent ones. A spouse's date that does not parse
   // stops only a generational table, which then says it needs a year of birth.
   const std::optional<dates::CalendarDate> spouse =
-      dates::ParseDate(Text(Control::SpousesDateOfBirth));
+      dates::ParseDate(form.Text(Control::SpousesDateOfBirth));
 
   std::array<tables::TableRequest, 4> requests;
   for (size_t i = 0; i < kLoadOrder.size(); ++i) {
@@ -171,9 +170,9 @@ std::array<tables::TableRequest, 4> FormModel::TableRequests() const {
     const bool contingent =
         chooser == Control::PostRetContingent || chooser == Control::PreRetContingent;
     requests[i] = common;
-    requests[i].TableName = Text(chooser);
+    requests[i].TableName = form.Text(chooser);
     // The spouse is taken to be of the other sex than the participant.
-    requests[i].Male = contingent ? Checked(Control::Female) : Checked(Control::Male);
+    requests[i].Male = contingent ? form.Checked(Control::Female) : form.Checked(Control::Male);
     requests[i].Pre = chooser == Control::PreRetPrimary || chooser == Control::PreRetContingent;
     if (!contingent)
       requests[i].LifeYearOfBirth = common.YearOfBirth;
@@ -183,13 +182,11 @@ std::array<tables::TableRequest, 4> FormModel::TableRequests() const {
   return requests;
 }
 
-sheets::MortalityColumns FormModel::LoadMortality() {
-  const std::array<tables::TableRequest, 4> requests = TableRequests();
+sheets::MortalityColumns LoadTables(const std::array<tables::TableRequest, 4>& requests,
+                                    tables::TableStore& store, tables::TableCache* cache) {
   std::array<mortality::QTable, 4> loaded;
-  for (size_t i = 0; i < kLoadOrder.size(); ++i) {
-    loaded[i] =
-        LoadChosen(state_->store, state_->environment.table_cache, requests[i], kLoadOrder[i]);
-  }
+  for (size_t i = 0; i < kLoadOrder.size(); ++i)
+    loaded[i] = LoadChosen(store, cache, requests[i], kLoadOrder[i]);
   sheets::MortalityColumns columns;
   columns.PostPrimary = loaded[0];
   columns.PostContingent = loaded[1];
@@ -198,100 +195,34 @@ sheets::MortalityColumns FormModel::LoadMortality() {
   return columns;
 }
 
-valuation::Sensitivities FormModel::Valuate(bool with_sensitivities) {
-  State& s = *state_;
-  sheets::MortalityColumns tables = LoadMortality();
-
+valuation::ValuationInputs ValuationInputsOf(const FormModel& form,
+                                             sheets::MortalityColumns tables) {
   ValuationInputs inputs;
-  for (const NumberInput& number : kNumberInputs) {
-    inputs.*number.input = NumberOf(*this, number.control);
-  }
+  for (const NumberInput& number : kNumberInputs)
+    inputs.*number.input = NumberOf(form, number.control);
   inputs.PrePrimaryMortality = std::move(tables.PrePrimary);
   inputs.PreContingentMortality = std::move(tables.PreContingent);
   inputs.PostPrimaryMortality = std::move(tables.PostPrimary);
   inputs.PostContingentMortality = std::move(tables.PostContingent);
-  inputs.UseRoundedAge = Checked(Control::UseRoundedAge);
-  inputs.TreatAsYieldCurve = Checked(Control::YieldCurve);
+  inputs.UseRoundedAge = form.Checked(Control::UseRoundedAge);
+  inputs.TreatAsYieldCurve = form.Checked(Control::YieldCurve);
+  return inputs;
+}
 
-  valuation::ValuationContext context;
-  std::optional<valuation::CurveDiscount> curve;
-  if (s.keep_detail)
-    context.detail = s.detail.get();
+valuation::YieldCurveRates ReadYieldCurve(const FormEnvironment& environment) {
   try {
-    if (Checked(Control::FullYieldCurve)) {
-      // The workbook is read once per run; a failed read leaves YieldCurveLoaded false, so the
-      // next valuation tries again. The curve itself follows the form's year and month every
-      // time.
-      if (!s.yield_curve) {
-        try {
-          s.yield_curve = sheets::ReadYieldCurveWorkbook(s.environment.data_dir /
-                                                         sheets::kYieldCurveWorkbookName);
-        } catch (const sheets::SheetError& e) {
-          throw FormError(e.what(), Control::FullYieldCurve);
-        } catch (const valuation::ValuationError& e) {
-          throw FormError(e.what(), Control::FullYieldCurve);
-        }
-      }
-      const int index = valuation::CurveIndex(NumberOf(*this, Control::YearOfYieldCurve),
-                                              NumberOf(*this, Control::MonthOfYieldCurve),
-                                              s.yield_curve->CurveCount());
-      if (s.environment.curve_cache != nullptr) {
-        const valuation::CurveCache::Curves cached =
-            s.environment.curve_cache->Get(*s.yield_curve, index, with_sensitivities);
-        context.full_yield_curve = cached.curve;
-        context.moved_curves = cached.moved;
-      } else {
-        curve.emplace(s.yield_curve->Discount(index));
-        context.full_yield_curve = &*curve;
-      }
-    }
-    valuation::Sensitivities figures;
-    if (with_sensitivities)
-      figures = valuation::ValueWithSensitivities(inputs, context);
-    else
-      figures.value = valuation::Orvane(inputs, context);
-    s.value = figures.value;
-    return figures;
+    return sheets::ReadYieldCurveWorkbook(environment.data_dir / sheets::kYieldCurveWorkbookName);
+  } catch (const sheets::SheetError& e) {
+    throw FormError(e.what(), Control::FullYieldCurve);
   } catch (const valuation::ValuationError& e) {
-    ExplainMissingTable(e, s.store, TableRequests());
-    throw FormError(e.what(), ControlOf(e.input()));
+    throw FormError(e.what(), Control::FullYieldCurve);
   }
 }
 
-std::string FormModel::ValueText() {
-  const bool with_sensitivities = state_->environment.with_sensitivities;
-  valuation::Sensitivities figures = Valuate(with_sensitivities);
-  std::string text = numbers::ResultText(figures.value);
-  if (with_sensitivities)
-    state_->sensitivities = std::move(figures);
-  return text;
+FormError FormErrorOf(const valuation::ValuationError& error, tables::TableStore& store,
+                      const std::array<tables::TableRequest, 4>& requests) {
+  ExplainMissingTable(error, store, requests);
+  return FormError(error.what(), ControlOf(error.input()));
 }
 
-const std::optional<valuation::Sensitivities>& FormModel::Sensitivities() const {
-  return state_->sensitivities;
-}
-
-std::string FormModel::ResultToolTip() {
-  const State& s = *state_;
-  if (s.recalculations == 0 || !s.failure.empty()) {
-    return "No sensitivities: the value on display is not that of the entries as they stand "
-           "(see the reason under it)";
-  }
-  valuation::Sensitivities figures;
-  const std::optional<detail::FailureReport> failed =
-      detail::MessageOfFailure([&] { figures = Valuate(true); });
-  if (failed)
-    return "No sensitivities: " + failed->message;
-  if (numbers::ResultText(figures.value) != s.result) {
-    return "No sensitivities: an entry has changed since the value on display was calculated; "
-           "leave the field to recalculate";
-  }
-  if (!figures.Duration || !figures.Convexity || !figures.DV01)
-    return "No sensitivities: " + figures.missing;
-  // Rounded for reading; orvane-value --sensitivity prints every digit.
-  return "Duration " + numbers::FormatPicture(*figures.Duration, "#,##0.0000") + " years\nDV01 " +
-         numbers::FormatPicture(*figures.DV01, "#,##0.00") + " per basis point\nConvexity " +
-         numbers::FormatPicture(*figures.Convexity, "#,##0.00");
-}
-
-}  // namespace orvane::form
+}  // namespace orvane::form::detail

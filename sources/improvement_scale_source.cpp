@@ -11,45 +11,30 @@
 #include "sources/source_error.h"
 #include "tables/data_file_format.h"
 #include "tables/generational_table.h"
+#include "text/text.h"
 
 namespace orvane::sources {
 namespace {
 
 constexpr auto kOffset = static_cast<std::int32_t>(mortality::kScaleOffsetMillionths);
 
-std::string Trim(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string::npos)
-    return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-bool WholeNumber(const std::string& text, int& number) {
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-  return !text.empty() && error == std::errc() && end == text.data() + text.size();
-}
-
-// A signed rate of improvement in millionths, read exactly.
+// A signed rate of improvement in millionths, read exactly, that the data file's three packed
+// bytes hold once offset: from -0.5 to 0.499999.
 std::int32_t ScaleRate(const std::string& cell, const std::string& where) {
-  std::string text = Trim(cell);
-  const bool negative = !text.empty() && text.front() == '-';
-  if (negative)
-    text.erase(0, 1);
-  const DecimalReading reading = ReadDecimal(text);
-  if (reading.kind != DecimalReading::Kind::kNumber || reading.rounded ||
-      reading.micro >= kOffset) {
+  const std::int32_t rate = ReadRate(cell, where, RatePolicy::kImprovement);
+  if (rate < -kOffset || rate >= kOffset) {
     throw SourceError(where + ": the rate of improvement \"" + cell +
-                      "\" is not a number from -0.5 to 0.499999 with at most six decimals");
+                      "\" lies outside -0.5 to 0.499999");
   }
-  return negative ? -reading.micro : reading.micro;
+  return rate;
 }
 
 // Fills a scale from rates keyed by (age, year), refusing a gap inside their range.
-ScaleValues FromCells(const std::map<std::pair<int, int>, std::int32_t>& cells,
-                      const std::string& origin) {
+mortality::ImprovementScale FromCells(const std::map<std::pair<int, int>, std::int32_t>& cells,
+                                      const std::string& origin) {
   if (cells.empty())
     throw SourceError(origin + ": the scale has no rates");
-  ScaleValues scale;
+  mortality::ScaleRange scale;
   scale.first_age = cells.begin()->first.first;
   scale.last_age = cells.rbegin()->first.first;
   scale.first_year = scale.last_year = cells.begin()->first.second;
@@ -61,6 +46,7 @@ ScaleValues FromCells(const std::map<std::pair<int, int>, std::int32_t>& cells,
     throw SourceError(origin + ": ages " + std::to_string(scale.first_age) + "-" +
                       std::to_string(scale.last_age) + " lie outside 0 to 120");
   }
+  std::vector<std::int32_t> millionths;
   for (int year = scale.first_year; year <= scale.last_year; ++year) {
     for (int age = scale.first_age; age <= scale.last_age; ++age) {
       const auto found = cells.find({age, year});
@@ -68,10 +54,10 @@ ScaleValues FromCells(const std::map<std::pair<int, int>, std::int32_t>& cells,
         throw SourceError(origin + ": the scale has no rate at age " + std::to_string(age) +
                           " in " + std::to_string(year) + " (a gap in its ages or years)");
       }
-      scale.micro.push_back(found->second);
+      millionths.push_back(found->second);
     }
   }
-  return scale;
+  return mortality::ImprovementScale(origin, scale, std::move(millionths));
 }
 
 std::string Name8(const std::string& cell, const std::string& where) {
@@ -80,8 +66,9 @@ std::string Name8(const std::string& cell, const std::string& where) {
 
 // The scale as a table file: the last year's rates (none below 0) as its 120 values, then the
 // years in order, each a field of its four digits and one field per age.
-NamedTable ScaleTable(const std::string& name, const ScaleValues& scale,
+NamedTable ScaleTable(const std::string& name, const mortality::ImprovementScale& values,
                       const std::string& origin) {
+  const mortality::ScaleRange& scale = values.range();
   if (scale.first_year < 1000 || scale.last_year > 9999)
     throw SourceError(origin + ": the scale's years are not four-digit years");
   NamedTable table;
@@ -89,28 +76,22 @@ NamedTable ScaleTable(const std::string& name, const ScaleValues& scale,
   table.origin = origin;
   for (int age = 1; age <= kTableAges; ++age) {
     table.micro[static_cast<std::size_t>(age)] =
-        std::max<std::int32_t>(0, scale.At(age, scale.last_year));
+        std::max<std::int32_t>(0, values.MillionthsAt(age, scale.last_year));
   }
-  table.kind = mortality::ScaleKind(
-      mortality::ScaleRange{scale.first_age, scale.last_age, scale.first_year, scale.last_year});
+  table.kind = mortality::ScaleKind(scale);
   for (int year = scale.first_year; year <= scale.last_year; ++year) {
     table.extra_fields.push_back(std::to_string(year));
     for (int age = scale.first_age; age <= scale.last_age; ++age)
-      table.extra_fields.push_back(mortality::PackedMillionths(scale.At(age, year) + kOffset));
+      table.extra_fields.push_back(
+          mortality::PackedMillionths(values.MillionthsAt(age, year) + kOffset));
   }
   return table;
 }
 
 }  // namespace
 
-std::int32_t ScaleValues::At(int age, int year) const {
-  const int a = std::clamp(age, first_age, last_age);
-  const int t = std::clamp(year, first_year, last_year);
-  return micro[static_cast<std::size_t>((t - first_year) * (last_age - first_age + 1) +
-                                        (a - first_age))];
-}
-
-ScaleValues ScaleFromXtbml(const XtbmlFile& file, int table_number, const std::string& origin) {
+mortality::ImprovementScale ScaleFromXtbml(const XtbmlFile& file, int table_number,
+                                           const std::string& origin) {
   if (table_number < 1 || static_cast<std::size_t>(table_number) > file.tables.size()) {
     throw SourceError(origin + ": the file has no table " + std::to_string(table_number));
   }
@@ -119,7 +100,7 @@ ScaleValues ScaleFromXtbml(const XtbmlFile& file, int table_number, const std::s
     throw SourceError(origin + ": table " + std::to_string(table_number) +
                       " is not a scale of Age by Year");
   }
-  if (!table.scaling_factor.empty() && Trim(table.scaling_factor) != "0")
+  if (!table.scaling_factor.empty() && text::Trim(table.scaling_factor) != "0")
     throw SourceError(origin + ": a ScalingFactor other than 0 is not read");
   std::map<std::pair<int, int>, std::int32_t> cells;
   for (const XtbmlValue& value : table.values) {
@@ -131,25 +112,26 @@ ScaleValues ScaleFromXtbml(const XtbmlFile& file, int table_number, const std::s
   return FromCells(cells, origin);
 }
 
-ScaleValues ScaleFromCsv(const std::filesystem::path& file) {
+mortality::ImprovementScale ScaleFromCsv(const std::filesystem::path& file) {
   const std::vector<CsvRow> rows = ReadCsvFile(file);
   const std::string origin = file.string();
-  if (rows.empty() || Trim(rows.front().cells.front()) != "Age")
+  if (rows.empty() || text::Trim(rows.front().cells.front()) != "Age")
     throw SourceError(origin + ": a scale's first row must be \"Age\" and its years");
   std::vector<int> years;
   for (std::size_t c = 1; c < rows.front().cells.size(); ++c) {
-    int year = 0;
-    if (!WholeNumber(Trim(rows.front().cells[c]), year))
+    const std::optional<int> year = text::WholeNumber(text::Trim(rows.front().cells[c]));
+    if (!year)
       throw SourceError(origin + ", line 1: \"" + rows.front().cells[c] + "\" is not a year");
-    years.push_back(year);
+    years.push_back(*year);
   }
   std::map<std::pair<int, int>, std::int32_t> cells;
   for (std::size_t r = 1; r < rows.size(); ++r) {
     const CsvRow& row = rows[r];
     const std::string where = origin + ", line " + std::to_string(row.line);
-    int age = 0;
-    if (!WholeNumber(Trim(row.cells[0]), age))
+    const std::optional<int> whole_age = text::WholeNumber(text::Trim(row.cells[0]));
+    if (!whole_age)
       throw SourceError(where + ": \"" + row.cells[0] + "\" is not an age");
+    const int age = *whole_age;
     if (row.cells.size() != years.size() + 1)
       throw SourceError(where + ": " + std::to_string(years.size()) + " rates expected");
     for (std::size_t c = 0; c < years.size(); ++c) {
@@ -160,7 +142,8 @@ ScaleValues ScaleFromCsv(const std::filesystem::path& file) {
   return FromCells(cells, origin);
 }
 
-std::string ScaleCsvText(const ScaleValues& scale) {
+std::string ScaleCsvText(const mortality::ImprovementScale& values) {
+  const mortality::ScaleRange& scale = values.range();
   std::ostringstream out;
   out << "Age";
   for (int year = scale.first_year; year <= scale.last_year; ++year) out << "," << year;
@@ -168,7 +151,7 @@ std::string ScaleCsvText(const ScaleValues& scale) {
   for (int age = scale.first_age; age <= scale.last_age; ++age) {
     out << age;
     for (int year = scale.first_year; year <= scale.last_year; ++year) {
-      const std::int32_t micro = scale.At(age, year);
+      const std::int32_t micro = values.MillionthsAt(age, year);
       const std::int32_t size = micro < 0 ? -micro : micro;
       char text[16];
       std::snprintf(text, sizeof text, "%s%d.%06d", micro < 0 ? "-" : "", size / 1000000,
@@ -188,17 +171,16 @@ void ReadImprovementScaleList(const std::filesystem::path& file, const std::vect
     if (row.cells.size() != 4)
       throw SourceError(where + ": a row needs scale, source, table and generational");
     const std::string name = Name8(row.cells[0], where);
-    const std::filesystem::path source = file.parent_path() / Trim(row.cells[1]);
-    ScaleValues scale;
-    if (source.extension() == ".xml") {
-      int number = 0;
-      if (!WholeNumber(Trim(row.cells[2]), number))
+    const std::filesystem::path source = file.parent_path() / text::Trim(row.cells[1]);
+    const auto read_scale = [&] {
+      if (source.extension() != ".xml")
+        return ScaleFromCsv(source);
+      const std::optional<int> number = text::WholeNumber(text::Trim(row.cells[2]));
+      if (!number)
         throw SourceError(where + ": an XTbML source needs a table number");
-      scale = ScaleFromXtbml(ReadXtbmlFile(source), number, source.string());
-    } else {
-      scale = ScaleFromCsv(source);
-    }
-    sources.tables.push_back(ScaleTable(name, scale, where));
+      return ScaleFromXtbml(ReadXtbmlFile(source), *number, source.string());
+    };
+    sources.tables.push_back(ScaleTable(name, read_scale(), where));
     std::istringstream tables(row.cells[3]);
     std::string table;
     while (tables >> table) {

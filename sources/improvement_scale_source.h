@@ -21,34 +21,26 @@
 #include <string>
 #include <vector>
 
+#include "mortality/improvement_scale.h"
 #include "sources/csv_file.h"
 #include "sources/table_sources.h"
 #include "sources/xtbml_file.h"
 
 namespace orvane::sources {
 
-// A scale's rates in millionths (negative allowed), year by year, each year's ages in order.
-struct ScaleValues {
-  int first_age = 0;
-  int last_age = 0;
-  int first_year = 0;
-  int last_year = 0;
-  std::vector<std::int32_t> micro;
-
-  std::int32_t At(int age, int year) const;
-};
-
-// The scale in table `table_number` of an XTbML file. Throws SourceError starting with `origin`
-// for a table whose axes are not Age and Year, an age or year missing inside the table's range
-// (a gap), a rate that is not a number or has more than six decimals, and one outside
-// -0.5 to 0.499999.
-ScaleValues ScaleFromXtbml(const XtbmlFile& file, int table_number, const std::string& origin);
+// The scale in table `table_number` of an XTbML file, named `origin`: the one reader of the SOA's
+// scale files (t3611, t3612), for the data file and for the IRS construction. Throws SourceError
+// starting with `origin` for a table whose axes are not Age and Year, an age or year missing
+// inside the table's range (a gap), a rate that is not a number or has more than six decimals,
+// and one outside -0.5 to 0.499999.
+mortality::ImprovementScale ScaleFromXtbml(const XtbmlFile& file, int table_number,
+                                           const std::string& origin);
 
 // The scale in a CSV of ages by years, as above. Throws SourceError naming the file and line.
-ScaleValues ScaleFromCsv(const std::filesystem::path& file);
+mortality::ImprovementScale ScaleFromCsv(const std::filesystem::path& file);
 
 // The scale as a CSV of ages by years.
-std::string ScaleCsvText(const ScaleValues& scale);
+std::string ScaleCsvText(const mortality::ImprovementScale& scale);
 
 // Reads the scale list `file` (already read into `rows`, header first) and adds each scale as
 // a table file to `sources`, marking the tables it names as generational on it. The tables may

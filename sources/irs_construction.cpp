@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "sources/decimal_rate.h"
+#include "sources/improvement_scale_source.h"
 #include "sources/source_error.h"
 #include "sources/xtbml_file.h"
 #include "sources/xtbml_import.h"
@@ -17,6 +18,7 @@ namespace {
 constexpr std::int32_t kOne = 1000000;
 constexpr int kFirstBaseAge = 15;
 constexpr int kFirstProductYear = 2013;
+constexpr int kFirstScaleAge = 20;  // the ages of Scale MP-2021 are 20 to 120
 constexpr int kLastUnmodifiedYear = 2020;
 constexpr int kLastNoImprovementYear = 2024;
 constexpr std::int32_t kLongTermCap = 7800;  // 0.0078
@@ -73,40 +75,17 @@ std::array<std::array<std::int32_t, kTableAges + 1>, kColumns> ReadAgeColumns(
   return values;
 }
 
-ImprovementScale ReadScale(const std::filesystem::path& file) {
-  const XtbmlFile xtbml = ReadXtbmlFile(file);
-  const XtbmlTable& table = xtbml.tables.front();
-  if (table.axes != std::vector<std::string>{"Age", "Year"})
-    throw SourceError(file.string() + ", table 1: not an improvement scale by age and year");
-  std::map<int, std::map<int, std::int32_t>> by_age;
-  for (const XtbmlValue& value : table.values) {
-    const std::string where = file.string() + ", age " + std::to_string(value.outer) + ", year " +
-                              std::to_string(value.inner);
-    const std::int32_t rate = ReadRate(value.text, where, RatePolicy::kImprovement);
-    if (!by_age[value.outer].emplace(value.inner, rate).second)
-      throw SourceError(where + ": given twice");
-  }
-  ImprovementScale scale;
-  const auto& first = by_age[ImprovementScale::kFirstAge];
-  if (first.empty())
-    throw SourceError(file.string() + ": no rates for age 20");
-  scale.first_year = first.begin()->first;
-  scale.last_year = first.rbegin()->first;
-  if (scale.first_year > kFirstProductYear || scale.last_year < kFirstProductYear)
-    throw SourceError(file.string() + ": the years " + std::to_string(scale.first_year) + "-" +
-                      std::to_string(scale.last_year) + " do not include 2013");
-  for (int age = ImprovementScale::kFirstAge; age <= kTableAges; ++age) {
-    const auto& years = by_age[age];
-    std::vector<std::int32_t> row;
-    for (int year = scale.first_year; year <= scale.last_year; ++year) {
-      const auto rate = years.find(year);
-      if (rate == years.end())
-        throw SourceError(file.string() + ": no rate for age " + std::to_string(age) + ", year " +
-                          std::to_string(year));
-      row.push_back(rate->second);
-    }
-    scale.rates.push_back(std::move(row));
-  }
+// Scale MP-2021 of one sex, read as every scale is read (improvement_scale_source.h); the
+// construction needs ages 20 to 120 and the years from 2013 on.
+mortality::ImprovementScale ReadScale(const std::filesystem::path& file) {
+  mortality::ImprovementScale scale = ScaleFromXtbml(ReadXtbmlFile(file), 1, file.string());
+  const mortality::ScaleRange& range = scale.range();
+  if (range.first_age != kFirstScaleAge || range.last_age != kTableAges)
+    throw SourceError(file.string() + ": the scale's ages are " + std::to_string(range.first_age) +
+                      "-" + std::to_string(range.last_age) + ", not 20-120");
+  if (range.first_year > kFirstProductYear || range.last_year < kFirstProductYear)
+    throw SourceError(file.string() + ": the years " + std::to_string(range.first_year) + "-" +
+                      std::to_string(range.last_year) + " do not include 2013");
   return scale;
 }
 
@@ -253,14 +232,12 @@ std::filesystem::path FindPublishedFolder(const std::filesystem::path& start) {
 }
 
 std::int32_t ModifiedImprovement(const IrsInputs& inputs, Sex sex, int age, int year) {
-  const ImprovementScale& scale = inputs.scale[static_cast<std::size_t>(sex)];
-  if (year < scale.first_year)
-    throw SourceError("the improvement scale starts in " + std::to_string(scale.first_year) +
-                      ", not " + std::to_string(year));
-  const int row = std::max(age, ImprovementScale::kFirstAge) - ImprovementScale::kFirstAge;
-  const int column = std::min(year, scale.last_year) - scale.first_year;
-  const std::int32_t rate =
-      scale.rates[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+  const mortality::ImprovementScale& scale = inputs.scale[static_cast<std::size_t>(sex)];
+  if (year < scale.range().first_year)
+    throw SourceError("the improvement scale starts in " +
+                      std::to_string(scale.range().first_year) + ", not " + std::to_string(year));
+  // Below age 20 the scale's rate at 20; after its last year, the last year's.
+  const std::int32_t rate = scale.MillionthsAt(age, year);
   if (year <= kLastUnmodifiedYear)
     return rate;
   return std::min(rate, year <= kLastNoImprovementYear ? 0 : kLongTermCap);

@@ -28,6 +28,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "mortality/improvement_scale.h"
 #include "sources/csv_file.h"
 #include "sources/named_table.h"
 #include "sources/table_sources.h"
@@ -43,22 +44,14 @@ inline constexpr int kLastIrsYear = 2199;
 enum class Sex { kMale = 0, kFemale = 1 };
 enum class Kind { kNonAnnuitant = 0, kAnnuitant = 1 };
 
-// Scale MP-2021 of one sex: ages 20 to 120, years first_year to last_year, in millionths
-// (negative where mortality worsened).
-struct ImprovementScale {
-  static constexpr int kFirstAge = 20;
-  int first_year = 0;
-  int last_year = 0;
-  std::vector<std::vector<std::int32_t>> rates;  // [age - kFirstAge][year - first_year]
-};
-
 // Everything the construction reads, in millionths; a 1 is 1,000,000.
 struct IrsInputs {
   // [sex][kind][age], ages 1 to 120.
   std::array<std::array<std::array<std::int32_t, kTableAges + 1>, 2>, 2> base{};
   // The annuitant rate's weight in the combined tables, [sex][age]; 0 below 15.
   std::array<std::array<std::int32_t, kTableAges + 1>, 2> weight{};
-  std::array<ImprovementScale, 2> scale;  // [sex]
+  // Scale MP-2021 of each sex: ages 20 to 120, in millionths (negative where mortality worsened).
+  std::array<mortality::ImprovementScale, 2> scale;  // [sex]
 };
 
 // Reads the inputs from the folder of published files (data/tables/published). Throws

@@ -77,7 +77,7 @@ ImprovementScale TableStore::ReadScale(const std::string& scale_name, const Scal
   ReadString();                                      // the description
   for (int x = 1; x <= kLastAge; ++x) ReadString();  // the ultimate rates, for plain readers
   const int ages = range.last_age - range.first_age + 1;
-  std::vector<double> rates;
+  std::vector<std::int32_t> rates;
   rates.reserve(static_cast<std::size_t>(ages * (range.last_year - range.first_year + 1)));
   for (int year = range.first_year; year <= range.last_year; ++year) {
     const std::string stored = ReadString();
@@ -92,9 +92,8 @@ ImprovementScale TableStore::ReadScale(const std::string& scale_name, const Scal
                   std::to_string(range.first_age + a) + " has " + std::to_string(field.size()) +
                   " bytes, 3 expected");
       }
-      // Dividing the whole number of millionths gives the double nearest the decimal rate.
       const double micro = UnPack(field, format::kRateBytes, 0);
-      rates.push_back((micro - mortality::kScaleOffsetMillionths) / 1e6);
+      rates.push_back(static_cast<std::int32_t>(micro) - mortality::kScaleOffsetMillionths);
     }
   }
   return ImprovementScale(scale_name, range, std::move(rates));

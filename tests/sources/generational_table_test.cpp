@@ -111,7 +111,7 @@ TEST(SmallGenerationalFile, RatesFailuresAndAReplacedFile) {
             "Malformed table file \"SCALE\" in FILE, block 6: improvement scale year \"2012\" "
             "where 2011 is due: the years must follow each other without a gap");
   // An improvement of 1, which no file holds, leaves no rate backwards (1/0) nor forwards (0).
-  const mortality::ImprovementScale whole("S", {20, 20, 2013, 2013}, {1.0});
+  const mortality::ImprovementScale whole("S", {20, 20, 2013, 2013}, {1000000});
   for (const int born : {1990, 2013}) {
     EXPECT_EQ(
         testing::ErrorOf([&] { CohortRates({}, whole, born, "T"); }),

@@ -16,10 +16,7 @@ TEST(IrsConstruction, RoundsHalfUpOnTheExactValue) {
   // Base 0.00005 (male) and 0.00002 (female) at ages 20-23; the only improvement is the male
   // rate of 2013 at those ages, so q(x) = 0.00005 x (1 - MI), whatever the year.
   IrsInputs inputs;
-  for (ImprovementScale& scale : inputs.scale) {
-    scale.first_year = 2013, scale.last_year = 2014;
-    scale.rates.assign(101, std::vector<std::int32_t>(2, 0));
-  }
+  std::vector<std::int32_t> male(2 * 101, 0);  // 2013 and 2014, ages 20-120 each
   const struct {
     int age;
     std::int32_t improvement;  // millionths
@@ -33,8 +30,11 @@ TEST(IrsConstruction, RoundsHalfUpOnTheExactValue) {
   };
   for (const auto& c : cases) {
     inputs.base[0][0][c.age] = 50, inputs.base[1][0][c.age] = 20;
-    inputs.scale[0].rates[c.age - 20][0] = c.improvement;
+    male[static_cast<std::size_t>(c.age - 20)] = c.improvement;
   }
+  inputs.scale[0] = mortality::ImprovementScale("M", {20, 120, 2013, 2014}, male);
+  inputs.scale[1] =
+      mortality::ImprovementScale("F", {20, 120, 2013, 2014}, std::vector<std::int32_t>(202, 0));
   const std::vector<NamedTable> tables = IrsTables(inputs, 2025);
   for (const auto& c : cases) {
     EXPECT_EQ(tables[0].micro[c.age], c.rate) << c.q;

@@ -7,8 +7,8 @@ namespace {
 
 using numbers::NumberRule;
 
-// {lower, upper, upper included, fallback, two-digit years}. The fallbacks of the three interest
-// rates are 5, not their start-up texts: a cleared rate means "the usual 5%".
+// {lower, upper, upper included, fallback, two-digit years}. The fallbacks of the interest rates
+// are 5, not their start-up texts: a cleared rate means "the usual 5%".
 constexpr std::array<NumericField, kNumericFieldCount> kFields = {{
     {Control::Benefit, NumberRule{0, 100000, false, 1000, false}, "###,##0.00"},
     // Three decimals although the start-up text " 20,000.00" shows two; kept as users know it.
@@ -16,10 +16,10 @@ constexpr std::array<NumericField, kNumericFieldCount> kFields = {{
     {Control::PeriodCertain, NumberRule{0, 100, false, 0, false}, "#0.000"},
     {Control::PercentToSurvivor, NumberRule{0, 100, true, 0, false}, "#00.000"},
     {Control::COLA, NumberRule{0, 100, false, 0, false}, "#0.000"},
-    {Control::InterestRate1, NumberRule{0, 100, false, 5, false}, "#0.000"},
-    {Control::InterestRate2, NumberRule{0, 100, false, 5, false}, "#0.000"},
-    {Control::InterestRate3, NumberRule{0, 100, false, 5, false}, "#0.000"},
-    {Control::PostRetirementInterest, NumberRule{0, 100, false, 5, false}, "#0.000"},
+    {Control::InterestRate1, numbers::kInterestRateRule, "#0.000"},
+    {Control::InterestRate2, numbers::kInterestRateRule, "#0.000"},
+    {Control::InterestRate3, numbers::kInterestRateRule, "#0.000"},
+    {Control::PostRetirementInterest, numbers::kInterestRateRule, "#0.000"},
     // Periods show, and so are used as, whole years.
     {Control::Period1, NumberRule{0, 100, false, 5, false}, "#0"},
     {Control::Period2, NumberRule{0, 100, false, 15, false}, "#0"},

@@ -11,10 +11,12 @@ double NumberEntry(std::string_view text, const NumberRule& rule) {
   double value = *parsed;
   if (rule.two_digit_years && value < 100.0)
     value += 2000.0;
+  return WithinBounds(value, rule) ? value : rule.fallback;
+}
+
+bool WithinBounds(double value, const NumberRule& rule) {
   const bool above = rule.upper_included ? value > rule.upper : value >= rule.upper;
-  if (value < rule.lower || above)
-    return rule.fallback;
-  return value;
+  return value >= rule.lower && !above;
 }
 
 }  // namespace orvane::numbers

@@ -13,6 +13,13 @@ struct NumberRule {
   bool two_digit_years = false;  // a value below 100 first has 2000 added
 };
 
+// The rule of the four interest rate fields, in percent: from 0 to below 100, a cleared rate
+// meaning "the usual 5%". The segment rates file is held to the same bounds.
+inline constexpr NumberRule kInterestRateRule{0, 100, false, 5, false};
+
+// Whether `value` lies within the rule's bounds (before any two-digit-year shift). Never throws.
+bool WithinBounds(double value, const NumberRule& rule);
+
 // Turns a field's text into a number inside the rule's bounds; never refuses an entry. The empty
 // text and any text ParseNumber does not read give the fallback; the bounds are checked on the
 // parsed value (after the two-digit-year shift, before any display rounding).

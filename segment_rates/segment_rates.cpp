@@ -8,6 +8,8 @@
 #include <map>
 #include <sstream>
 
+#include "numbers/number_entry.h"
+#include "numbers/number_text.h"
 #include "text/csv.h"
 #include "text/text.h"
 
@@ -34,8 +36,8 @@ bool AllDigits(std::string_view text) {
          std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
 }
 
-// A rate as the interest fields take it without falling back: digits with at most one point,
-// from 0 to below 100 percent.
+// A rate as the interest fields take it without falling back: a plain decimal (digits with at
+// most one point) within the interest fields' own bounds.
 bool IsRate(const std::string& text) {
   const std::size_t point = text.find('.');
   const std::string whole = text.substr(0, point);
@@ -44,8 +46,8 @@ bool IsRate(const std::string& text) {
     return false;
   if ((!whole.empty() && !AllDigits(whole)) || (!fraction.empty() && !AllDigits(fraction)))
     return false;
-  const std::size_t significant = whole.find_first_not_of('0');
-  return significant == std::string::npos || whole.size() - significant <= 2;
+  const std::optional<double> value = numbers::ParseNumber(text);
+  return value && numbers::WithinBounds(*value, numbers::kInterestRateRule);
 }
 
 std::string PlanYearText(const std::optional<int>& plan_year) {

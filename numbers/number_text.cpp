@@ -149,7 +149,12 @@ bool IsUnderflow(std::string_view cleaned) {
 
 }  // namespace
 
-std::optional<double> ParseNumber(std::string_view text) {
+namespace {
+
+// The number's text without blanks around it and without grouping commas, as from_chars reads
+// it: an optional "-", digits (commas between them dropped), an optional point and digits, an
+// optional exponent. Nothing when the text is not written so.
+std::optional<std::string> CleanedNumber(std::string_view text) {
   size_t i = 0;
   const size_t n = text.size();
   while (i < n && IsBlank(text[i])) ++i;
@@ -197,7 +202,11 @@ std::optional<double> ParseNumber(std::string_view text) {
   }
   if (i != end)
     return std::nullopt;
+  return cleaned;
+}
 
+// The finite double of a cleaned number; nothing when it is too large to hold.
+std::optional<double> ValueOf(const std::string& cleaned) {
   double value = 0.0;
   const char* first = cleaned.data();
   const char* last = cleaned.data() + cleaned.size();
@@ -219,6 +228,15 @@ std::optional<double> ParseNumber(std::string_view text) {
   if (value == 0.0)
     value = 0.0;  // no negative zero reaches a field
   return value;
+}
+
+}  // namespace
+
+std::optional<double> ParseNumber(std::string_view text) {
+  const std::optional<std::string> cleaned = CleanedNumber(text);
+  if (!cleaned)
+    return std::nullopt;
+  return ValueOf(*cleaned);
 }
 
 std::string FormatPicture(double v, std::string_view pattern) {

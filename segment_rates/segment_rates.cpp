@@ -92,16 +92,16 @@ SegmentRateFile SegmentRateFile::Read(const std::filesystem::path& file) {
   return Parse(text.str(), file.string());
 }
 
-SegmentRateFile SegmentRateFile::Parse(std::string_view text, const std::string& name) {
-  SegmentRateFile file;
-  file.name_ = name;
-  std::istringstream in{std::string(text)};
-  CsvReader reader(in);
-  const auto fail = [&name](int line, const std::string& what) {
-    throw SegmentRatesFileError(
-        "The segment rates file \"" + name + "\", line " + std::to_string(line) + ": " + what, name,
-        line);
-  };
+namespace {
+
+[[noreturn]] void FailAt(const std::string& name, int line, const std::string& what) {
+  throw SegmentRatesFileError(
+      "The segment rates file \"" + name + "\", line " + std::to_string(line) + ": " + what, name,
+      line);
+}
+
+// The five columns' header, in any case; nothing but empty cells after them.
+void ReadHeader(CsvReader& reader, const std::string& name) {
   const std::optional<CsvRecord> header = reader.Next();
   if (!header)
     throw SegmentRatesFileError("The segment rates file \"" + name + "\" is empty", name);
@@ -111,50 +111,68 @@ SegmentRateFile SegmentRateFile::Parse(std::string_view text, const std::string&
     header_read = c < kHeader.size() ? cell == kHeader[c] : cell.empty();
   }
   if (!header_read) {
-    fail(header->line,
-         "the header must read \"plan_years_beginning_in,month,first_segment,second_segment,"
-         "third_segment\"");
+    FailAt(name, header->line,
+           "the header must read \"plan_years_beginning_in,month,first_segment,second_segment,"
+           "third_segment\"");
   }
+}
+
+// One line of rates: its plan year, month and three rates.
+SegmentRates ReadLine(const CsvRecord& record, const std::string& name) {
+  if (!record.error.empty()) {
+    throw SegmentRatesFileError("The segment rates file \"" + name + "\", " + record.error, name,
+                                record.line);
+  }
+  std::vector<std::string> cells;
+  for (const std::string& cell : record.cells) cells.emplace_back(text::Trim(cell));
+  // Spreadsheets may write empty cells after the last column.
+  while (cells.size() > kHeader.size() && cells.back().empty()) cells.pop_back();
+  if (cells.size() > kHeader.size())
+    FailAt(name, record.line, std::to_string(cells.size()) + " cells, the header has 5");
+  cells.resize(kHeader.size());
+  SegmentRates rates;
+  rates.line = record.line;
+  if (Lower(cells[0]) != "all") {
+    rates.plan_year = ParsePlanYear(cells[0]);
+    if (!rates.plan_year)
+      FailAt(name, record.line, "the plan year \"" + cells[0] + "\" is neither All nor a year");
+  }
+  const std::optional<Month> month = ParseMonth(cells[1]);
+  if (!month)
+    FailAt(name, record.line, "the month \"" + cells[1] + "\" is not written YYYY-MM");
+  rates.month = *month;
+  for (std::size_t s = 0; s < 3; ++s) {
+    const std::string& rate = cells[s + 2];
+    const std::string segment(kSegmentNames[s]);
+    if (rate.empty())
+      FailAt(name, record.line, "the " + segment + " segment rate is missing");
+    if (!IsRate(rate)) {
+      FailAt(name, record.line,
+             "the " + segment + " segment rate \"" + rate +
+                 "\" is not a rate in percent from 0 to below 100");
+    }
+    rates.rates[s] = rate;
+  }
+  return rates;
+}
+
+}  // namespace
+
+SegmentRateFile SegmentRateFile::Parse(std::string_view text, const std::string& name) {
+  SegmentRateFile file;
+  file.name_ = name;
+  std::istringstream in{std::string(text)};
+  CsvReader reader(in);
+  ReadHeader(reader, name);
   std::map<std::pair<Month, std::optional<int>>, int> seen;
   while (std::optional<CsvRecord> record = reader.Next()) {
-    if (!record->error.empty())
-      throw SegmentRatesFileError("The segment rates file \"" + name + "\", " + record->error, name,
-                                  record->line);
-    std::vector<std::string> cells;
-    for (const std::string& cell : record->cells) cells.emplace_back(text::Trim(cell));
-    // Spreadsheets may write empty cells after the last column.
-    while (cells.size() > kHeader.size() && cells.back().empty()) cells.pop_back();
-    if (cells.size() > kHeader.size())
-      fail(record->line, std::to_string(cells.size()) + " cells, the header has 5");
-    cells.resize(kHeader.size());
-    SegmentRates rates;
-    rates.line = record->line;
-    if (Lower(cells[0]) != "all") {
-      rates.plan_year = ParsePlanYear(cells[0]);
-      if (!rates.plan_year)
-        fail(record->line, "the plan year \"" + cells[0] + "\" is neither All nor a year");
-    }
-    const std::optional<Month> month = ParseMonth(cells[1]);
-    if (!month)
-      fail(record->line, "the month \"" + cells[1] + "\" is not written YYYY-MM");
-    rates.month = *month;
-    for (std::size_t s = 0; s < 3; ++s) {
-      const std::string& rate = cells[s + 2];
-      const std::string segment(kSegmentNames[s]);
-      if (rate.empty())
-        fail(record->line, "the " + segment + " segment rate is missing");
-      if (!IsRate(rate)) {
-        fail(record->line, "the " + segment + " segment rate \"" + rate +
-                               "\" is not a rate in percent from 0 to below 100");
-      }
-      rates.rates[s] = rate;
-    }
+    SegmentRates rates = ReadLine(*record, name);
     const auto [first, inserted] =
         seen.emplace(std::pair(rates.month, rates.plan_year), rates.line);
     if (!inserted) {
-      fail(record->line, MonthText(rates.month) + " for plan years " +
-                             PlanYearText(rates.plan_year) + " is given again (first at line " +
-                             std::to_string(first->second) + ")");
+      FailAt(name, rates.line,
+             MonthText(rates.month) + " for plan years " + PlanYearText(rates.plan_year) +
+                 " is given again (first at line " + std::to_string(first->second) + ")");
     }
     file.lines_.push_back(std::move(rates));
   }

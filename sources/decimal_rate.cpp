@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
+#include <string>
 
 #include "sources/named_table.h"
 #include "sources/source_error.h"
@@ -46,54 +48,63 @@ bool RoundHalfEven(std::string& kept, std::string_view dropped) {
 
 }  // namespace
 
-DecimalReading ReadDecimal(std::string_view raw) {
-  const std::string_view value = text::Trim(raw);
-  if (value.empty())
-    return Of(DecimalReading::Kind::kEmpty);
-  std::size_t i = 0;
-  const bool negative = value[0] == '-';
-  if (negative)
-    ++i;
+namespace {
+
+// A decimal as written: its significant digits (leading zeros dropped), how many of them stood
+// after the point, the exponent and the sign.
+struct DecimalText {
   std::string digits;
   long fraction_digits = 0;
+  long exponent = 0;
+  bool negative = false;
+};
+
+// The decimal written in `value` (trimmed), or nothing when it is not one.
+std::optional<DecimalText> ScanDecimal(std::string_view value) {
+  DecimalText decimal;
+  std::size_t i = 0;
+  decimal.negative = value[0] == '-';
+  if (decimal.negative)
+    ++i;
   bool point = false;
   for (; i < value.size(); ++i) {
     if (IsDigit(value[i])) {
-      digits += value[i];
-      fraction_digits += point ? 1 : 0;
+      decimal.digits += value[i];
+      decimal.fraction_digits += point ? 1 : 0;
     } else if (value[i] == '.' && !point) {
       point = true;
     } else {
       break;
     }
   }
-  if (digits.empty())
-    return Of(DecimalReading::Kind::kNotANumber);
-  long exponent = 0;
+  if (decimal.digits.empty())
+    return std::nullopt;
   if (i < value.size()) {
     if (value[i] != 'e' && value[i] != 'E')
-      return Of(DecimalReading::Kind::kNotANumber);
+      return std::nullopt;
     ++i;
     bool negative_exponent = false;
     if (i < value.size() && (value[i] == '+' || value[i] == '-'))
       negative_exponent = value[i++] == '-';
     if (i == value.size())
-      return Of(DecimalReading::Kind::kNotANumber);
+      return std::nullopt;
     for (; i < value.size(); ++i) {
       if (!IsDigit(value[i]))
-        return Of(DecimalReading::Kind::kNotANumber);
-      exponent = std::min(exponent * 10 + (value[i] - '0'), 100000L);
+        return std::nullopt;
+      decimal.exponent = std::min(decimal.exponent * 10 + (value[i] - '0'), 100000L);
     }
     if (negative_exponent)
-      exponent = -exponent;
+      decimal.exponent = -decimal.exponent;
   }
-  digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size()));
-  if (digits.empty())
-    return Of(DecimalReading::Kind::kNumber);
-  if (negative)
-    return Of(DecimalReading::Kind::kNegative);
+  decimal.digits.erase(0, std::min(decimal.digits.find_first_not_of('0'), decimal.digits.size()));
+  return decimal;
+}
+
+// A positive decimal in whole millionths, rounded half to even, or kAboveOne.
+DecimalReading InMillionths(const DecimalText& decimal) {
+  const std::string& digits = decimal.digits;
   // value = digits x 10^(exponent - fraction_digits); in millionths the power grows by 6.
-  const long power = exponent - fraction_digits + 6;
+  const long power = decimal.exponent - decimal.fraction_digits + 6;
   if (power >= 0 && digits.size() + static_cast<std::size_t>(power) > kOneDigits)
     return Of(DecimalReading::Kind::kAboveOne);
   // Split the value into whole millionths and the digits beyond the sixth decimal.
@@ -116,9 +127,24 @@ DecimalReading ReadDecimal(std::string_view raw) {
     return Of(DecimalReading::Kind::kAboveOne);
   DecimalReading reading = Of(DecimalReading::Kind::kNumber);
   reading.rounded = RoundHalfEven(kept, rest);
-  const std::int32_t micro = kept.empty() ? 0 : static_cast<std::int32_t>(std::stol(kept));
-  reading.micro = micro;
+  reading.micro = kept.empty() ? 0 : static_cast<std::int32_t>(std::stol(kept));
   return reading;
+}
+
+}  // namespace
+
+DecimalReading ReadDecimal(std::string_view raw) {
+  const std::string_view value = text::Trim(raw);
+  if (value.empty())
+    return Of(DecimalReading::Kind::kEmpty);
+  const std::optional<DecimalText> decimal = ScanDecimal(value);
+  if (!decimal)
+    return Of(DecimalReading::Kind::kNotANumber);
+  if (decimal->digits.empty())
+    return Of(DecimalReading::Kind::kNumber);
+  if (decimal->negative)
+    return Of(DecimalReading::Kind::kNegative);
+  return InMillionths(*decimal);
 }
 
 namespace {

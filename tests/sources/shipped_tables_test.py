@@ -2,14 +2,20 @@
 # every age, and the IRS construction gives the 2024 tables as published and the 2026 rates quoted
 # in public. The published files are read here with Python's own XML and CSV readers, and an
 # XTbML file's table is named from its own description, so neither the build's importer nor its
-# list of sources judges itself. Usage: TOOL DATA_FILE PUBLISHED_FOLDER
+# list of sources judges itself. The generational tables' cohorts are worked out here from the
+# SOA's Pri-2012 and MP-2021 files by the cohort rule. Usage: TOOL DATA_FILE PUBLISHED_FOLDER
 import csv, pathlib, subprocess, sys, xml.etree.ElementTree as ET
+from decimal import Decimal
 
 tool, data_file, published = sys.argv[1], sys.argv[2], pathlib.Path(sys.argv[3])
 IRS_TABLES = ["NAM", "NAF", "ANM", "ANF", "SPM", "SPF", "417e"]  # the construction's order
 QUOTED_2026_AT_65 = "65,0.004820,0.002710,0.009140,0.007430,0.008470,0.006100,0.007290"
 KINDS = {"417(e)": "417e", "Optional Combined": "SP", "Non-Annuitant": "NA", "Annuitant": "AN"}
 
+
+# `orvane-tables show`'s rates by age, as text.
+shown = lambda *args: dict(line.split(",") for line in subprocess.run(
+    [tool, "show", *args], capture_output=True, text=True).stdout.splitlines()[1:])
 
 # The data file's six packed digits cannot hold 1.
 six_digits = lambda text: f"{min(round(float(text) * 1e6), 999999) / 1e6:.6f}"
@@ -44,10 +50,44 @@ for year in range(2017, 2025):
 
 failures = [] if len(expected) == 118 else [f"{len(expected)} tables found, 118 expected"]
 for name, rates in expected.items():
-    shown = subprocess.run([tool, "show", name, data_file], capture_output=True, text=True)
-    stored = dict(line.split(",") for line in shown.stdout.splitlines()[1:])
+    stored = shown(name, data_file)
     failures += [f"{name} at {x}: {stored.get(str(x))}, published {rate}"
                  for x, rate in rates.items() if stored.get(str(x)) != rate]
+
+# In whole millionths, exactly: the SOA's rates have at most six decimals (a base of 1 is kept as
+# 0.999999, which is all six packed digits hold).
+millionths = lambda text: int(Decimal(text.strip()) * 1000000)
+
+
+# Pri-2012 bands by their SOA table numbers (the catalogue's descriptions), and an MP-2021 scale.
+def cohort(bands, scale_number, born):
+    base = {}
+    for number, ages in bands:
+        root = ET.parse(published / "xtbml" / f"t{number}.xml").getroot()
+        base.update({int(y.get("t")): min(millionths(y.text), 999999) for y in root.iter("Y")
+                     if int(y.get("t")) in ages})
+    root = ET.parse(published / "xtbml" / f"t{scale_number}.xml").getroot()
+    scale = {(int(age.get("t")), int(y.get("t"))): millionths(y.text) / 1e6
+             for age in root.iter("Axis") if age.get("t") for y in age.iter("Y")}
+    ages, years = {a for a, _ in scale}, {t for _, t in scale}
+    s = lambda x, t: scale[(max(x, min(ages)), min(max(t, min(years)), max(years)))]
+    rates = {}
+    for x in range(1, 121):  # q = base x (1 - s) over 2013..Y, or / (1 - s) over Y+1..2012
+        year, product = born + x, 1.0
+        for t in [*range(2013, year + 1), *range(year + 1, 2013)]:
+            product *= 1.0 - s(x, t)
+        factor = 1.0 / product if year < 2012 else product
+        rates[x] = f"{min(1.0, round(base[x] / 1e6 * factor * 1e6) / 1e6):.6f}"
+    return rates
+
+
+RETIREE_M = [(3600, range(1, 18)), (3532, range(18, 50)), (3534, range(50, 121))]
+SURVIVOR_F = [(3599, range(1, 18)), (3531, range(18, 50)), (3535, range(50, 121))]
+for name, bands, scale, born in [("PriRM-G", RETIREE_M, 3612, 1961), ("PriRM-G", RETIREE_M, 3612, 2010),
+                                 ("PriCF-G", SURVIVOR_F, 3611, 1940), ("PriCF-G", SURVIVOR_F, 3611, 1963)]:
+    stored = shown(name, data_file, "--born", str(born))
+    failures += [f"{name} born {born} at {x}: {stored.get(str(x))}, worked out {rate}"
+                 for x, rate in cohort(bands, scale, born).items() if stored.get(str(x)) != rate]
 for year in 2024, 2026:
     built = subprocess.run([tool, "irs", "--year", str(year)], cwd=published.parents[2],
                            capture_output=True, text=True).stdout

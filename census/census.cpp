@@ -81,12 +81,14 @@ std::string LinePrefix(int line) {
 class RowValuer {
  public:
   RowValuer(FormModel& form, const std::vector<std::optional<Control>>& columns, bool sensitivities,
-            const RatesColumns& rates_columns, const SegmentRateFile* rates)
+            const RatesColumns& rates_columns, const SegmentRateFile* rates,
+            const std::optional<segment_rates::PlanTerms>& plan_terms)
       : form_(form),
         columns_(columns),
         sensitivities_(sensitivities),
         rates_columns_(rates_columns),
         rates_(rates),
+        plan_terms_(plan_terms),
         start_(form.SaveInputs()) {}
 
   RowOutcome Value(const CsvRecord& record) {
@@ -105,8 +107,10 @@ class RowValuer {
         return {"", {}, LinePrefix(record.line) + refusal};
     }
     std::optional<SegmentRates> rates;
+    std::optional<segment_rates::PlanTerms> terms;
     try {
       rates = RowRates(record.cells, rates_columns_, rates_);
+      terms = RowTerms(record.cells, rates_columns_, plan_terms_);
     } catch (const SegmentRatesLookupError& e) {
       return {"", {}, LinePrefix(record.line) + e.what()};
     }
@@ -118,7 +122,15 @@ class RowValuer {
         if (columns_[j])
           EnterControlText(form_, *columns_[j], record.cells[j]);
       }
-      form_.Calculate();
+      // The basis follows the row's own Valuation Date, so it comes after the row's cells.
+      if (terms)
+        form::ApplyLumpSumBasis(form_, *terms, *rates_);
+      else
+        form_.Calculate();
+    } catch (const SegmentRatesLookupError& e) {
+      return {"", {}, LinePrefix(record.line) + e.what()};
+    } catch (const FormError& e) {
+      return {"", {}, LinePrefix(record.line) + e.what()};
     } catch (const std::exception& e) {
       // The data file lost in the middle of the run, or worse: this row fails, the others go on.
       return {"", {}, e.what()};
@@ -141,7 +153,8 @@ class RowValuer {
   const std::vector<std::optional<Control>>& columns_;
   bool sensitivities_;
   const RatesColumns& rates_columns_;
-  const SegmentRateFile* rates_;  // null when the census has no RatesOf column
+  const SegmentRateFile* rates_;  // null when no column or option asks for segment rates
+  const std::optional<segment_rates::PlanTerms>& plan_terms_;  // --stability's, when given
   FormInputs start_;  // what a participant's row starts from: start-up and the plan's entries
 };
 
@@ -164,7 +177,7 @@ void DrawProgress(std::ostream& out, std::size_t done, std::size_t total) {
 // The segment rates file, read once for the run when a column asks for rates.
 std::optional<SegmentRateFile> RatesFileOf(const RatesColumns& columns,
                                            const CensusSettings& settings) {
-  if (!columns.rates_of)
+  if (!columns.rates_of && !columns.stability && !columns.lookback && !settings.plan_terms)
     return std::nullopt;
   try {
     return SegmentRateFile::Read(SegmentRatesPath(settings.environment));
@@ -246,9 +259,9 @@ void RunCensus(std::istream& in, std::ostream& out, const CensusSettings& settin
   std::vector<std::unique_ptr<RowValuer>> valuers;
   for (unsigned k = 0; k < jobs; ++k) {
     forms.push_back(PlanForm(environment, settings));
-    valuers.push_back(std::make_unique<RowValuer>(*forms.back(), columns, settings.sensitivities,
-                                                  rates_columns,
-                                                  rates_file ? &*rates_file : nullptr));
+    valuers.push_back(
+        std::make_unique<RowValuer>(*forms.back(), columns, settings.sensitivities, rates_columns,
+                                    rates_file ? &*rates_file : nullptr, settings.plan_terms));
   }
 
   std::vector<std::string> cells = OutputHeader(*header, settings.sensitivities);

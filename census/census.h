@@ -30,6 +30,7 @@
 #include "form/control_entry.h"
 #include "form/form_error.h"
 #include "form/form_model.h"
+#include "segment_rates/lump_sum_basis.h"
 #include "segment_rates/segment_rates.h"
 
 namespace orvane::census {
@@ -50,6 +51,10 @@ struct CensusSettings {
   // Segment rates entered into InterestRate1-3 before the plan (orvane-value --rates-of). A row
   // with a RatesOf cell (census/census_rates.h) enters its own month's after the plan instead.
   std::optional<segment_rates::SegmentRates> rates;
+  // The plan's terms of the 417(e) basis (orvane-value --stability), applied to every row after
+  // its cells, by its own Valuation Date; a row's Stability, Lookback and PlanYearBegins cells
+  // take the place of these terms (census/census_rates.h).
+  std::optional<segment_rates::PlanTerms> plan_terms;
 };
 
 // Values every participant of the CSV read from `in` and writes the output CSV to `out`: the
@@ -61,7 +66,8 @@ struct CensusSettings {
 // fixed number of rows, so memory does not grow with the census. A malformed record, one with
 // more or fewer cells than the header, and a cell a check box or option button cannot take ("1"
 // or "0") make an error row without a value, and so does a RatesOf or PlanYear cell the segment
-// rates file has no rates for. Throws CensusHeaderError before anything is
+// rates file has no rates for, and a row whose 417(e) basis cannot be found. Throws
+// CensusHeaderError before anything is
 // written; tables::DataFileUnavailable when the data file cannot be read at start-up (a row that
 // loses it later fails alone); CensusFileError when the header has a RatesOf column and the
 // data folder's segment rates file cannot be read or is malformed; FormError for a plan entry

@@ -1,5 +1,6 @@
 #include "form/form_model.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "dates/date_age_handlers.h"
@@ -26,6 +27,13 @@ bool HoldsText(Control control) {
 bool HoldsState(Control control) {
   const ControlKind kind = KindOf(control);
   return kind == ControlKind::kCheckBox || kind == ControlKind::kOptionButton;
+}
+
+// A control's entry as text: a field's or chooser's text, "1" or "0" for a box or button.
+std::string EntryText(const FormModel& form, Control control) {
+  if (HoldsText(control))
+    return form.Text(control);
+  return HoldsState(control) && form.Checked(control) ? "1" : "0";
 }
 
 // The option group of a button: the projection buttons or the sex buttons, in enum order.
@@ -382,7 +390,20 @@ sheets::DetailSummary FormModel::Summary() const {
     }
   }
   summary.value = state_->value;
+  const auto entry_stands = [this](const std::pair<Control, std::string>& entry) {
+    return EntryText(*this, entry.first) == entry.second;
+  };
+  if (std::all_of(state_->basis_entries.begin(), state_->basis_entries.end(), entry_stands))
+    summary.basis = state_->basis;
   return summary;
+}
+
+void FormModel::NoteBasis(std::vector<std::pair<std::string, std::string>> lines,
+                          const std::vector<Control>& controls) {
+  state_->basis = std::move(lines);
+  state_->basis_entries.clear();
+  for (Control control : controls)
+    state_->basis_entries.emplace_back(control, EntryText(*this, control));
 }
 
 void FormModel::ExportMortality(const std::filesystem::path& file) {

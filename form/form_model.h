@@ -171,6 +171,12 @@ class FormModel {
   // successful recalculation. The sensitivities are left empty.
   sheets::DetailSummary Summary() const;
 
+  // Notes the 417(e) basis applied by the plan's terms (form/segment_rate_entry.h), a caption and
+  // a text per line, for the Summary sheet, which shows it while `controls` keep the entries the
+  // basis left in them. Never throws.
+  void NoteBasis(std::vector<std::pair<std::string, std::string>> lines,
+                 const std::vector<Control>& controls);
+
   // Writes the four tables in use into a mortality workbook at `file`; does not recalculate.
   // Throws as LoadMortality, and sheets::SheetError when the workbook cannot be written.
   void ExportMortality(const std::filesystem::path& file);

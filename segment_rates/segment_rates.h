@@ -89,6 +89,9 @@ class SegmentRateFile {
   // for several plan years when none is named.
   const SegmentRates& Of(Month month, std::optional<int> plan_year) const;
 
+  // The file's name, as messages give it.
+  const std::string& name() const { return name_; }
+
   // Every line, newest month first, plan years in increasing order within a month.
   const std::vector<SegmentRates>& Lines() const { return lines_; }
 

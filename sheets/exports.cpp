@@ -137,6 +137,13 @@ void WriteSummaryFigures(NewWorkbook& book, int sheet, const std::string& detail
   }
   constexpr int kFigures = static_cast<int>(valuation::kFigureCount);
   book.SetNumberFormat(CellRange{row - kFigures, 1, row - 1, 1}, "#,##0.0000", sheet);
+  if (!summary.basis.empty()) {
+    book.WriteCell(++row, 0, std::string("417(e) basis by the plan's terms"), sheet);
+    for (const auto& [caption, text] : summary.basis) {
+      book.WriteCell(++row, 0, caption, sheet);
+      book.WriteCell(row, 1, text, sheet);
+    }
+  }
   book.FitColumn(0, sheet);
   book.FitColumn(1, sheet, 14);
 }

@@ -29,6 +29,9 @@ struct DetailSummary {
   // How the value moves when the rates move a basis point; an empty or non-finite figure (one
   // the mode has not, or none was computed) shows as "n/a".
   valuation::Sensitivities sensitivities;
+  // The 417(e) basis applied by the plan's terms, a caption and a text per line; empty when none
+  // was applied or an entry it set has changed since.
+  std::vector<std::pair<std::string, std::string>> basis;
 };
 
 // Writes the calculation detail workbook at `file`. Its first sheet holds the table's cells in

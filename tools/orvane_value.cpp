@@ -27,8 +27,10 @@
 #include "form/form_model.h"
 #include "form/segment_rate_entry.h"
 #include "numbers/number_text.h"
+#include "segment_rates/lump_sum_basis.h"
 #include "segment_rates/segment_rates.h"
 #include "tables/table_error.h"
+#include "text/text.h"
 
 namespace {
 
@@ -38,10 +40,14 @@ using orvane::form::ControlKind;
 constexpr std::string_view kUsage =
     "usage: orvane-value [--tables FILE] [--dir DIR] [--sensitivity] [--form]\n"
     "                    [--export-detail FILE.xlsx] [--export-mortality FILE.xlsx]\n"
-    "                    [--rates-of YYYY-MM [--plan-year YYYY]] [Control=Text ...]\n"
+    "                    [--rates-of YYYY-MM [--plan-year YYYY]]\n"
+    "                    [--stability KIND --lookback N [--plan-year-begins M]] [Control=Text "
+    "...]\n"
     "       orvane-value --census IN.csv [--out OUT.csv] [--jobs N] [--sensitivity]\n"
     "                    [--tables FILE] [--dir DIR] [--rates-of YYYY-MM [--plan-year YYYY]]\n"
-    "                    [Control=Text ...]\n"
+    "                    [--stability KIND --lookback N [--plan-year-begins M]] [Control=Text "
+    "...]\n"
+    "       orvane-value --help\n"
     "  Starts from the form's start-up state, applies each Control=Text in order as a user\n"
     "  would (a text field or chooser takes the text, a check box or option button 1 or 0; then\n"
     "  the control is left), recalculates once and prints the value.\n"
@@ -54,10 +60,22 @@ constexpr std::string_view kUsage =
     "  --rates-of YYYY-MM  enter that month's 417(e) segment rates from the data folder's\n"
     "                \"417e Segment Rates.csv\" into InterestRate1-3 before the Control=Text\n"
     "                entries; --plan-year YYYY picks the plan year of a month that has several\n"
+    "  --stability KIND --lookback N [--plan-year-begins M]\n"
+    "                the 417(e) lump sum basis by the plan's terms, applied after the "
+    "Control=Text\n"
+    "                entries, the Valuation Date being the annuity starting date: the lookback\n"
+    "                month's segment rates as a yield curve with periods 5 and 15, and the 417(e)\n"
+    "                table of the year the stability period begins for both post-retirement\n"
+    "                lives. KIND is month, calendar-quarter, plan-quarter, calendar-year or\n"
+    "                plan-year; N the 1st to 5th full month before the stability period; M the\n"
+    "                plan year's first month, 1 to 12 (default 1)\n"
     "  --census IN   value every row of IN.csv: its header names controls, each row's cells\n"
     "                are entered after the Control=Text arguments; the rows are written with\n"
     "                PresentValue and Error to stdout or OUT.csv, N threads (default: every "
-    "core)\n";
+    "core); the columns RatesOf and PlanYear, or Stability, Lookback and\n"
+    "                PlanYearBegins, give a row its own segment rates or plan's terms\n"
+    "Exit status: 0 valued; 1 the valuation, a data file or an export failed; 2 a malformed\n"
+    "command line, a month or plan year without rates, or a 417(e) basis that cannot be found.\n";
 
 using orvane::form::Assignment;
 
@@ -74,10 +92,19 @@ struct Arguments {
   unsigned jobs = 0;  // 0: every core
   std::optional<orvane::dates::Month> rates_of;
   std::optional<int> plan_year;
+  std::optional<orvane::segment_rates::StabilityPeriod> stability;
+  std::optional<int> lookback;
+  std::optional<int> plan_year_begins;
+  bool help = false;
 };
 
 struct UsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
+};
+
+// A refused 417(e) basis option: one sentence, without the usage.
+struct BasisRefusal : UsageError {
+  using UsageError::UsageError;
 };
 
 unsigned ParseJobs(const std::string& text) {
@@ -98,6 +125,23 @@ Assignment ParseAssignment(const std::string& argument) {
       throw UsageError(std::string(e.what()) + "; use --export-detail or --export-mortality");
     throw UsageError(e.what());
   }
+}
+
+// The whole number `text` from `low` to `high`, for `option`.
+int ParseWhole(const std::string& option, const std::string& text, int low, int high,
+               const char* allowed) {
+  const std::optional<int> number = orvane::text::WholeNumber(text);
+  if (!number || *number < low || *number > high)
+    throw BasisRefusal(option + " takes " + allowed + ", not \"" + text + "\"");
+  return *number;
+}
+
+// The plan's terms the options give, when they give them.
+std::optional<orvane::segment_rates::PlanTerms> PlanTermsOf(const Arguments& arguments) {
+  if (!arguments.stability)
+    return std::nullopt;
+  return orvane::segment_rates::PlanTerms{*arguments.stability, *arguments.lookback,
+                                          arguments.plan_year_begins.value_or(1)};
 }
 
 Arguments ParseArguments(int argc, char** argv) {
@@ -137,6 +181,20 @@ Arguments ParseArguments(int argc, char** argv) {
       arguments.plan_year = orvane::segment_rates::ParsePlanYear(year);
       if (!arguments.plan_year)
         throw UsageError("--plan-year takes a year written YYYY, not \"" + year + "\"");
+    } else if (argument == "--stability") {
+      const std::string kind = value();
+      arguments.stability = orvane::segment_rates::ParseStabilityPeriod(kind);
+      if (!arguments.stability) {
+        throw BasisRefusal("--stability takes " +
+                           std::string(orvane::segment_rates::kStabilityPeriodNames) + ", not \"" +
+                           kind + "\"");
+      }
+    } else if (argument == "--lookback") {
+      arguments.lookback = ParseWhole(argument, value(), 1, 5, "a month from 1 to 5");
+    } else if (argument == "--plan-year-begins") {
+      arguments.plan_year_begins = ParseWhole(argument, value(), 1, 12, "a month from 1 to 12");
+    } else if (argument == "--help") {
+      arguments.help = true;
     } else if (argument.starts_with("--")) {
       throw UsageError("unknown option " + argument);
     } else {
@@ -151,6 +209,13 @@ Arguments ParseArguments(int argc, char** argv) {
     throw UsageError("--out and --jobs need --census");
   if (arguments.plan_year && !arguments.rates_of)
     throw UsageError("--plan-year needs --rates-of");
+  if (arguments.stability.has_value() != arguments.lookback.has_value())
+    throw BasisRefusal("--stability and --lookback go together: the basis needs both terms");
+  if (arguments.plan_year_begins && !arguments.stability)
+    throw BasisRefusal("--plan-year-begins needs --stability and --lookback");
+  if (arguments.stability && arguments.rates_of) {
+    throw BasisRefusal("--stability finds the month of segment rates itself: leave out --rates-of");
+  }
   return arguments;
 }
 
@@ -221,6 +286,7 @@ int RunCensus(const Arguments& arguments) {
   orvane::census::CensusSettings settings;
   settings.environment = EnvironmentOf(arguments);
   settings.rates = RatesOf(arguments, settings.environment);
+  settings.plan_terms = PlanTermsOf(arguments);
   for (const Assignment& assignment : arguments.assignments) {
     settings.plan.push_back({assignment.control, assignment.text});
   }
@@ -252,7 +318,19 @@ int Run(const Arguments& arguments) {
   for (const Assignment& assignment : arguments.assignments) {
     orvane::form::EnterControlText(form, assignment.control, assignment.text);
   }
-  form.Calculate();
+  if (const auto terms = PlanTermsOf(arguments)) {
+    // After the entries, whose Valuation Date it reads; it recalculates itself.
+    const auto file =
+        orvane::segment_rates::SegmentRateFile::Read(orvane::form::SegmentRatesPath(environment));
+    try {
+      orvane::form::ApplyLumpSumBasis(form, *terms, file);
+    } catch (const orvane::form::FormError& e) {
+      std::cerr << e.what() << '\n';
+      return 2;
+    }
+  } else {
+    form.Calculate();
+  }
   const bool calculated = form.Failure().empty();
   if (calculated) {
     std::cout << form.Result() << '\n';
@@ -288,9 +366,16 @@ int main(int argc, char** argv) {
   Arguments arguments;
   try {
     arguments = ParseArguments(argc, argv);
+  } catch (const BasisRefusal& e) {
+    std::cerr << "orvane-value: " << e.what() << '\n';
+    return 2;
   } catch (const UsageError& e) {
     std::cerr << "orvane-value: " << e.what() << '\n' << kUsage;
     return 2;
+  }
+  if (arguments.help) {
+    std::cout << kUsage;
+    return 0;
   }
   try {
     return Run(arguments);

@@ -46,6 +46,10 @@ struct FormModel::State {
   // Of the last recalculation, when the environment asks for them.
   std::optional<valuation::Sensitivities> sensitivities;
 
+  // The 417(e) basis last applied, and the entries it left, as texts ("1" / "0" for a box).
+  std::vector<std::pair<std::string, std::string>> basis;
+  std::vector<std::pair<Control, std::string>> basis_entries;
+
   std::function<void()> listener;
 };
 

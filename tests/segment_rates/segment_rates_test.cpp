@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+
+#include "segment_rates/lump_sum_basis.h"
 
 namespace orvane::segment_rates {
 namespace {
@@ -100,6 +103,41 @@ TEST(SegmentRateFile, FindsTheMonthAndPlanYear) {
   EXPECT_EQ(order, "2013-01:0 2011-10:2010 2011-10:2011 2011-10:2012 2008-01:2008 ");
   EXPECT_TRUE(file.SeveralPlanYears(file.Lines()[2]));
   EXPECT_FALSE(file.SeveralPlanYears(file.Lines()[0]));
+}
+
+// The regulation's worked examples for an annuity starting date in 2027-03 (synthetic rates, one
+// line a month), and the month's line of the plan year that contains the date.
+TEST(LumpSumBasis, TheStabilityPeriodFixesTheLookbackMonthAndTheTable) {
+  using enum StabilityPeriod;
+  const SegmentRateFile file = SegmentRateFile::Parse(
+      kHeader +
+          "All,2026-05,1,2,3\nAll,2026-08,1,2,3\nAll,2026-11,1,2,3\nAll,2027-02,1,2,3\n"
+          "2009,2010-06,3.42,4.62,4.99\n2010,2010-06,3.06,4.86,5.43\n",
+      "rates.csv");
+  const struct {
+    PlanTerms terms;
+    Month paid, begins, lookback;
+    int table_year;
+  } kCases[] = {{{kCalendarYear, 2, 1}, {2027, 3}, {2027, 1}, {2026, 11}, 2027},
+                {{kPlanYear, 2, 7}, {2027, 3}, {2026, 7}, {2026, 5}, 2026},
+                {{kPlanQuarter, 3, 11}, {2027, 3}, {2027, 2}, {2026, 11}, 2027},
+                {{kCalendarQuarter, 5, 1}, {2027, 3}, {2027, 1}, {2026, 8}, 2027},
+                {{kMonth, 1, 1}, {2027, 3}, {2027, 3}, {2027, 2}, 2027},
+                {{kCalendarQuarter, 1, 8}, {2010, 7}, {2010, 7}, {2010, 6}, 2010},
+                {{kCalendarQuarter, 1, 8}, {2010, 9}, {2010, 7}, {2010, 6}, 2010}};
+  for (const auto& c : kCases) {
+    const LumpSumBasis basis = FindLumpSumBasis(c.terms, c.paid, file);
+    EXPECT_EQ(std::tuple(basis.stability_begins, basis.lookback, basis.TableName()),
+              std::tuple(c.begins, c.lookback, std::to_string(c.table_year) + "417e"))
+        << MonthText(c.paid);
+  }
+  // July 2010 lies in the plan year that began in August 2009, September in that of 2010.
+  EXPECT_EQ(FindLumpSumBasis(kCases[5].terms, {2010, 7}, file).rates.plan_year, 2009);
+  EXPECT_EQ(FindLumpSumBasis(kCases[6].terms, {2010, 9}, file).rates.rates[0], "3.06");
+  EXPECT_EQ(PlanTermsRefusal({kMonth, 0, 1}),
+            "the lookback month is the 1st to 5th full month before the stability period, not 0");
+  EXPECT_EQ(PlanTermsRefusal({kMonth, 5, 0}),
+            "the plan year's first month is a month from 1 to 12, not 0");
 }
 
 }  // namespace

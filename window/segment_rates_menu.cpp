@@ -4,8 +4,10 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QMenu>
+#include <QSettings>
 #include <QString>
 
+#include "form/segment_rate_entry.h"
 #include "window/segment_rates_dialog.h"
 
 namespace orvane::window {
@@ -21,19 +23,63 @@ bool AskedForSegmentRates(QLineEdit* edit, const QPoint& at) {
   return chosen == rates;
 }
 
-std::optional<SegmentRates> ChooseSegmentRates(const std::filesystem::path& file, QWidget* parent,
-                                               QString& problem) {
-  std::optional<SegmentRateFile> rates;
+namespace {
+
+// The terms last applied, in the user's settings; the calendar year with a lookback of 1 at first.
+segment_rates::PlanTerms RememberedTerms(QSettings& settings) {
+  segment_rates::PlanTerms terms;
+  const std::string stability =
+      settings.value(QStringLiteral("LumpSumBasis/Stability")).toString().toStdString();
+  terms.stability = segment_rates::ParseStabilityPeriod(stability).value_or(terms.stability);
+  terms.lookback = settings.value(QStringLiteral("LumpSumBasis/Lookback"), 1).toInt();
+  terms.plan_year_begins = settings.value(QStringLiteral("LumpSumBasis/PlanYearBegins"), 1).toInt();
+  if (!segment_rates::PlanTermsRefusal(terms).empty())
+    return {};
+  return terms;
+}
+
+void Remember(QSettings& settings, const segment_rates::PlanTerms& terms, bool by_terms) {
+  const std::string_view stability = segment_rates::StabilityPeriodName(terms.stability);
+  settings.setValue(QStringLiteral("LumpSumBasis/Stability"),
+                    QString::fromUtf8(stability.data(), static_cast<qsizetype>(stability.size())));
+  settings.setValue(QStringLiteral("LumpSumBasis/Lookback"), terms.lookback);
+  settings.setValue(QStringLiteral("LumpSumBasis/PlanYearBegins"), terms.plan_year_begins);
+  settings.setValue(QStringLiteral("LumpSumBasis/ByTerms"), by_terms);
+}
+
+}  // namespace
+
+SegmentRatesChoice ChooseSegmentRates(const form::FormModel& model, QWidget* parent) {
+  SegmentRatesChoice choice;
   try {
-    rates = SegmentRateFile::Read(file);
+    choice.file = SegmentRateFile::Read(form::SegmentRatesPath(model.Environment()));
   } catch (const segment_rates::SegmentRatesFileError& error) {
-    problem = QString::fromUtf8(error.what());
-    return std::nullopt;
+    choice.problem = QString::fromUtf8(error.what());
+    return choice;
   }
-  SegmentRatesDialog dialog(*rates, parent);
+  const auto preview = [&](const segment_rates::PlanTerms& terms, bool& found) {
+    QString text;
+    try {
+      const auto basis = form::LumpSumBasisOf(model, terms, *choice.file);
+      for (const auto& [caption, line] : segment_rates::BasisLines(basis))
+        text += QString::fromStdString(caption + ": " + line + "\n");
+      found = true;
+    } catch (const std::runtime_error& error) {
+      text = QString::fromUtf8(error.what());
+      found = false;
+    }
+    return text;
+  };
+  QSettings settings(QStringLiteral("Orvane"), QStringLiteral("Orvane"));
+  SegmentRatesDialog dialog(*choice.file, preview, RememberedTerms(settings),
+                            settings.value(QStringLiteral("LumpSumBasis/ByTerms")).toBool(),
+                            parent);
   if (dialog.exec() != QDialog::Accepted)
-    return std::nullopt;
-  return dialog.Chosen();
+    return choice;
+  choice.month = dialog.Chosen();
+  choice.terms = dialog.ChosenTerms();
+  Remember(settings, dialog.Terms(), choice.terms.has_value());
+  return choice;
 }
 
 }  // namespace orvane::window

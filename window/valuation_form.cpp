@@ -94,17 +94,18 @@ ValuationForm::ValuationForm(FormEnvironment environment, FileOpener open_file, 
 }
 
 // "417(e) segment rates of..." in an interest field's context menu: the month chosen enters its
-// rates as a user types them.
+// rates as a user types them, the plan's terms their 417(e) basis.
 void ValuationForm::OnInterestMenu(QLineEdit* edit, const QPoint& at) {
   if (!AskedForSegmentRates(edit, at))
     return;
-  QString problem;
-  const std::optional<segment_rates::SegmentRates> chosen =
-      ChooseSegmentRates(form::SegmentRatesPath(model_.Environment()), this, problem);
-  if (!problem.isEmpty())
-    ShowNote(problem);
-  else if (chosen)
-    Forward([this, &chosen] { form::EnterSegmentRates(model_, *chosen); });
+  const SegmentRatesChoice choice = ChooseSegmentRates(model_, this);
+  if (!choice.problem.isEmpty())
+    ShowNote(choice.problem);
+  else if (choice.month)
+    Forward([&] { form::EnterSegmentRates(model_, *choice.month); });
+  else if (choice.terms)
+    Forward([&] { form::ApplyLumpSumBasis(model_, *choice.terms, *choice.file); },
+            [this](const std::string& reason) { ShowNote(QString::fromStdString(reason)); });
 }
 
 ValuationForm::~ValuationForm() {

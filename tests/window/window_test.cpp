@@ -18,6 +18,8 @@
 #include <QListView>
 #include <QMenu>
 #include <QMessageBox>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolTip>
@@ -289,6 +291,51 @@ class WindowTest : public QObject {
     QCOMPARE(Shown(*form, "orvaneresults"),
              QStringLiteral("141,036.81"));  // as orvane-value --rates-of 2025-11
     QCOMPARE(form->size(), size);
+  }
+
+  // The same dialog by the plan's terms: the basis it shows for the Valuation Date is what OK
+  // enters, and the terms are there again the next time. With ORVANE_TERMS_PICTURE set, the
+  // dialog is saved there as a PNG.
+  void theLumpSumBasisByThePlansTermsFillsItsFields() {
+    auto form = Open(Shipped());
+    QVERIFY(form);
+    EnterControlText(form->model(), Control::ValuationDate, "8/15/2025");
+    QString preview, opened_with;
+    const auto choose = [&](int stability, int lookback) {
+      WhenShown(
+          form.get(), [] { return QApplication::activePopupWidget(); },
+          [&](QWidget* menu) {
+            WhenShown(
+                form.get(), [] { return QApplication::activeModalWidget(); },
+                [&](QWidget* dialog) {
+                  dialog->findChild<QRadioButton*>(QStringLiteral("ByTerms"))->setChecked(true);
+                  auto* kind = dialog->findChild<QComboBox*>(QStringLiteral("Stability"));
+                  auto* months = dialog->findChild<QSpinBox*>(QStringLiteral("Lookback"));
+                  opened_with = QString::number(kind->currentIndex()) + "," +
+                                QString::number(months->value());
+                  kind->setCurrentIndex(stability);
+                  months->setValue(lookback);
+                  preview = dialog->findChild<QLabel*>(QStringLiteral("BasisPreview"))->text();
+                  const QByteArray picture = qgetenv("ORVANE_TERMS_PICTURE");
+                  if (!picture.isEmpty())
+                    QVERIFY(dialog->grab().save(QString::fromLocal8Bit(picture), "PNG"));
+                  static_cast<QDialog*>(dialog)->accept();
+                });
+            static_cast<QMenu*>(menu)->setActiveAction(
+                menu->findChild<QAction*>(QStringLiteral("SegmentRatesAction")));
+            QTest::keyClick(menu, Qt::Key_Return);
+          });
+      Q_EMIT Edit(*form, Control::InterestRate1)->customContextMenuRequested(QPoint(4, 4));
+    };
+    choose(3, 2);  // calendar year, the 2nd month before: 2024-11's rates, the 2025 table
+    QVERIFY2(preview.contains(QStringLiteral("2024-11: 4.66%, 5.25%, 5.57%")), qPrintable(preview));
+    QCOMPARE(Edit(*form, Control::InterestRate1)->text(), QStringLiteral("4.660"));
+    QCOMPARE(Edit(*form, Control::InterestRate3)->text(), QStringLiteral("5.570"));
+    QCOMPARE(form->model().Text(Control::PostRetContingent), std::string("2025417e"));
+    QVERIFY(form->model().Checked(Control::YieldCurve));
+    choose(0, 1);  // reopened on the terms left: calendar year, 2
+    QCOMPARE(opened_with, QStringLiteral("3,2"));
+    QVERIFY(ShowsTheModel(*form));
   }
 
   // The data file missing at start-up is asked about once; vanishing later, it is reported under

@@ -67,6 +67,8 @@ class LumpSumBasis(unittest.TestCase):
             code, out, err = run(*args)
             self.assertEqual((code, out), (2, ""), args)
             self.assertEqual(err, error if error == missing else f"orvane-value: {error}\n")
+        code, out, err = run("--help")  # the usage on stdout, and success
+        self.assertEqual((code, out[:33], err), (0, "usage: orvane-value [--tables FIL", ""))
 
     def test_a_census_takes_each_rows_terms(self):
         rows = [["ValuationDate", "Stability", "Lookback", "PlanYearBegins"],

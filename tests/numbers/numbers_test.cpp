@@ -24,16 +24,29 @@ TEST(Numbers, RoundHalfEvenAndInt) {
 
 // Too small for a double is zero, too large is no number; a zero never keeps its sign.
 TEST(Numbers, ParseNumberAcceptsUsNumbersOnlyAndEntriesNeverRefuse) {
-  const std::pair<const char*, double> good[] = {
-      {"  1,000.00", 1000}, {" 4.600", 4.6}, {"-5", -5},     {"+7 ", 7},
-      {".5", 0.5},          {"5.", 5},       {"1e3", 1000},  {"2.5E-1", 0.25},
-      {"1e308", 1e308},     {"-0", 0},       {"-1e-400", 0}, {"20,000.000", 20000}};
+  const std::pair<const char*, double> good[] = {{"  1,000.00", 1000},
+                                                 {" 4.600", 4.6},
+                                                 {"-5", -5},
+                                                 {"+7 ", 7},
+                                                 {".5", 0.5},
+                                                 {"5.", 5},
+                                                 {"1e3", 1000},
+                                                 {"2.5E-1", 0.25},
+                                                 {"1e308", 1e308},
+                                                 {"-0", 0},
+                                                 {"-1e-400", 0},
+                                                 {"20,000.000", 20000},
+                                                 {"12345E-10", 12345e-10},
+                                                 {"1e+2", 100},
+                                                 {"0.5e-400", 0},
+                                                 {"9e99", 9e99}};
   for (const auto& [text, value] : good) {
     EXPECT_EQ(ParseNumber(text), value) << text;
     EXPECT_FALSE(value == 0 && std::signbit(*ParseNumber(text))) << text;
   }
-  for (const char* bad : {"", "   ", "abc", "1.2.3", "1,5.0.", ",5", "1e", "1e+", "NaN", "inf",
-                          "1e400", "10000e306", "$5", "(5)", "1 000", "0x10", "5-", "\xc3\xa9"}) {
+  for (const char* bad :
+       {"", "   ", "abc", "1.2.3", "1,5.0.", ",5", "1e", "1e+", "NaN", "inf", "1e400", "0.5e400",
+        "10000e306", "$5", "(5)", "1 000", "0x10", "5-", "\xc3\xa9"}) {
     EXPECT_EQ(ParseNumber(bad), std::nullopt) << bad;
   }
 

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "sources/decimal_rate.h"
@@ -38,6 +39,15 @@ TEST(TableCellRate, ReadsSpreadsheetNumbersExactlyInMillionths) {
       {"0.1.2", "\"0.1.2\" is not a number from 0 to 0.999999"}};
   for (const auto& [text, message] : refused)
     EXPECT_EQ(ErrorOf([&] { ReadRate(text, "cell", RatePolicy::kTableCell); }), "cell: " + message);
+  // Halves to even on the decimal digits: a carry through a run of 9s, a kept part that is empty,
+  // unsigned and two-digit exponents.
+  const std::tuple<const char*, std::int32_t, bool> rounded[] = {
+      {"0.0099999995", 10000, true}, {"0.0000005", 0, true},  {"0.0000015", 2, true},
+      {"0.9999995", 1000000, true},  {"125E-5", 1250, false}, {"0.05e+01", 500000, false}};
+  for (const auto& [text, micro, was_rounded] : rounded) {
+    const DecimalReading reading = ReadDecimal(text);
+    EXPECT_EQ(std::tuple(reading.micro, reading.rounded), std::tuple(micro, was_rounded)) << text;
+  }
 }
 
 class Sources : public ::testing::Test {

@@ -40,6 +40,12 @@ curve=$("$root/bin/orvane-value" FullYieldCurve=1) || fail "the installed workbo
 rates=$("$root/bin/orvane-value" --rates-of 2025-11) ||
   fail "the installed segment rates file was not found"
 [ "$rates" != "$value" ] || fail "the segment rates of 2025-11 left the value at $value"
+# The Python module, where the build has one, finds the same installed data.
+if [ -d "$root/lib/python3/dist-packages/orvane" ]; then
+  module=$(PYTHONPATH="$root/lib/python3/dist-packages" /usr/bin/python3 -c \
+    'import orvane; print(f"{orvane.value():,.2f}")') || fail "the installed module failed"
+  [ "$module" = "$value" ] || fail "orvane.value() gave '$module', not $value"
+fi
 
 # A current directory with a MortalityTables of its own comes first, even an unreadable one.
 : >MortalityTables

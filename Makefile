@@ -4,6 +4,7 @@
 #               AddressSanitizer + UndefinedBehaviorSanitizer
 #   make bench  builds in release mode and prints the benchmarks
 #   make install  installs the plain build under PREFIX (default /usr/local), staged under DESTDIR
+#   make package  writes the Debian package orvane_VERSION_amd64.deb into the build folder
 
 JOBS ?= $(shell nproc)
 BUILD ?= build
@@ -12,7 +13,7 @@ BENCH_BUILD ?= build-release
 PREFIX ?= /usr/local
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 
-.PHONY: all deps build build-asan run install test test-plain test-asan bench clean
+.PHONY: all deps build build-asan run install package test test-plain test-asan bench clean
 
 all: build
 
@@ -41,6 +42,9 @@ run: build
 # install time, and DESTDIR (read by cmake --install from the environment) stages a package.
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 test-plain: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)

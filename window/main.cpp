@@ -7,6 +7,7 @@
 #include <utility>
 
 #include <QApplication>
+#include <QPixmap>
 #include <QStringList>
 #include <QTimer>
 
@@ -31,12 +32,17 @@ int main(int argc, char* argv[]) {
   const qsizetype flag = arguments.indexOf(QStringLiteral("--screenshot"));
   const QString screenshot =
       flag > 0 && flag + 1 < arguments.size() ? arguments[flag + 1] : QString();
-  // Not a user option either: `--write-icon FILE` saves the window's icon as a PNG and exits; the
-  // build makes the installed desktop icon with it, so the two pictures cannot drift apart.
+  // Not a user option either: `--write-icon FILE [SIZE]` saves the window's icon as a PNG of SIZE
+  // pixels (default 32) and exits; the build makes the installed desktop icons with it, so the
+  // pictures cannot drift apart. The 32-pixel drawing is scaled without smoothing above 32.
   const qsizetype icon_flag = arguments.indexOf(QStringLiteral("--write-icon"));
   if (icon_flag > 0) {
-    const bool saved = icon_flag + 1 < arguments.size() &&
-                       orvane::window::DrawOrvaneIcon().save(arguments[icon_flag + 1], "PNG");
+    const int size = icon_flag + 2 < arguments.size() ? arguments[icon_flag + 2].toInt() : 32;
+    const QPixmap icon = orvane::window::DrawOrvaneIcon().scaled(
+        size, size, Qt::KeepAspectRatio,
+        size >= 32 ? Qt::FastTransformation : Qt::SmoothTransformation);
+    const bool saved = icon_flag + 1 < arguments.size() && size > 0 &&
+                       icon.save(arguments[icon_flag + 1], "PNG");
     return saved ? 0 : 1;
   }
 

@@ -6,7 +6,7 @@ file(RELATIVE_PATH ORVANE_DATA_DIR_FROM_BIN ${CMAKE_INSTALL_FULL_BINDIR}
      ${CMAKE_INSTALL_FULL_DATADIR}/orvane)
 
 # orvane_find_installed_data(TARGET)
-#   Compiles that relative path into TARGET as ORVANE_DATA_DIR_FROM_BIN, for form/data_folder.h.
+#   Compiles that relative path into TARGET as ORVANE_DATA_DIR_FROM_BIN, for tables/data_folder.h.
 function(orvane_find_installed_data target)
   target_compile_definitions(${target} PRIVATE
     ORVANE_DATA_DIR_FROM_BIN="${ORVANE_DATA_DIR_FROM_BIN}")

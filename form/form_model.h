@@ -14,7 +14,6 @@
 //                     a user enters it; the command line, the screenshot and the census use it.
 //   segment_rate_entry.h  a month's 417(e) segment rates (segment_rates/) typed into the three
 //                     interest fields as a user types them.
-//   data_folder.h     where the programs find the data files when no folder is named.
 // The census (census/) and the Qt window (window/) drive this form model; neither holds a rule
 // of its own.
 //

@@ -18,7 +18,7 @@
 #include "dates/month.h"
 #include "form/control_entry.h"
 #include "form/controls.h"
-#include "form/data_folder.h"
+#include "tables/data_folder.h"
 #include "form/form_error.h"
 #include "form/form_model.h"
 #include "form/segment_rate_entry.h"
@@ -49,7 +49,7 @@ FormEnvironment EnvironmentOf(const std::optional<std::string>& data_dir,
                               const std::string& installed) {
   FormEnvironment environment;
   environment.data_dir =
-      data_dir ? std::filesystem::path(*data_dir) : orvane::form::DataFolder(".", installed);
+      data_dir ? std::filesystem::path(*data_dir) : orvane::tables::DataFolder(".", installed);
   environment.ask_retry = [] { return orvane::tables::RetryAnswer::kCancel; };
   return environment;
 }

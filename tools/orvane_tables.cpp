@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -19,6 +20,7 @@
 #include "sources/table_csv.h"
 #include "sources/table_sources.h"
 #include "sources/xtbml_import.h"
+#include "tables/data_folder.h"
 #include "tables/generational_table.h"
 #include "tables/table_store.h"
 #include "text/text.h"
@@ -50,10 +52,16 @@ constexpr const char* kUsage =
     "                                         where the IRS has published a table (2026417e;\n"
     "                                         2026SPM, 2026SPF at 40-120), the shipped data file\n"
     "                                         holds the published one\n"
-    "FILE defaults to MortalityTables in the current directory. The CSV layout is described\n"
-    "in data/tables/README.\n";
+    "FILE defaults to MortalityTables in the current directory, or else the installed data\n"
+    "file. The CSV layout is described in data/tables/README.\n";
 
-constexpr const char* kDefaultFile = "MortalityTables";
+// MortalityTables in the current directory, as before, when it holds one; otherwise the installed
+// data file, as orvane-value and the window find it.
+std::string DefaultFile() {
+  const std::filesystem::path folder =
+      tables::DataFolder(".", tables::InstalledDataFolder(ORVANE_DATA_DIR_FROM_BIN));
+  return folder == "." ? "MortalityTables" : (folder / "MortalityTables").string();
+}
 
 class UsageError : public std::runtime_error {
  public:
@@ -87,7 +95,7 @@ std::string KindOf(tables::TableStore& store, const std::string& name) {
 int List(const std::vector<std::string>& args) {
   if (args.size() > 1)
     throw UsageError("list takes at most one FILE");
-  const std::string file = args.empty() ? kDefaultFile : args[0];
+  const std::string file = args.empty() ? DefaultFile() : args[0];
   tables::TableStore store = OpenStore(file);
   std::cout << "Directory of " << file << "\n"
             << "block entry start name\n";
@@ -115,7 +123,7 @@ int Show(std::vector<std::string> args) {
   }
   if (args.empty() || args.size() > 2)
     throw UsageError("show takes a NAME and at most one FILE");
-  const std::string file = args.size() == 2 ? args[1] : kDefaultFile;
+  const std::string file = args.size() == 2 ? args[1] : DefaultFile();
   tables::TableStore store = OpenStore(file);
   if (store.OpenFile(args[0]) <= 0) {
     // The loader would give rate 1 at every age; say plainly that the table is not there.

@@ -22,7 +22,7 @@
 #include "census/census.h"
 #include "form/control_entry.h"
 #include "form/controls.h"
-#include "form/data_folder.h"
+#include "tables/data_folder.h"
 #include "form/form_error.h"
 #include "form/form_model.h"
 #include "form/segment_rate_entry.h"
@@ -260,7 +260,7 @@ orvane::form::FormEnvironment EnvironmentOf(const Arguments& arguments) {
   } else if (!arguments.tables) {
     // As the window does: the current directory, or the installed data when it has none.
     environment.data_dir =
-        orvane::form::DataFolder(".", orvane::form::InstalledDataFolder(ORVANE_DATA_DIR_FROM_BIN));
+        orvane::tables::DataFolder(".", orvane::tables::InstalledDataFolder(ORVANE_DATA_DIR_FROM_BIN));
   }
   if (arguments.tables) {
     // Named on the command line, so taken from the working directory, not from --dir.

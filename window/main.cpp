@@ -13,7 +13,7 @@
 
 #include "form/control_entry.h"
 #include "form/controls.h"
-#include "form/data_folder.h"
+#include "tables/data_folder.h"
 #include "form/form_error.h"
 #include "form/form_model.h"
 #include "window/data_file_question.h"
@@ -48,11 +48,11 @@ int main(int argc, char* argv[]) {
 
   orvane::form::FormEnvironment environment;
   const std::filesystem::path installed =
-      orvane::form::InstalledDataFolder(ORVANE_DATA_DIR_FROM_BIN);
+      orvane::tables::InstalledDataFolder(ORVANE_DATA_DIR_FROM_BIN);
   // Absolute, so that a reason naming a file of the data folder says where it is.
   std::error_code ignored;
   environment.data_dir =
-      std::filesystem::absolute(orvane::form::DataFolder(".", installed), ignored)
+      std::filesystem::absolute(orvane::tables::DataFolder(".", installed), ignored)
           .lexically_normal();
   const QString detail = orvane::window::DataFileWhereabouts(
       environment.data_dir / environment.tables_file, installed);

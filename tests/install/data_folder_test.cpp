@@ -1,5 +1,5 @@
 // Where the programs look for their data: the current directory first, then the installation.
-#include "form/data_folder.h"
+#include "tables/data_folder.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-namespace orvane::form {
+namespace orvane::tables {
 namespace {
 
 TEST(DataFolder, TheCurrentDirectoryComesFirstThenTheInstalledData) {
@@ -39,4 +39,4 @@ TEST(DataFolder, TheCurrentDirectoryComesFirstThenTheInstalledData) {
 }
 
 }  // namespace
-}  // namespace orvane::form
+}  // namespace orvane::tables

@@ -40,6 +40,8 @@ curve=$("$root/bin/orvane-value" FullYieldCurve=1) || fail "the installed workbo
 rates=$("$root/bin/orvane-value" --rates-of 2025-11) ||
   fail "the installed segment rates file was not found"
 [ "$rates" != "$value" ] || fail "the segment rates of 2025-11 left the value at $value"
+shown=$("$root/bin/orvane-tables" show 2026417e | sed -n 2p) || fail "orvane-tables show failed"
+[ "$shown" = "1,0.000230" ] || fail "orvane-tables show 2026417e began '$shown', not the published 1,0.000230"
 # The Python module, where the build has one, finds the same installed data.
 if [ -d "$root/lib/python3/dist-packages/orvane" ]; then
   module=$(PYTHONPATH="$root/lib/python3/dist-packages" /usr/bin/python3 -c \

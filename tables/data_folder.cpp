@@ -1,8 +1,8 @@
-#include "form/data_folder.h"
+#include "tables/data_folder.h"
 
 #include <system_error>
 
-namespace orvane::form {
+namespace orvane::tables {
 namespace {
 
 bool HoldsTables(const std::filesystem::path& folder) {
@@ -27,4 +27,4 @@ std::filesystem::path InstalledDataFolder(std::string_view from_bin) {
   return (program.parent_path() / from_bin).lexically_normal();
 }
 
-}  // namespace orvane::form
+}  // namespace orvane::tables

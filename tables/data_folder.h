@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string_view>
 
-namespace orvane::form {
+namespace orvane::tables {
 
 // The data folder: `current` when it holds a MortalityTables file, otherwise `installed` when
 // that holds one, otherwise `current` (so the data-file question is about the usual place).
@@ -21,4 +21,4 @@ std::filesystem::path DataFolder(const std::filesystem::path& current,
 // prefix still finds its data. Empty when the program file cannot be found. Never throws.
 std::filesystem::path InstalledDataFolder(std::string_view from_bin);
 
-}  // namespace orvane::form
+}  // namespace orvane::tables

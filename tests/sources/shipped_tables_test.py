@@ -81,10 +81,9 @@ def cohort(bands, scale_number, born):
     return rates
 
 
-RETIREE_M = [(3600, range(1, 18)), (3532, range(18, 50)), (3534, range(50, 121))]
-SURVIVOR_F = [(3599, range(1, 18)), (3531, range(18, 50)), (3535, range(50, 121))]
-for name, bands, scale, born in [("PriRM-G", RETIREE_M, 3612, 1961), ("PriRM-G", RETIREE_M, 3612, 2010),
-                                 ("PriCF-G", SURVIVOR_F, 3611, 1940), ("PriCF-G", SURVIVOR_F, 3611, 1963)]:
+RM = ("PriRM-G", [(3600, range(1, 18)), (3532, range(18, 50)), (3534, range(50, 121))], 3612)
+CF = ("PriCF-G", [(3599, range(1, 18)), (3531, range(18, 50)), (3535, range(50, 121))], 3611)
+for (name, bands, scale), born in [(RM, 1961), (RM, 2010), (CF, 1940), (CF, 1963)]:
     stored = shown(name, data_file, "--born", str(born))
     failures += [f"{name} born {born} at {x}: {stored.get(str(x))}, worked out {rate}"
                  for x, rate in cohort(bands, scale, born).items() if stored.get(str(x)) != rate]

@@ -135,6 +135,10 @@ class Refusals(unittest.TestCase):
         self.assertEqual(run("--export-detail", "/no/such.xlsx")[:2], (1, "145,922.71\n"))
         with tempfile.TemporaryDirectory() as empty:
             self.assertEqual(run(cwd=empty), (1, "", "Data File not available\n"))
+            Path(empty, "f", RATES).mkdir(parents=True)  # a folder where the rates file belongs
+            for d, why in ((f"{empty}/f", "it is a folder"), ("/no", "No such file or directory")):
+                self.assertEqual(run("--rates-of", "2025-11", "--dir", d)[::2], (1, (
+                    f'The segment rates file "{d}/{RATES}" cannot be read: {why}\n')))
             Path(empty, RATES).write_text((DATA / RATES).read_text() + "All,2026-06,4.50,,6.70\n")
             self.assertEqual(run("--rates-of", "2025-11", cwd=empty), (1, "", (
                 f'The segment rates file "./{RATES}", line 297: the second segment rate is '

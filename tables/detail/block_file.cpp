@@ -1,6 +1,7 @@
 #include "tables/detail/block_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -34,9 +35,11 @@ bool TryReadBlock(const std::filesystem::path& file, std::int32_t location, std:
   if (location < 0 || buffer.size() < static_cast<std::size_t>(kBlockSize))
     return false;
   // A plain read-only open takes no lock, so another program may replace the file at any time;
-  // the next try then opens the new file.
-  const FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0)
+  // the next try then opens the new file. Without O_NONBLOCK a FIFO would hold the open until a
+  // writer came; it, a device or a folder is no data file and fails the try at once.
+  const FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  struct stat info {};
+  if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
     return false;
   const off_t offset = static_cast<off_t>(location) * kBlockSize;
   std::int64_t done = 0;

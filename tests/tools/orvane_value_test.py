@@ -1,7 +1,7 @@
 # orvane-value valuing one participant. The expected values are computed here from first
 # principles, from the data files' sources (the SOA's XTbML file of the 2008 table, the spot
 # rates), never through the program.
-import csv, math, tempfile, unittest
+import csv, math, os, tempfile, unittest
 from pathlib import Path
 from xml.etree import ElementTree
 
@@ -135,6 +135,10 @@ class Refusals(unittest.TestCase):
         self.assertEqual(run("--export-detail", "/no/such.xlsx")[:2], (1, "145,922.71\n"))
         with tempfile.TemporaryDirectory() as empty:
             self.assertEqual(run(cwd=empty), (1, "", "Data File not available\n"))
+            os.mkfifo(Path(empty, "fifo"))  # a stream, or a folder, is no data file: no wait
+            for tables in ("fifo", "."):
+                self.assertEqual(run("--tables", tables, cwd=empty, timeout=60),
+                                 (1, "", "Data File not available\n"))
             Path(empty, "f", RATES).mkdir(parents=True)  # a folder where the rates file belongs
             for d, why in ((f"{empty}/f", "it is a folder"), ("/no", "No such file or directory")):
                 self.assertEqual(run("--rates-of", "2025-11", "--dir", d)[::2], (1, (

@@ -10,9 +10,9 @@ FIGURES = ["Duration", "Convexity", "DV01", "Duration1", "Duration2", "Duration3
 
 
 # (exit status, stdout, stderr); bytes in the arguments pass through as a shell passes them.
-def run(*args, cwd=DATA, stderr=subprocess.PIPE):
+def run(*args, cwd=DATA, stderr=subprocess.PIPE, timeout=300):
     done = subprocess.run([TOOL, *args], cwd=cwd, stdout=subprocess.PIPE, stderr=stderr,
-                          encoding="utf-8", errors="surrogateescape", timeout=300)
+                          encoding="utf-8", errors="surrogateescape", timeout=timeout)
     return done.returncode, done.stdout, done.stderr
 
 

@@ -92,14 +92,26 @@ std::string KindOf(tables::TableStore& store, const std::string& name) {
   return {};
 }
 
+// A word beginning with "--" is an option, never a FILE or a NAME: one the command does not take
+// is a usage error, not a file that is not there.
+void RefuseOptions(const std::vector<std::string>& args, const std::string& command) {
+  for (const std::string& arg : args) {
+    if (arg.rfind("--", 0) == 0)
+      throw UsageError(command + " takes no option " + Quoted(arg));
+  }
+}
+
 int List(const std::vector<std::string>& args) {
+  RefuseOptions(args, "list");
   if (args.size() > 1)
     throw UsageError("list takes at most one FILE");
   const std::string file = args.empty() ? DefaultFile() : args[0];
   tables::TableStore store = OpenStore(file);
+  // Read before the heading, so that a file that cannot be read prints nothing on stdout.
+  const std::vector<tables::DirectoryEntry> entries = store.ReadDirectory();
   std::cout << "Directory of " << file << "\n"
             << "block entry start name\n";
-  for (const tables::DirectoryEntry& entry : store.ReadDirectory()) {
+  for (const tables::DirectoryEntry& entry : entries) {
     char line[64];
     std::snprintf(line, sizeof line, "%5d %5d %5d ", entry.block, entry.entry, entry.start);
     std::cout << line << Quoted(entry.name) << KindOf(store, entry.name) << "\n";
@@ -121,6 +133,7 @@ int Show(std::vector<std::string> args) {
     born = PositiveNumber("--born", *(option + 1));
     args.erase(option, option + 2);
   }
+  RefuseOptions(args, "show");
   if (args.empty() || args.size() > 2)
     throw UsageError("show takes a NAME and at most one FILE");
   const std::string file = args.size() == 2 ? args[1] : DefaultFile();
@@ -252,6 +265,7 @@ int Import(const std::vector<std::string>& args) {
 }
 
 int Check(const std::vector<std::string>& args) {
+  RefuseOptions(args, "check");
   if (args.size() != 1)
     throw UsageError("check takes one FILE");
   const sources::CheckReport report = sources::CheckDataFile(args[0]);

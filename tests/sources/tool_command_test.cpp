@@ -152,12 +152,25 @@ TEST(ToolCommand, EachCommandKeepsItsArgumentsOutputAndExitStatus) {
       "show a --born|show a --born 0|list a b|check|check a b|import|import one.xml one.xml|"
       "import one.xml --table 0|import one.xml --table x|import one.xml --table|"
       "import one.xml --name NineChars|import one.xml --fast|import one.xml --scale --hold|irs|"
-      "irs --year 2024.5|irs --year|irs --out|";
+      "irs --year 2024.5|irs --year|irs --out|irs --year 2200|list --out x|check one.xml --fast|"
+      "show a --table 1|";
   for (std::size_t at = 0, bar; (bar = wrongs.find('|', at)) != std::string::npos; at = bar + 1) {
     const std::string wrong = wrongs.substr(at, bar - at);
     const testing::Outcome outcome = testing::RunTool(wrong, folder / "", folder / "");
     EXPECT_EQ(outcome.exit_code, 2) << wrong;
     EXPECT_NE(outcome.err.find("\nUsage:\n"), std::string::npos) << wrong;
+  }
+  // The last year the construction builds, through --year and --out in either order, in the
+  // repository where its inputs are.
+  for (const std::string order : {"--year 2199 --out", "--out"}) {
+    const std::string out = (folder / "irs.csv").string();
+    const std::string arguments =
+        "irs " + order + " '" + out + (order == "--out" ? "' --year 2199" : "'");
+    const testing::Outcome outcome = testing::RunTool(arguments, folder / "", testing::Source(""));
+    EXPECT_EQ(outcome.exit_code, 0) << arguments << outcome.err;
+    EXPECT_EQ(outcome.out + outcome.err, "") << arguments;
+    EXPECT_EQ(testing::Slurp(out).rfind("age,2199NAM,2199NAF,", 0), 0u) << arguments;
+    std::filesystem::remove(out);
   }
 }
 

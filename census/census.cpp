@@ -140,9 +140,12 @@ class RowValuer {
     RowOutcome outcome{form_.Result(), {}, ""};
     if (sensitivities_ && form_.Sensitivities()) {
       const auto figures = valuation::FiguresOf(*form_.Sensitivities());
+      // A figure of the mode that cannot be given (a value of 0 has no duration) reads "n/a",
+      // as on the Summary sheet: an empty cell would pass for a missing column.
       for (std::size_t k = 0; k < figures.size(); ++k) {
-        if (figures[k].of_mode && figures[k].value)
-          outcome.figures[k] = numbers::ShortestText(*figures[k].value);
+        if (figures[k].of_mode)
+          outcome.figures[k] =
+              figures[k].value ? numbers::ShortestText(*figures[k].value) : std::string("n/a");
       }
     }
     return outcome;

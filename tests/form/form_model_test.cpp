@@ -202,6 +202,15 @@ TEST_F(FormTest, TheResultToolTipShowsTheSensitivitiesOfTheValueOnDisplayOnly) {
   EXPECT_EQ(form->ResultToolTip(),
             "No sensitivities: the value on display is not that of the entries as they stand "
             "(see the reason under it)");
+  // Only some figures exist (InterestRate2 cannot move a basis point lower, the other rates
+  // can): the tooltip gives the reason, not the figures it has.
+  form->SetText(Control::Load, "0");
+  form->SetChecked(Control::YieldCurve, false);
+  form->SetText(Control::InterestRate2, "-99.995");
+  form->Calculate();
+  EXPECT_EQ(form->ResultToolTip(),
+            "No sensitivities: InterestRate2 of -99.995% cannot move a basis point lower: an "
+            "interest rate must be above -100%");
 }
 
 // A failed recalculation leaves the value on display and names the reason and the control at

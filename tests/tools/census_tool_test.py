@@ -12,8 +12,9 @@ CENSUS = "Benefit,PostRetPrimary\n2000,2008417e\n1000,Missing\n"
 def alone(*args):
     code, out, err = run("--sensitivity", *args)
     lines = out.splitlines() or [""]
-    named = dict(line.split("=") for line in lines[1:])
-    return [lines[0], *(named.get(name, "") for name in FIGURES), err.strip() if code else ""]
+    named = dict(line.split("=") for line in lines[1:])  # a figure of the mode may be empty
+    return [lines[0], *((named[name] or "n/a") if name in named else "" for name in FIGURES),
+            err.strip() if code else ""]
 
 
 def progress(text):  # what the census draws on a terminal as its stderr
@@ -28,12 +29,15 @@ class Census(unittest.TestCase):
     def test_each_row_is_orvane_value_on_that_row_alone(self):
         # The full yield curve's moved curves come from the cache the census's rows share.
         for plan in (["YieldCurve=0", "PostRetirementInterest=5.2"], ["FullYieldCurve=1"]):
-            code, out, err = census(CENSUS, "--sensitivity", *plan)
+            code, out, err = census(CENSUS + "0,2008417e\n", "--sensitivity", *plan)
             self.assertEqual((code, err), (0, ""), "no progress bar when stderr is no terminal")
             self.assertEqual(list(csv.reader(io.StringIO(out))), [
                 ["Benefit", "PostRetPrimary", "PresentValue", *FIGURES, "Error"],
                 ["2000", "2008417e", *alone(*plan, "Benefit=2000")],
-                ["1000", "Missing", *alone(*plan, "Benefit=1000", "PostRetPrimary=Missing")]])
+                ["1000", "Missing", *alone(*plan, "Benefit=1000", "PostRetPrimary=Missing")],
+                # A value of 0 has no duration (its DV01 is 0): "n/a" for the others of the mode.
+                ["0", "2008417e", *alone(*plan, "Benefit=0")]])
+            self.assertEqual(out.splitlines()[-1].count("n/a"), 2 if len(plan) == 1 else 6)
 
     def test_each_row_takes_its_own_months_segment_rates(self):
         code, out, err = census("CurrentAge,RatesOf,PlanYear\n60,2025-11,\n60,2011-10,2011\n60,,\n"

@@ -67,6 +67,12 @@ def check_with_openpyxl(folder, months):
              for cell, expected in zip(sheet[f"B{row}:T{row}"][0], values)
              if not close(cell.value, expected, 1e-15)]
     check(sheet.dimensions == "A1:T1440" and not wrong, f"{sheet.dimensions}, wrong: {wrong[:9]}")
+    # Every figure column's format, B to T, in the first and last month rows, and the total's.
+    columns = (["0.000"] + ["0.00000000"] * 4 + ["0.000000"] * 7 + ["###,##0.00"] * 2 +
+               ["#0.000", "0.000000"] + ["###,##0.00"] * 2 + ["General"])
+    shown = [[c.number_format for c in sheet[f"B{row}:T{row}"][0]] for row in (2, 1440)]
+    check(shown == [columns] * 2 and sheet["A12"].number_format == "###,##0.00",
+          f"Sheet1's B:T show as {shown}, A12 as {sheet['A12'].number_format}")
 
     stored = openpyxl.load_workbook(folder / "detail.xlsx", data_only=True)
     page, formats = stored["Summary"].page_setup, [c.number_format for c in stored["Summary"]["B"]]
@@ -74,6 +80,8 @@ def check_with_openpyxl(folder, months):
           and stored["Summary"].sheet_properties.pageSetUpPr.fitToPage and page.orientation ==
           "landscape" and (page.fitToWidth or 1, page.fitToHeight or 1) == (1, 1),
           f"the Summary's B7:B18 show as {formats[6:18]}, its page setup is {page.__dict__}")
+    years = [c.number_format for c in stored["Summary"]["E"][1:] if c.value is not None]
+    check(len(years) > 1 and set(years) == {"###,##0.00"}, f"the yearly sums show as {years}")
     check_results("stored", stored.worksheets[0]["A12"].value,
                   [[cell.value for cell in row] for row in stored["Summary"].iter_rows()], months)
     with zipfile.ZipFile(folder / "detail.xlsx") as archive:

@@ -5,9 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "sources/source_error.h"
+#include "sources/table_sources.h"
+#include "tests/sources/tool_run.h"
+#include "tests/tables/block_file_builder.h"
 
 namespace orvane::sources {
 namespace {
@@ -42,6 +47,33 @@ TEST(IrsConstruction, RoundsHalfUpOnTheExactValue) {
     EXPECT_EQ(tables[6].micro[c.age], c.rate) << "417(e): " << c.q;
   }
   EXPECT_THROW(IrsTables(inputs, 2023), SourceError);
+}
+
+// 2024 to 2199 and no year outside, whichever way a year reaches the construction: by itself, a
+// construction list or a published list's constructed column.
+TEST(IrsConstruction, BuildsTheYears2024To2199ThroughEveryEntry) {
+  tables::testing::ScratchFolder folder;
+  const std::string published = testing::Source("data/tables/published").string();
+  const IrsInputs inputs = ReadIrsInputs(published);
+  const auto listed = [&](const std::string& text) {
+    std::ofstream(folder / "l.csv", std::ios::binary) << text;
+    return tables::testing::ErrorOf([&] { ReadSources({folder / "l.csv"}); });
+  };
+  for (const int year : {2023, 2024, 2199, 2200}) {
+    const std::string y = std::to_string(year);
+    const bool built = year == 2024 || year == 2199;
+    EXPECT_EQ(
+        tables::testing::ErrorOf([&] { IrsTables(inputs, year); }),
+        built ? "no error" : "the IRS construction builds the tables of 2024 to 2199, not of " + y);
+    EXPECT_EQ(listed("year,inputs\n" + y + "," + published + "\n"),
+              built ? "no error"
+                    : (folder / "l.csv").string() + ", line 2: \"" + y +
+                          "\" is not a year from 2024 to 2199");
+    EXPECT_EQ(listed("name,ages,source,table,at\nP,1-120," + published + "," + y + "SPF,\n"),
+              built ? "no error"
+                    : (folder / "l.csv").string() + ", line 2: \"" + y +
+                          "SPF\" is not a table the IRS construction builds");
+  }
 }
 
 }  // namespace

@@ -94,7 +94,12 @@ for year in 2024, 2026:
     if ([name[4:] for name in rows[0][1:]] != IRS_TABLES
             or year == 2026 and f"\n{QUOTED_2026_AT_65}\n" not in built):
         failures.append(f"irs --year {year}: not its seven tables or not the quoted rates")
-    for c, name in enumerate(rows[0][1:] if year == 2024 else [], 1):
+    # 2024 as published from 15 on, and the ages 1-14 that the construction takes from the SOA's
+    # Pri-2012 juvenile tables as the IRS published them for 2026 (its later ages may differ by a
+    # last-digit rounding, which is why the data file holds the published table).
+    for c, name in enumerate(rows[0][1:], 1):
+        published_ages = range(15, 121) if year == 2024 else range(1, 15) if "417e" in name else ()
         failures += [f"{name} built at {r[0]}: {r[c]}, published {expected[name][int(r[0])]}"
-                     for r in rows[1:] if int(r[0]) >= 15 and r[c] != expected[name][int(r[0])]]
+                     for r in rows[1:] if int(r[0]) in published_ages
+                     and r[c] != expected[name][int(r[0])]]
 sys.exit("\n".join(failures[:20] + [f"({len(failures)} in all)"]) if failures else None)

@@ -97,6 +97,20 @@ TEST_F(BlockFile, DirectoryLooksEightCharacterNamesUpInBlocksZeroToL) {
   EXPECT_EQ(store.LocationFile("InBlock1"), 40);
 }
 
+// Block 1, the first after a one-block directory, holds a table or the catalogue like any other.
+TEST_F(BlockFile, TheFirstBlockAfterTheDirectoryHoldsATableOrTheCatalogue) {
+  for (const bool table_first : {true, false}) {
+    BlockFileBuilder file;
+    const auto table = [&] { file.Entry(0, 1, "First", file.AppendTable("the first", Flat(7))); };
+    const auto catalogue = [&] { file.Entry(0, 2, "INDEX13", file.AppendCatalogue({"First"})); };
+    table_first ? (table(), catalogue()) : (catalogue(), table());
+    TableStore store = Open(file);
+    EXPECT_EQ(store.ReadDirectory().at(table_first ? 0 : 1).start, 1);
+    EXPECT_EQ(store.GetTableList(), std::vector<std::string>{"First    the first"});
+    EXPECT_EQ(store.LoadTable({.TableName = "First", .DontProjTable = true}).at(1), 7e-6);
+  }
+}
+
 TEST_F(BlockFile, ReadsTheBlockAtItsOffsetAndFailsPastTheEndOrOnTheSentinel) {
   BlockFileBuilder file;
   file.PutText(1, 0, "File Not Read   and more");

@@ -23,8 +23,9 @@ std::filesystem::path DataDir() {
 constexpr int kRows = 10000;
 
 // Participants aged about 22 to 68 at the default valuation date, half of them women, with
-// spouses, periods certain and survivor shares; a fixed linear congruential sequence.
-std::string Census() {
+// spouses, periods certain of 0 to 5 x (`periods` - 1) years and survivor shares; a fixed linear
+// congruential sequence.
+std::string Census(int rows = kRows, unsigned periods = 4) {
   std::string csv =
       "DateOfBirth,SpousesDateOfBirth,Benefit,Female,PeriodCertain,PercentToSurvivor\n";
   unsigned state = 12345;
@@ -32,21 +33,22 @@ std::string Census() {
     state = state * 1103515245u + 12345u;
     return (state >> 8) % n;
   };
-  for (int i = 0; i < kRows; ++i) {
+  for (int i = 0; i < rows; ++i) {
     csv += std::to_string(1 + next(12)) + "/" + std::to_string(1 + next(28)) + "/" +
            std::to_string(1940 + next(46)) + ",";
     csv += std::to_string(1 + next(12)) + "/" + std::to_string(1 + next(28)) + "/" +
            std::to_string(1938 + next(50)) + ",";
     csv += std::to_string(100 + next(5000)) + "." + std::to_string(next(10)) + "0,";
-    csv += std::to_string(next(2)) + "," + std::to_string(5 * next(4)) + "," +
+    csv += std::to_string(next(2)) + "," + std::to_string(5 * next(periods)) + "," +
            std::to_string(25 * next(5)) + "\n";
   }
   return csv;
 }
 
 void RunCensusOn(benchmark::State& state, unsigned jobs, bool sensitivities = false,
-                 const std::vector<orvane::census::PlanEntry>& plan = {}) {
-  const std::string csv = Census();
+                 const std::vector<orvane::census::PlanEntry>& plan = {}, int rows = kRows,
+                 unsigned periods = 4) {
+  const std::string csv = Census(rows, periods);
   orvane::census::CensusSettings settings;
   settings.plan = plan;
   settings.environment.data_dir = DataDir();
@@ -60,7 +62,7 @@ void RunCensusOn(benchmark::State& state, unsigned jobs, bool sensitivities = fa
     benchmark::DoNotOptimize(output.data());
   }
   state.counters["rows_per_s"] =
-      benchmark::Counter(static_cast<double>(kRows), benchmark::Counter::kIsIterationInvariantRate);
+      benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kIsIterationInvariantRate);
   state.counters["threads"] = jobs != 0 ? jobs : std::thread::hardware_concurrency();
   state.SetLabel(std::to_string(bytes) + " bytes out");
 }
@@ -115,6 +117,29 @@ BENCHMARK_CAPTURE(BM_Census10000RowsAllCoresIn, FullYieldCurve,
     ->UseRealTime();
 BENCHMARK_CAPTURE(BM_Census10000RowsAllCoresIn, FullYieldCurveSensitivity,
                   orvane::form::Control::FullYieldCurve, "1", true)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+
+// A plan's 417(e) lump sums of 2026: 60,000 participants aged about 40 to 86 on 1/1/2026 with
+// spouses, periods certain of 0, 5 or 10 years and survivor shares, valued at the form's segment
+// rates on the 2026 unisex table; and the same rows on the generational Pri-2012 tables, whose
+// cohorts differ from row to row. On every core, wall.
+constexpr int kLumpSumRows = 60000;
+
+void BM_Census60000LumpSums(benchmark::State& state, const char* participant, const char* spouse) {
+  using orvane::form::Control;
+  RunCensusOn(state, 0, false,
+              {{Control::ValuationDate, "1/1/2026"},
+               {Control::PostRetPrimary, participant},
+               {Control::PostRetContingent, spouse}},
+              kLumpSumRows, 3);
+}
+BENCHMARK_CAPTURE(BM_Census60000LumpSums, 2026417e, "2026417e", "2026417e")
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_Census60000LumpSums, Generational, "PriRM-G", "PriCF-G")
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime()
     ->UseRealTime();

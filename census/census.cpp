@@ -21,6 +21,7 @@
 #include "text/csv.h"
 #include "text/text.h"
 #include "valuation/sensitivities.h"
+#include "valuation/survival_cache.h"
 
 namespace orvane::census {
 
@@ -192,12 +193,15 @@ std::optional<SegmentRateFile> RatesFileOf(const RatesColumns& columns,
 // The forms' environment: the run's caches unless the caller shares its own, a value only on
 // request, the sensitivities when asked for.
 FormEnvironment RunEnvironment(const CensusSettings& settings, tables::TableCache& own_cache,
-                               valuation::CurveCache& own_curves) {
+                               valuation::CurveCache& own_curves,
+                               valuation::SurvivalCache& own_survival) {
   FormEnvironment environment = settings.environment;
   if (environment.table_cache == nullptr)
     environment.table_cache = &own_cache;
   if (environment.curve_cache == nullptr)
     environment.curve_cache = &own_curves;
+  if (environment.survival_cache == nullptr)
+    environment.survival_cache = &own_survival;
   environment.recalculate_only_on_request = true;
   environment.with_sensitivities = settings.sensitivities;
   return environment;
@@ -254,7 +258,8 @@ void RunCensus(std::istream& in, std::ostream& out, const CensusSettings& settin
 
   tables::TableCache own_cache;
   valuation::CurveCache own_curves;
-  const FormEnvironment environment = RunEnvironment(settings, own_cache, own_curves);
+  valuation::SurvivalCache own_survival;
+  const FormEnvironment environment = RunEnvironment(settings, own_cache, own_curves, own_survival);
   const unsigned jobs = JobsOf(settings);
 
   // Started on this thread, so that a data file missing at start-up ends the run here.

@@ -270,6 +270,7 @@ valuation::Sensitivities FormModel::Valuate(bool with_sensitivities) {
   State& s = *state_;
   const valuation::ValuationInputs inputs = detail::ValuationInputsOf(*this, LoadMortality());
   valuation::ValuationContext context;
+  context.survival_cache = s.environment.survival_cache;
   std::optional<valuation::CurveDiscount> curve;
   if (s.keep_detail)
     context.detail = s.detail.get();

@@ -38,6 +38,7 @@
 #include "tables/table_store.h"
 #include "valuation/curve_cache.h"
 #include "valuation/sensitivities.h"
+#include "valuation/survival_cache.h"
 
 namespace orvane::form {
 
@@ -53,6 +54,10 @@ struct FormEnvironment {
   // reading one workbook (not owned; must outlive the form). Empty, as in the window: every
   // recalculation builds the curve of the form's year and month.
   valuation::CurveCache* curve_cache = nullptr;
+  // The tables' monthly survival of a batch run, fitted once per table and shared by its form
+  // models (not owned; must outlive the form). Empty, as in the window: every recalculation
+  // fits the years of its own tables, to the same bits.
+  valuation::SurvivalCache* survival_cache = nullptr;
   // A batch run that types many entries and then asks for one value: the handlers normalise
   // their controls as always, but only an explicit Calculate recalculates. The value is the
   // same, since a recalculation reads every input afresh and changes no input.

@@ -214,8 +214,7 @@ Sensitivities ValueWithSensitivities(const ValuationInputs& inputs,
   const detail::PreparedAges ages = detail::PrepareAges(inputs);
   std::vector<TracedMonth> months;
   Sensitivities result;
-  result.value = detail::ValueOfSum(
-      detail::RunMonths(inputs, ages, context.full_yield_curve, context.detail, &months), inputs);
+  result.value = detail::ValueOfSum(detail::RunMonths(inputs, ages, context, &months), inputs);
   if (result.value == 0.0)
     result.missing = "The present value is 0, so it has no duration or convexity";
 

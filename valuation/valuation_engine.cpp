@@ -26,8 +26,7 @@ double ValueOfSum(double value_sum, const ValuationInputs& inputs) {
 double Orvane(const ValuationInputs& inputs, const ValuationContext& context) {
   detail::CheckInputs(inputs);
   const detail::PreparedAges ages = detail::PrepareAges(inputs);
-  return detail::ValueOfSum(
-      detail::RunMonths(inputs, ages, context.full_yield_curve, context.detail), inputs);
+  return detail::ValueOfSum(detail::RunMonths(inputs, ages, context), inputs);
 }
 
 }  // namespace orvane::valuation

@@ -22,6 +22,8 @@
 
 namespace orvane::valuation {
 
+class SurvivalCache;
+
 struct MovedCurves;  // sensitivities.h
 
 // The form's state that the valuation reads besides its 21 inputs.
@@ -34,6 +36,9 @@ struct ValuationContext {
   // May be set with full_yield_curve to that curve's MovedCurves, which the sensitivities then
   // use instead of building them; the value itself does not read them.
   const MovedCurves* moved_curves = nullptr;
+  // Set in a batch run: the tables' monthly survival, fitted once per table for all its rows.
+  // The value is the same to the bit with it or without it.
+  SurvivalCache* survival_cache = nullptr;
 };
 
 // The present value at the valuation date of the monthly benefit described by `inputs`, grossed

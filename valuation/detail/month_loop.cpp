@@ -6,6 +6,7 @@
 #include "valuation/detail/interest_state.h"
 #include "valuation/detail/payment_step.h"
 #include "valuation/detail/survival_segment.h"
+#include "valuation/survival_cache.h"
 #include "valuation/valuation_error.h"
 
 namespace orvane::valuation::detail {
@@ -13,18 +14,25 @@ namespace {
 
 using numbers::RoundHalfEven;
 
-// The month step of the loop's clock. Slightly above 1/12 on purpose: twelve steps overshoot the
-// year end by 8e-8, so a year always makes exactly twelve months however the additions round,
-// while 12 x MonthTime stays within a millionth of the whole month number.
-constexpr double kMonthStep = 0.08333334;
-
 constexpr double kOneMonth = 1.0 / 12.0;
 constexpr double kLastAge = 120.0;
 
+// The months completed in the year of age of `age`, as the month loop counts them from there.
+int CompletedMonthsInYear(double age) {
+  return static_cast<int>(RoundHalfEven((age - numbers::Int(age)) * 12.0));
+}
+
 // One life: its age, the probability that it is alive at the start of the month, and its two
 // survival segments (before the payment age and from it).
+//
+// Every starting age lies on a whole month (PrepareAges) and moves a month at a time, its error
+// from the additions of 1/12 removed at each whole age. So the months completed in the year of
+// age, which pick the month's survival factor and mark the birthdays, are counted instead of
+// being worked out from the age: the count is what rounding (age - Int(age)) x 12 gives, to
+// within a few units in the last place of the age. The age itself is kept for the payments.
 struct Life {
   double age;
+  int months_in_year;  // 0..11
   double alive = 1.0;
   SurvivalSegment before;
   SurvivalSegment after;
@@ -35,8 +43,9 @@ struct Life {
   // segment before it again (unless an observer describes every month), so it is left behind.
   void AgeOneMonth(bool before_still_read) {
     age += kOneMonth;
-    if (!ReachesWholeAge(age))
+    if (++months_in_year < 12)
       return;
+    months_in_year = 0;
     age = RoundHalfEven(age);
     const int whole_age = static_cast<int>(age);
     if (before_still_read)
@@ -45,10 +54,10 @@ struct Life {
   }
 
   // The month's survival step. A life that has died (alive exactly 0 after age 120) stays dead
-  // whatever the factor, a finite number in [0, 1], so its exp is skipped.
+  // whatever the factor, a finite number in [0, 1].
   void Survive(const SurvivalSegment& segment) {
     if (alive != 0.0)
-      alive *= segment.Factor(age);
+      alive *= segment.Factor(months_in_year);
   }
 
   // Strictly greater: a life aged exactly 120 at the year end lives on for another year.
@@ -65,17 +74,25 @@ struct Lives {
 
 // Both lives at the valuation date. The segments start in this order: participant and spouse
 // before payment, then from payment, so a failure names the first of them at fault.
-Lives StartLives(const ValuationInputs& inputs, const PreparedAges& ages) {
+Lives StartLives(const ValuationInputs& inputs, const PreparedAges& ages, SurvivalCache* cache) {
+  const auto shared = [cache](const QTable& table) {
+    return cache != nullptr ? cache->Of(table) : nullptr;
+  };
   SurvivalSegment participant_before(inputs.PrePrimaryMortality, "PrePrimaryMortality",
-                                     Input::PrePrimaryMortality, "participant", ages.x);
+                                     Input::PrePrimaryMortality, "participant", ages.x,
+                                     shared(inputs.PrePrimaryMortality));
   SurvivalSegment spouse_before(inputs.PreContingentMortality, "PreContingentMortality",
-                                Input::PreContingentMortality, "spouse", ages.y);
+                                Input::PreContingentMortality, "spouse", ages.y,
+                                shared(inputs.PreContingentMortality));
   SurvivalSegment participant_after(inputs.PostPrimaryMortality, "PostPrimaryMortality",
-                                    Input::PostPrimaryMortality, "participant", ages.x);
+                                    Input::PostPrimaryMortality, "participant", ages.x,
+                                    shared(inputs.PostPrimaryMortality));
   SurvivalSegment spouse_after(inputs.PostContingentMortality, "PostContingentMortality",
-                               Input::PostContingentMortality, "spouse", ages.y);
-  return Lives{Life{ages.x, 1.0, participant_before, participant_after},
-               Life{ages.y, 1.0, spouse_before, spouse_after}};
+                               Input::PostContingentMortality, "spouse", ages.y,
+                               shared(inputs.PostContingentMortality));
+  return Lives{
+      Life{ages.x, CompletedMonthsInYear(ages.x), 1.0, participant_before, participant_after},
+      Life{ages.y, CompletedMonthsInYear(ages.y), 1.0, spouse_before, spouse_after}};
 }
 
 // The discount factor through the months of a run, in their order: the year's rate slot at each
@@ -152,31 +169,16 @@ void ReplayLanes(const std::vector<TracedMonth>& months, std::span<const Discoun
   for (std::size_t b = 0; b < bases.size(); ++b) paid.push_back(discounting.paid(b));
 }
 
-// A month from the payment age. Payments are made at the start of the month, before its survival
-// and discount steps.
-void PayMonth(TracedMonth& month, long row, Life& participant, Life& spouse, PaymentStep& payments,
-              double r, const InterestState<1>& interest, MonthObserver* observer) {
-  month.payment = true;
-  month.benefit = payments.CurrentBenefit();
-  month.weight = payments.Pay(participant.age, r, participant.alive, spouse.alive);
-  if (observer != nullptr) {
-    observer->OnPayment(payments.Describe(row, participant.age, r, participant.alive, spouse.alive,
-                                          interest.Vx()[0]));
-  }
-  participant.Survive(participant.after);
-  spouse.Survive(spouse.after);
-  payments.CostOfLivingCheck(participant.age, r);
-}
-
 MonthStart DescribeMonthStart(long row, const Life& participant, const Life& spouse,
                               const InterestState<1>& interest, bool before_payment,
                               long months_elapsed) {
   MonthStart month;
   month.row = row;
   month.age = participant.age;
-  month.monthly_q = {
-      1.0 - participant.before.Factor(participant.age), 1.0 - spouse.before.Factor(spouse.age),
-      1.0 - participant.after.Factor(participant.age), 1.0 - spouse.after.Factor(spouse.age)};
+  month.monthly_q = {1.0 - participant.before.Factor(participant.months_in_year),
+                     1.0 - spouse.before.Factor(spouse.months_in_year),
+                     1.0 - participant.after.Factor(participant.months_in_year),
+                     1.0 - spouse.after.Factor(spouse.months_in_year)};
   month.annual_q = {1.0 - participant.before.Survival(), 1.0 - spouse.before.Survival(),
                     1.0 - participant.after.Survival(), 1.0 - spouse.after.Survival()};
   month.Lx = participant.alive;
@@ -185,6 +187,97 @@ MonthStart DescribeMonthStart(long row, const Life& participant, const Life& spo
   month.Vx = interest.Vx()[0];
   return month;
 }
+
+// The months of a run from the valuation date until the first year end at which both lives
+// have passed age 120 (and no certain payment remains), each summed into the discounting.
+// Walk<true> also describes every month to an observer and records it in a trace (either may be
+// null); Walk<false> does neither, and tests for neither in its months.
+struct MonthWalk {
+  Life& participant;
+  Life& spouse;
+  PaymentStep& payments;
+  MonthDiscounting<1>& discounting;
+  double r;
+
+  // A month from the payment age. Payments are made at the start of the month, before its
+  // survival and discount steps.
+  template <bool kWatched>
+  void PayMonth(TracedMonth& month, bool anniversary, MonthObserver* observer) {
+    month.payment = true;
+    month.benefit = payments.CurrentBenefit();
+    month.weight = payments.Pay(participant.age, r, participant.alive, spouse.alive);
+    if constexpr (kWatched) {
+      if (observer != nullptr) {
+        observer->OnPayment(payments.Describe(month.months_elapsed + 1, participant.age, r,
+                                              participant.alive, spouse.alive,
+                                              discounting.interest().Vx()[0]));
+      }
+    }
+    participant.Survive(participant.after);
+    spouse.Survive(spouse.after);
+    payments.CostOfLivingCheck(anniversary);
+  }
+
+  template <bool kWatched>
+  void Walk(MonthObserver* observer, std::vector<TracedMonth>* trace) {
+    // The participant's age and the payment age in whole months: the months before the payment
+    // age are classified by comparing them. On whole months, rounding 12 x age gives the count
+    // exactly.
+    const auto payment_month = static_cast<long>(RoundHalfEven(12.0 * r));
+    auto participant_month = static_cast<long>(RoundHalfEven(12.0 * participant.age));
+    // In a payment month, the months from the payment age to the end of the month, modulo 12:
+    // 0 marks an anniversary of the payment age (a whole number of years after it).
+    long months_into_payment_year =
+        participant_month >= payment_month ? (participant_month - payment_month) % 12 : 0;
+    for (long years_elapsed = 0;; ++years_elapsed) {
+      if (participant.alive <= 0.0 && spouse.alive <= 0.0 &&
+          !payments.CertainPaymentsRemain(participant.age, r))
+        return;
+      for (long month_of_year = 0; month_of_year < 12; ++month_of_year) {
+        // The whole months from the valuation date to the month's start; the month's row in
+        // the calculation detail is the next number.
+        const long months_elapsed = 12 * years_elapsed + month_of_year;
+        TracedMonth month{years_elapsed, months_elapsed};
+        const bool before_payment = participant_month < payment_month;
+        discounting.Enter(month);
+        if constexpr (kWatched) {
+          if (observer != nullptr) {
+            observer->OnMonthStart(DescribeMonthStart(months_elapsed + 1, participant, spouse,
+                                                      discounting.interest(), before_payment,
+                                                      months_elapsed));
+          }
+        }
+        if (before_payment) {
+          participant.Survive(participant.before);
+          spouse.Survive(spouse.before);
+          if constexpr (kWatched) {
+            if (observer != nullptr) {
+              MonthPayment nothing;
+              nothing.row = months_elapsed + 1;
+              observer->OnPayment(nothing);
+            }
+          }
+        } else {
+          if (++months_into_payment_year == 12)
+            months_into_payment_year = 0;
+          PayMonth<kWatched>(month, months_into_payment_year == 0, observer);
+        }
+        discounting.Leave(month);
+        if constexpr (kWatched) {
+          if (trace != nullptr)
+            trace->push_back(month);
+        }
+        // The months are classified by the participant's age, which only grows.
+        const bool before_still_read = before_payment || observer != nullptr;
+        participant.AgeOneMonth(before_still_read);
+        spouse.AgeOneMonth(before_still_read);
+        ++participant_month;
+      }
+      participant.EndYear();
+      spouse.EndYear();
+    }
+  }
+};
 
 }  // namespace
 
@@ -216,75 +309,24 @@ std::vector<DiscountedPayments> ReplayMonths(const std::vector<TracedMonth>& mon
 }
 
 double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
-                 const CurveDiscount* curve, MonthObserver* observer,
-                 std::vector<TracedMonth>* trace) {
+                 const ValuationContext& context, std::vector<TracedMonth>* trace) {
   if (trace != nullptr) {
     trace->clear();
     trace->reserve(1500);  // the longest runs: a life aged 0 to past 120
   }
-  auto [participant, spouse] = StartLives(inputs, ages);
-
+  const CurveDiscount* curve = context.full_yield_curve;
+  Lives lives = StartLives(inputs, ages, context.survival_cache);
   const InterestInputs rates = InterestInputsOf(inputs);
-  const bool full_curve = curve != nullptr;
   // The value is summed as the months go by, by the same discounting that ReplayMonths repeats
   // at other rates; the observer's description reads its factor month by month.
   MonthDiscounting<1> discounting(std::span<const InterestInputs, 1>(&rates, 1),
                                   std::span<const CurveDiscount* const, 1>(&curve, 1));
   PaymentStep payments(inputs);
-  const double r = ages.r;
-  const double payment_month_number = RoundHalfEven(12.0 * r);
-
-  for (long years_elapsed = 0;; ++years_elapsed) {
-    if (participant.alive <= 0.0 && spouse.alive <= 0.0 &&
-        !payments.CertainPaymentsRemain(participant.age, r))
-      break;
-
-    const double year_start = static_cast<double>(years_elapsed);
-    double month_time = year_start;
-    while (month_time < year_start + 1.0) {
-      month_time += kMonthStep;
-      // The month's row and the whole months from the valuation date to its start; only the
-      // full yield curve, the observer and a replay (which may follow a curve) read them.
-      long row = 0;
-      long months_elapsed = 0;
-      if (full_curve || observer != nullptr || trace != nullptr) {
-        row = static_cast<long>(RoundHalfEven(12.0 * month_time));
-        months_elapsed = static_cast<long>(RoundHalfEven(12.0 * month_time - 1.0));
-      }
-      TracedMonth month{years_elapsed, months_elapsed};
-
-      // The month is classified by the ages at its start, compared in whole months.
-      const bool before_payment = RoundHalfEven(12.0 * participant.age) < payment_month_number;
-      discounting.Enter(month);
-      if (observer != nullptr) {
-        observer->OnMonthStart(DescribeMonthStart(row, participant, spouse, discounting.interest(),
-                                                  before_payment, months_elapsed));
-      }
-
-      if (before_payment) {
-        participant.Survive(participant.before);
-        spouse.Survive(spouse.before);
-        if (observer != nullptr) {
-          MonthPayment nothing;
-          nothing.row = row;
-          observer->OnPayment(nothing);
-        }
-      } else {
-        PayMonth(month, row, participant, spouse, payments, r, discounting.interest(), observer);
-      }
-      discounting.Leave(month);
-      if (trace != nullptr)
-        trace->push_back(month);
-
-      // The months are classified by the participant's age, which only grows.
-      const bool before_still_read = before_payment || observer != nullptr;
-      participant.AgeOneMonth(before_still_read);
-      spouse.AgeOneMonth(before_still_read);
-    }
-
-    participant.EndYear();
-    spouse.EndYear();
-  }
+  MonthWalk walk{lives.participant, lives.spouse, payments, discounting, ages.r};
+  if (context.detail != nullptr || trace != nullptr)
+    walk.Walk<true>(context.detail, trace);
+  else
+    walk.Walk<false>(nullptr, nullptr);
   return discounting.paid(0).sum;
 }
 

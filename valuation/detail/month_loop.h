@@ -7,6 +7,7 @@
 #include "valuation/detail/interest_state.h"
 #include "valuation/detail/prepared_ages.h"
 #include "valuation/month_observer.h"
+#include "valuation/valuation_engine.h"
 #include "valuation/valuation_inputs.h"
 #include "valuation/yield_curve.h"
 
@@ -33,14 +34,14 @@ struct DiscountedPayments {
 // Walks forward from the valuation date month by month, in years, until the first year end at
 // which both lives have passed age 120, and returns the sum of the discounted expected payments
 // (before the load), discounted month by month exactly as ReplayMonths discounts the recorded
-// months, so that a replay at the inputs' own rates gives the same sum to the bit. `curve`
-// selects full yield curve discounting when not null; `observer`, when not null, sees every
-// month; `trace`, when not null, receives the recorded months (replacing what it held). Expects
+// months, so that a replay at the inputs' own rates gives the same sum to the bit. The context's
+// curve selects full yield curve discounting when not null; its observer (`detail`), when not
+// null, sees every month; its survival cache, when not null, gives the lives' fitted years;
+// `trace`, when not null, receives the recorded months (replacing what it held). Expects
 // inputs accepted by CheckInputs and ages from PrepareAges; throws ValuationError for a table
 // that cannot be read (see SurvivalSegment).
 double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
-                 const CurveDiscount* curve, MonthObserver* observer,
-                 std::vector<TracedMonth>* trace = nullptr);
+                 const ValuationContext& context, std::vector<TracedMonth>* trace = nullptr);
 
 // One way to discount a run: at `rates` (above -100%), or along `curve` when not null.
 struct DiscountBasis {

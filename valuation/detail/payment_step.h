@@ -44,13 +44,10 @@ class PaymentStep {
     return paid;
   }
 
-  // Last step of a payment month (x still the age at its start): at an anniversary of the
-  // payment age the benefit grows by COLA and is then limited to Maximum.
-  void CostOfLivingCheck(double x, double r) {
-    // Time from the payment age to the end of this month; a whole number of years marks an
-    // anniversary. The 0.001 and the rounding to cents of a year absorb the drift of the ages.
-    const double e = x + 1.0 / 12.0 - r;
-    if (x > r && numbers::RoundHalfEven(e - numbers::Int(e + 0.001), 2) == 0.0) {
+  // Last step of a payment month: when the month ends on an anniversary of the payment age
+  // (after it), the benefit grows by COLA and is then limited to Maximum.
+  void CostOfLivingCheck(bool anniversary) {
+    if (anniversary) {
       current_benefit_ = current_benefit_ * (1.0 + cola_ / 100.0);
       if (current_benefit_ > maximum_)
         current_benefit_ = maximum_;

@@ -5,6 +5,7 @@
 
 #include "numbers/rounding.h"
 #include "valuation/detail/error_text.h"
+#include "valuation/detail/shared_survival.h"
 #include "valuation/valuation_error.h"
 
 namespace orvane::valuation::detail {
@@ -32,8 +33,8 @@ void RequireSurvivalAt(const QTable& table, const char* table_name, Input input,
 }  // namespace
 
 SurvivalSegment::SurvivalSegment(const QTable& table, const char* table_name, Input input,
-                                 const char* life, double age)
-    : table_(&table) {
+                                 const char* life, double age, const SharedSurvival* shared)
+    : table_(&table), shared_(shared) {
   const int whole_age = static_cast<int>(numbers::Int(age));
   const int first_read = ReadsAgeBelow(age) ? whole_age - 1 : whole_age;
   for (int a = first_read; a <= QTable::kLastAge; ++a) {
@@ -43,18 +44,22 @@ SurvivalSegment::SurvivalSegment(const QTable& table, const char* table_name, In
                            input);
     }
   }
-  if (ReadsAgeBelow(age)) {
+  if (ReadsAgeBelow(age))
     RequireSurvivalAt(table, table_name, input, life, whole_age - 1, age);
-    prev_survival_ = 1.0 - table.at(whole_age - 1);
-  } else {
-    prev_survival_ = 1.0;
-  }
   RequireSurvivalAt(table, table_name, input, life, whole_age, age);
-  next_survival_ = NextSurvivalAfter(whole_age, !(age < QTable::kLastAge));
-  survival_ = 1.0 - table.at(whole_age);
-  log_prev_survival_ = std::log(prev_survival_);
-  log_survival_ = std::log(survival_);
-  log_next_survival_ = std::log(next_survival_);
+  if (shared_ != nullptr) {
+    const SharedSurvival::Year& year =
+        ReadsAgeBelow(age) ? shared_->Rolled(whole_age) : shared_->Started(whole_age);
+    year_ = year.fit;
+    factors_ = &year.factors;
+    return;
+  }
+  year_.prev_survival = ReadsAgeBelow(age) ? 1.0 - table.at(whole_age - 1) : 1.0;
+  year_.next_survival = NextSurvivalAfter(whole_age, !(age < QTable::kLastAge));
+  year_.survival = 1.0 - table.at(whole_age);
+  year_.log_prev_survival = std::log(year_.prev_survival);
+  year_.log_survival = std::log(year_.survival);
+  year_.log_next_survival = std::log(year_.next_survival);
   Fit();
 }
 
@@ -68,25 +73,31 @@ double SurvivalSegment::NextSurvivalAfter(int whole_age, bool table_ends) const 
 void SurvivalSegment::Fit() {
   // 12 turns an annual log survival into a monthly one; 24 months lie between the ages A - 1
   // and A + 1; 66 = 0 + 1 + ... + 11 makes the twelve monthly logs add up to log(Survival).
-  slope_ = (log_next_survival_ / 12.0 - log_prev_survival_ / 12.0) / 24.0;
-  level_ = (log_survival_ - 66.0 * slope_) / 12.0;
+  year_.slope = (year_.log_next_survival / 12.0 - year_.log_prev_survival / 12.0) / 24.0;
+  year_.level = (year_.log_survival - 66.0 * year_.slope) / 12.0;
   // Next to a steep change of mortality, a year of (almost) no deaths would be tilted so far
   // that a monthly survival factor exceeds 1 (a table of zeros meets the floor at 121 this way),
   // and the probability of being alive would rise above 1. Such a year is spread evenly
   // instead: its twelve factors still multiply to the year's survival.
-  if (level_ > 0.0 || level_ + 11.0 * slope_ > 0.0) {
-    slope_ = 0.0;
-    level_ = log_survival_ / 12.0;
+  if (year_.level > 0.0 || year_.level + 11.0 * year_.slope > 0.0) {
+    year_.slope = 0.0;
+    year_.level = year_.log_survival / 12.0;
   }
 }
 
 void SurvivalSegment::Roll(int whole_age) {
-  prev_survival_ = survival_;
-  survival_ = next_survival_;
-  next_survival_ = NextSurvivalAfter(whole_age, whole_age >= QTable::kLastAge);
-  log_prev_survival_ = log_survival_;
-  log_survival_ = log_next_survival_;
-  log_next_survival_ = std::log(next_survival_);
+  if (shared_ != nullptr) {
+    const SharedSurvival::Year& year = shared_->Rolled(whole_age);
+    year_ = year.fit;
+    factors_ = &year.factors;
+    return;
+  }
+  year_.prev_survival = year_.survival;
+  year_.survival = year_.next_survival;
+  year_.next_survival = NextSurvivalAfter(whole_age, whole_age >= QTable::kLastAge);
+  year_.log_prev_survival = year_.log_survival;
+  year_.log_survival = year_.log_next_survival;
+  year_.log_next_survival = std::log(year_.next_survival);
   Fit();
 }
 

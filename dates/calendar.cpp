@@ -59,10 +59,13 @@ CalendarDate DateOfDay(Day day) {
 
 std::string DayNumberText(Day day) {
   const CalendarDate date = DateOfDay(day);
+  // "##" and "####" show a positive whole number's digits and nothing else: the month and the
+  // day, and the year from 1 on, are written directly (a census enters thousands of dates).
   // "####" drops a zero year altogether; a date text always names its year.
-  const std::string year = date.year == 0 ? "0" : numbers::FormatPicture(date.year, "####");
-  return numbers::FormatPicture(date.month, "##") + "/" + numbers::FormatPicture(date.day, "##") +
-         "/" + year;
+  const std::string year = date.year > 0    ? std::to_string(date.year)
+                           : date.year == 0 ? "0"
+                                            : numbers::FormatPicture(date.year, "####");
+  return std::to_string(date.month) + "/" + std::to_string(date.day) + "/" + year;
 }
 
 double AgeBetween(const CalendarDate& end, const CalendarDate& start) {

@@ -17,7 +17,7 @@ namespace orvane::census {
 
 // Rows a worker takes at a time: few enough to keep both cores busy to the end, enough to keep
 // the shared counter out of the way.
-inline constexpr std::size_t kRowsPerTake = 8;
+inline constexpr std::size_t kRowsPerTake = 32;
 
 template <typename Input, typename Output>
 class RowWindow {

@@ -14,9 +14,16 @@ TableCache::Key TableCache::KeyOf(const TableRequest& r) {
 
 mortality::QTable TableCache::Load(const TableRequest& request, TableStore& store) {
   Key key = KeyOf(request);
+  {
+    // The look-ups of a run are many and short: the workers make them side by side.
+    std::shared_lock<std::shared_mutex> reading(mutex_);
+    const auto found = tables_.find(key);
+    if (found != tables_.end())
+      return found->second;
+  }
   // The lock is held while a table loads, so concurrent first requests for one table read the
-  // data file once; the loads of a run are few, the look-ups many and short.
-  std::lock_guard<std::mutex> lock(mutex_);
+  // data file once; the loads of a run are few.
+  std::lock_guard<std::shared_mutex> lock(mutex_);
   const auto found = tables_.find(key);
   if (found != tables_.end())
     return found->second;
@@ -27,12 +34,12 @@ mortality::QTable TableCache::Load(const TableRequest& request, TableStore& stor
 }
 
 std::size_t TableCache::size() const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::shared_lock<std::shared_mutex> lock(mutex_);
   return tables_.size();
 }
 
 long TableCache::loads() const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::shared_lock<std::shared_mutex> lock(mutex_);
   return loads_;
 }
 

@@ -9,6 +9,7 @@
 
 #include <map>
 #include <mutex>
+#include <shared_mutex>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -43,7 +44,7 @@ class TableCache {
                          bool, std::optional<int>>;
   static Key KeyOf(const TableRequest& request);
 
-  mutable std::mutex mutex_;
+  mutable std::shared_mutex mutex_;
   std::map<Key, mortality::QTable> tables_;
   long loads_ = 0;
 };

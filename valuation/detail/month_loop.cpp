@@ -22,8 +22,24 @@ int CompletedMonthsInYear(double age) {
   return static_cast<int>(RoundHalfEven((age - numbers::Int(age)) * 12.0));
 }
 
-// One life: its age, the probability that it is alive at the start of the month, and its two
-// survival segments (before the payment age and from it).
+// The survival segments of one life: before the payment age and from it.
+struct LifeTables {
+  SurvivalSegment before;
+  SurvivalSegment after;
+
+  // Moves the segments to the year of age `whole_age`, the unused one too, so that a change of
+  // phase at the payment age continues within the same year of age. Once the payment age is
+  // reached nothing reads the segment before it again (unless an observer describes every
+  // month), so it is left behind.
+  void Roll(int whole_age, bool before_still_read) {
+    if (before_still_read)
+      before.Roll(whole_age);
+    after.Roll(whole_age);
+  }
+};
+
+// One life: its age, the probability that it is alive at the start of the month, and its
+// tables. A plain value that the walk keeps in registers; only the tables live elsewhere.
 //
 // Every starting age lies on a whole month (PrepareAges) and moves a month at a time, its error
 // from the additions of 1/12 removed at each whole age. So the months completed in the year of
@@ -33,31 +49,25 @@ int CompletedMonthsInYear(double age) {
 struct Life {
   double age;
   int months_in_year;  // 0..11
-  double alive = 1.0;
-  SurvivalSegment before;
-  SurvivalSegment after;
+  double alive;
+  LifeTables* tables;
 
-  // Adds a month to the age; at a whole age the accumulated error is removed and the segments
-  // move to the new year of age, the unused one too, so that a change of phase at the payment
-  // age continues within the same year of age. Once the payment age is reached nothing reads the
-  // segment before it again (unless an observer describes every month), so it is left behind.
+  // Adds a month to the age; at a whole age the accumulated error is removed and the tables
+  // move to the new year of age.
   void AgeOneMonth(bool before_still_read) {
     age += kOneMonth;
     if (++months_in_year < 12)
       return;
     months_in_year = 0;
     age = RoundHalfEven(age);
-    const int whole_age = static_cast<int>(age);
-    if (before_still_read)
-      before.Roll(whole_age);
-    after.Roll(whole_age);
+    tables->Roll(static_cast<int>(age), before_still_read);
   }
 
-  // The month's survival step. A life that has died (alive exactly 0 after age 120) stays dead
-  // whatever the factor, a finite number in [0, 1].
-  void Survive(const SurvivalSegment& segment) {
+  // The month's survival step before the payment age or from it. A life that has died (alive
+  // exactly 0 after age 120) stays dead whatever the factor, a finite number in [0, 1].
+  void Survive(bool before_payment) {
     if (alive != 0.0)
-      alive *= segment.Factor(months_in_year);
+      alive *= (before_payment ? tables->before : tables->after).Factor(months_in_year);
   }
 
   // Strictly greater: a life aged exactly 120 at the year end lives on for another year.
@@ -68,8 +78,8 @@ struct Life {
 };
 
 struct Lives {
-  Life participant;
-  Life spouse;
+  LifeTables participant_tables;
+  LifeTables spouse_tables;
 };
 
 // Both lives at the valuation date. The segments start in this order: participant and spouse
@@ -90,9 +100,8 @@ Lives StartLives(const ValuationInputs& inputs, const PreparedAges& ages, Surviv
   SurvivalSegment spouse_after(inputs.PostContingentMortality, "PostContingentMortality",
                                Input::PostContingentMortality, "spouse", ages.y,
                                shared(inputs.PostContingentMortality));
-  return Lives{
-      Life{ages.x, CompletedMonthsInYear(ages.x), 1.0, participant_before, participant_after},
-      Life{ages.y, CompletedMonthsInYear(ages.y), 1.0, spouse_before, spouse_after}};
+  return Lives{LifeTables{participant_before, participant_after},
+               LifeTables{spouse_before, spouse_after}};
 }
 
 // The discount factor through the months of a run, in their order: the year's rate slot at each
@@ -175,12 +184,14 @@ MonthStart DescribeMonthStart(long row, const Life& participant, const Life& spo
   MonthStart month;
   month.row = row;
   month.age = participant.age;
-  month.monthly_q = {1.0 - participant.before.Factor(participant.months_in_year),
-                     1.0 - spouse.before.Factor(spouse.months_in_year),
-                     1.0 - participant.after.Factor(participant.months_in_year),
-                     1.0 - spouse.after.Factor(spouse.months_in_year)};
-  month.annual_q = {1.0 - participant.before.Survival(), 1.0 - spouse.before.Survival(),
-                    1.0 - participant.after.Survival(), 1.0 - spouse.after.Survival()};
+  const LifeTables& x = *participant.tables;
+  const LifeTables& y = *spouse.tables;
+  month.monthly_q = {1.0 - x.before.Factor(participant.months_in_year),
+                     1.0 - y.before.Factor(spouse.months_in_year),
+                     1.0 - x.after.Factor(participant.months_in_year),
+                     1.0 - y.after.Factor(spouse.months_in_year)};
+  month.annual_q = {1.0 - x.before.Survival(), 1.0 - y.before.Survival(), 1.0 - x.after.Survival(),
+                    1.0 - y.after.Survival()};
   month.Lx = participant.alive;
   month.Ly = spouse.alive;
   month.interest_rate_percent = interest.RatePercent(0, before_payment, months_elapsed);
@@ -188,96 +199,95 @@ MonthStart DescribeMonthStart(long row, const Life& participant, const Life& spo
   return month;
 }
 
-// The months of a run from the valuation date until the first year end at which both lives
-// have passed age 120 (and no certain payment remains), each summed into the discounting.
-// Walk<true> also describes every month to an observer and records it in a trace (either may be
-// null); Walk<false> does neither, and tests for neither in its months.
-struct MonthWalk {
-  Life& participant;
-  Life& spouse;
-  PaymentStep& payments;
-  MonthDiscounting<1>& discounting;
-  double r;
-
-  // A month from the payment age. Payments are made at the start of the month, before its
-  // survival and discount steps.
-  template <bool kWatched>
-  void PayMonth(TracedMonth& month, bool anniversary, MonthObserver* observer) {
-    month.payment = true;
-    month.benefit = payments.CurrentBenefit();
-    month.weight = payments.Pay(participant.age, r, participant.alive, spouse.alive);
-    if constexpr (kWatched) {
-      if (observer != nullptr) {
-        observer->OnPayment(payments.Describe(month.months_elapsed + 1, participant.age, r,
-                                              participant.alive, spouse.alive,
-                                              discounting.interest().Vx()[0]));
-      }
+// A month from the payment age. Payments are made at the start of the month, before its
+// survival and discount steps.
+template <bool kWatched>
+void PayMonth(TracedMonth& month, Life& participant, Life& spouse, PaymentStep& payments,
+              const MonthDiscounting<1>& discounting, double r, bool anniversary,
+              MonthObserver* observer) {
+  month.payment = true;
+  month.benefit = payments.CurrentBenefit();
+  month.weight = payments.Pay(participant.age, r, participant.alive, spouse.alive);
+  if constexpr (kWatched) {
+    if (observer != nullptr) {
+      observer->OnPayment(payments.Describe(month.months_elapsed + 1, participant.age, r,
+                                            participant.alive, spouse.alive,
+                                            discounting.interest().Vx()[0]));
     }
-    participant.Survive(participant.after);
-    spouse.Survive(spouse.after);
-    payments.CostOfLivingCheck(anniversary);
   }
+  participant.Survive(false);
+  spouse.Survive(false);
+  payments.CostOfLivingCheck(anniversary);
+}
 
-  template <bool kWatched>
-  void Walk(MonthObserver* observer, std::vector<TracedMonth>* trace) {
-    // The participant's age and the payment age in whole months: the months before the payment
-    // age are classified by comparing them. On whole months, rounding 12 x age gives the count
-    // exactly.
-    const auto payment_month = static_cast<long>(RoundHalfEven(12.0 * r));
-    auto participant_month = static_cast<long>(RoundHalfEven(12.0 * participant.age));
-    // In a payment month, the months from the payment age to the end of the month, modulo 12:
-    // 0 marks an anniversary of the payment age (a whole number of years after it).
-    long months_into_payment_year =
-        participant_month >= payment_month ? (participant_month - payment_month) % 12 : 0;
-    for (long years_elapsed = 0;; ++years_elapsed) {
-      if (participant.alive <= 0.0 && spouse.alive <= 0.0 &&
-          !payments.CertainPaymentsRemain(participant.age, r))
-        return;
-      for (long month_of_year = 0; month_of_year < 12; ++month_of_year) {
-        // The whole months from the valuation date to the month's start; the month's row in
-        // the calculation detail is the next number.
-        const long months_elapsed = 12 * years_elapsed + month_of_year;
-        TracedMonth month{years_elapsed, months_elapsed};
-        const bool before_payment = participant_month < payment_month;
-        discounting.Enter(month);
+// The months of a run from the valuation date until the first year end at which both lives
+// have passed age 120 (and no certain payment remains), each summed into the discounting; gives
+// the sum. Watched, it also describes every month to `observer` and records it in `trace`
+// (either may be null); unwatched, it does neither and tests for neither in its months. The
+// lives, the payments and the discounting are local values of the walk, which the compiler
+// keeps in registers through the months.
+template <bool kWatched>
+double WalkMonths(Life participant, Life spouse, PaymentStep payments,
+                  MonthDiscounting<1> discounting, double r, MonthObserver* observer,
+                  std::vector<TracedMonth>* trace) {
+  // The participant's age and the payment age in whole months: the months before the payment
+  // age are classified by comparing them. On whole months, rounding 12 x age gives the count
+  // exactly.
+  const auto payment_month = static_cast<long>(RoundHalfEven(12.0 * r));
+  auto participant_month = static_cast<long>(RoundHalfEven(12.0 * participant.age));
+  // In a payment month, the months from the payment age to the end of the month, modulo 12: 0
+  // marks an anniversary of the payment age (a whole number of years after it).
+  long months_into_payment_year =
+      participant_month >= payment_month ? (participant_month - payment_month) % 12 : 0;
+  for (long years_elapsed = 0;; ++years_elapsed) {
+    if (participant.alive <= 0.0 && spouse.alive <= 0.0 &&
+        !payments.CertainPaymentsRemain(participant.age, r))
+      return discounting.paid(0).sum;
+    for (long month_of_year = 0; month_of_year < 12; ++month_of_year) {
+      // The whole months from the valuation date to the month's start; the month's row in the
+      // calculation detail is the next number.
+      const long months_elapsed = 12 * years_elapsed + month_of_year;
+      TracedMonth month{years_elapsed, months_elapsed};
+      const bool before_payment = participant_month < payment_month;
+      discounting.Enter(month);
+      if constexpr (kWatched) {
+        if (observer != nullptr) {
+          observer->OnMonthStart(DescribeMonthStart(months_elapsed + 1, participant, spouse,
+                                                    discounting.interest(), before_payment,
+                                                    months_elapsed));
+        }
+      }
+      if (before_payment) {
+        participant.Survive(true);
+        spouse.Survive(true);
         if constexpr (kWatched) {
           if (observer != nullptr) {
-            observer->OnMonthStart(DescribeMonthStart(months_elapsed + 1, participant, spouse,
-                                                      discounting.interest(), before_payment,
-                                                      months_elapsed));
+            MonthPayment nothing;
+            nothing.row = months_elapsed + 1;
+            observer->OnPayment(nothing);
           }
         }
-        if (before_payment) {
-          participant.Survive(participant.before);
-          spouse.Survive(spouse.before);
-          if constexpr (kWatched) {
-            if (observer != nullptr) {
-              MonthPayment nothing;
-              nothing.row = months_elapsed + 1;
-              observer->OnPayment(nothing);
-            }
-          }
-        } else {
-          if (++months_into_payment_year == 12)
-            months_into_payment_year = 0;
-          PayMonth<kWatched>(month, months_into_payment_year == 0, observer);
-        }
-        discounting.Leave(month);
-        if constexpr (kWatched) {
-          if (trace != nullptr)
-            trace->push_back(month);
-        }
-        // The months are classified by the participant's age, which only grows.
-        const bool before_still_read = before_payment || observer != nullptr;
-        participant.AgeOneMonth(before_still_read);
-        spouse.AgeOneMonth(before_still_read);
-        ++participant_month;
+      } else {
+        if (++months_into_payment_year == 12)
+          months_into_payment_year = 0;
+        PayMonth<kWatched>(month, participant, spouse, payments, discounting, r,
+                           months_into_payment_year == 0, observer);
       }
-      participant.EndYear();
-      spouse.EndYear();
+      discounting.Leave(month);
+      if constexpr (kWatched) {
+        if (trace != nullptr)
+          trace->push_back(month);
+      }
+      // The months are classified by the participant's age, which only grows.
+      const bool before_still_read = before_payment || observer != nullptr;
+      participant.AgeOneMonth(before_still_read);
+      spouse.AgeOneMonth(before_still_read);
+      ++participant_month;
     }
+    participant.EndYear();
+    spouse.EndYear();
   }
-};
+}
 
 }  // namespace
 
@@ -321,13 +331,14 @@ double RunMonths(const ValuationInputs& inputs, const PreparedAges& ages,
   // at other rates; the observer's description reads its factor month by month.
   MonthDiscounting<1> discounting(std::span<const InterestInputs, 1>(&rates, 1),
                                   std::span<const CurveDiscount* const, 1>(&curve, 1));
-  PaymentStep payments(inputs);
-  MonthWalk walk{lives.participant, lives.spouse, payments, discounting, ages.r};
-  if (context.detail != nullptr || trace != nullptr)
-    walk.Walk<true>(context.detail, trace);
-  else
-    walk.Walk<false>(nullptr, nullptr);
-  return discounting.paid(0).sum;
+  const Life participant{ages.x, CompletedMonthsInYear(ages.x), 1.0, &lives.participant_tables};
+  const Life spouse{ages.y, CompletedMonthsInYear(ages.y), 1.0, &lives.spouse_tables};
+  if (context.detail != nullptr || trace != nullptr) {
+    return WalkMonths<true>(participant, spouse, PaymentStep(inputs), discounting, ages.r,
+                            context.detail, trace);
+  }
+  return WalkMonths<false>(participant, spouse, PaymentStep(inputs), discounting, ages.r, nullptr,
+                           nullptr);
 }
 
 }  // namespace orvane::valuation::detail

@@ -36,7 +36,10 @@ SurvivalSegment::SurvivalSegment(const QTable& table, const char* table_name, In
                                  const char* life, double age, const SharedSurvival* shared)
     : table_(&table), shared_(shared) {
   const int whole_age = static_cast<int>(numbers::Int(age));
-  const int first_read = ReadsAgeBelow(age) ? whole_age - 1 : whole_age;
+  // Shared years exist only for a table whose every rate is finite.
+  const int first_read = shared_ != nullptr   ? QTable::kLastAge + 1
+                         : ReadsAgeBelow(age) ? whole_age - 1
+                                              : whole_age;
   for (int a = first_read; a <= QTable::kLastAge; ++a) {
     if (!std::isfinite(table.at(a))) {
       throw ValuationError(std::string(table_name) + " has no finite rate at age " +

@@ -1,3 +1,9 @@
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "mortality/table_name.h"
 #include "tables/data_file_format.h"
 #include "tables/table_store.h"
 
@@ -42,9 +48,27 @@ std::vector<std::string> TableStore::CatalogueNames() {
 }
 
 std::vector<std::string> TableStore::GetTableList() {
+  // The directory is read once for the whole list instead of once a name: the start of each
+  // name's first entry, as LocationFile finds it (a start of 0 included).
+  std::map<std::string, std::int32_t, std::less<>> starts;
+  const auto last = static_cast<std::int32_t>(AscValue(ReadDataAt(0), 2));
+  for (std::int32_t b = 0; b <= last; ++b) {
+    const std::string block = ReadDataAt(b);
+    for (int k = 0; k < format::kEntriesPerBlock; ++k) {
+      const std::string_view entry =
+          std::string_view(block).substr(static_cast<std::size_t>(k * format::kEntryLength),
+                                         static_cast<std::size_t>(format::kEntryLength));
+      starts.emplace(std::string(entry.substr(format::kEntryNameAt, format::kNameLength)),
+                     static_cast<std::int32_t>(AscValue(entry.substr(format::kEntryStartAt), 2)));
+    }
+  }
   std::vector<std::string> entries;
   for (const std::string& name : CatalogueNames()) {
-    if (OpenFile(name) > 0) {
+    std::string trimmed = name;
+    ClearBlanks(trimmed);
+    const auto found = trimmed.empty() ? starts.end() : starts.find(mortality::PaddedName(trimmed));
+    if (found != starts.end() && found->second > 0) {
+      OpenAt(found->second, trimmed);
       ReadString();
       entries.push_back(name + " " + ReadString());
     } else {

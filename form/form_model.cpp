@@ -60,8 +60,10 @@ void FormModel::Load() {
   s.failure.clear();
   s.failure_control.reset();
   s.table_list.clear();
-  const std::optional<detail::FailureReport> failed =
-      detail::MessageOfFailure([&] { s.table_list = s.store.GetTableList(); });
+  const std::optional<detail::FailureReport> failed = detail::MessageOfFailure([&] {
+    tables::TableCache* cache = s.environment.table_cache;
+    s.table_list = cache != nullptr ? cache->TableList(s.store) : s.store.GetTableList();
+  });
   if (failed)
     s.failure = "The table list could not be read: " + failed->message;
 
@@ -110,6 +112,17 @@ const std::string& FormModel::Text(Control control) const {
   if (!HoldsText(control))
     throw FormError(text::Quoted(NameOf(control)) + " holds no text");
   return state_->texts[static_cast<size_t>(control)];
+}
+
+std::optional<double> FormModel::NumberIn(Control control) const {
+  const std::string& text = Text(control);
+  State::Reading& last = state_->readings[static_cast<size_t>(control)];
+  if (!last.read || last.text != text) {
+    last.number = numbers::ParseNumber(text);
+    last.text = text;
+    last.read = true;
+  }
+  return last.number;
 }
 
 bool FormModel::Checked(Control control) const {
@@ -263,7 +276,22 @@ std::array<tables::TableRequest, 4> FormModel::TableRequests() const {
 }
 
 sheets::MortalityColumns FormModel::LoadMortality() {
-  return detail::LoadTables(TableRequests(), state_->store, state_->environment.table_cache);
+  State& s = *state_;
+  std::array<tables::TableRequest, 4> requests = TableRequests();
+  tables::TableCache* cache = s.environment.table_cache;
+  // A batch run's tables come from its cache, so asking for the last row's tables again gives
+  // them again; the window has no cache and reads the file every time.
+  if (cache != nullptr && s.last_tables) {
+    bool same = true;
+    for (std::size_t i = 0; i < requests.size() && same; ++i)
+      same = tables::TableCache::SameTable(s.last_tables->requests[i], requests[i]);
+    if (same)
+      return s.last_tables->columns;
+  }
+  sheets::MortalityColumns columns = detail::LoadTables(requests, s.store, cache);
+  if (cache != nullptr)
+    s.last_tables = State::LoadedTables{std::move(requests), columns};
+  return columns;
 }
 
 valuation::Sensitivities FormModel::Valuate(bool with_sensitivities) {

@@ -98,11 +98,15 @@ class FormModel {
 
   // Reading the form. Text and Checked throw FormError for a control of the other kind.
   const std::string& Text(Control control) const;  // text field or chooser
-  bool Checked(Control control) const;             // check box or option button
-  const std::string& Message() const;              // the message area (Label6)
-  const std::string& Result() const;               // the results label (orvaneresults)
-  const std::string& Failure() const;              // reason of the last failed recalculation,
-                                                   // empty after a successful one
+  // The number the text of `control` reads as (numbers::ParseNumber), nothing when it reads as
+  // none. A batch run asks for the same texts row after row: the last reading of each control
+  // is kept while its text stays the same.
+  std::optional<double> NumberIn(Control control) const;
+  bool Checked(Control control) const;  // check box or option button
+  const std::string& Message() const;   // the message area (Label6)
+  const std::string& Result() const;    // the results label (orvaneresults)
+  const std::string& Failure() const;   // reason of the last failed recalculation,
+                                        // empty after a successful one
   // The control that the last failure is about (the field, chooser or box to correct), when
   // one is; nothing once a recalculation has succeeded.
   std::optional<Control> FailureControl() const;

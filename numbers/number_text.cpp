@@ -240,7 +240,8 @@ std::optional<double> ParseNumber(std::string_view text) {
 }
 
 std::string FormatPicture(double v, std::string_view pattern) {
-  RequireFinite(v, "a number in the format \"" + std::string(pattern) + "\"");
+  if (!std::isfinite(v))  // the message is put together only when it is needed
+    RequireFinite(v, "a number in the format \"" + std::string(pattern) + "\"");
   const Picture picture = ReadPicture(pattern);
   const int decimals = picture.required_decimals + picture.optional_decimals;
 

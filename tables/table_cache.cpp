@@ -12,6 +12,10 @@ TableCache::Key TableCache::KeyOf(const TableRequest& r) {
              r.YearOfBirth, r.Pre, r.FollowPreamble, std::nullopt);
 }
 
+bool TableCache::SameTable(const TableRequest& a, const TableRequest& b) {
+  return KeyOf(a) == KeyOf(b);
+}
+
 mortality::QTable TableCache::Load(const TableRequest& request, TableStore& store) {
   Key key = KeyOf(request);
   {
@@ -31,6 +35,13 @@ mortality::QTable TableCache::Load(const TableRequest& request, TableStore& stor
   ++loads_;
   tables_.emplace(std::move(key), table);
   return table;
+}
+
+std::vector<std::string> TableCache::TableList(TableStore& store) {
+  std::lock_guard<std::shared_mutex> lock(mutex_);
+  if (!table_list_)
+    table_list_ = store.GetTableList();
+  return *table_list_;
 }
 
 std::size_t TableCache::size() const {

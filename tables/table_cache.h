@@ -9,10 +9,11 @@
 
 #include <map>
 #include <mutex>
-#include <shared_mutex>
 #include <optional>
+#include <shared_mutex>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "mortality/q_table.h"
 #include "tables/table_store.h"
@@ -32,6 +33,13 @@ class TableCache {
   // tries again.
   mortality::QTable Load(const TableRequest& request, TableStore& store);
 
+  // Whether `a` and `b` load the same table: the fields of the cache's key are equal.
+  static bool SameTable(const TableRequest& a, const TableRequest& b);
+
+  // The choosers' list, `store.GetTableList()` read through `store` once per run (every form
+  // of a run starts up with it). Safe to call from several threads; a failed read is not kept.
+  std::vector<std::string> TableList(TableStore& store);
+
   // Distinct tables held, and the loads that went to the data file (for tests and benchmarks).
   std::size_t size() const;
   long loads() const;
@@ -46,6 +54,7 @@ class TableCache {
 
   mutable std::shared_mutex mutex_;
   std::map<Key, mortality::QTable> tables_;
+  std::optional<std::vector<std::string>> table_list_;
   long loads_ = 0;
 };
 

@@ -10,6 +10,7 @@
 
 #include "form/controls.h"
 #include "form/form_model.h"
+#include "sheets/exports.h"
 #include "tables/table_store.h"
 #include "valuation/detail_table.h"
 #include "valuation/yield_curve_rates.h"
@@ -30,6 +31,13 @@ struct FormModel::State {
   std::array<std::string, kControlCount> texts;  // text fields and choosers
   std::array<bool, kControlCount> checked{};     // check boxes and option buttons
   std::vector<std::string> table_list;
+  // The last number read from each text (NumberIn), with the text it was read from.
+  struct Reading {
+    bool read = false;
+    std::string text;
+    std::optional<double> number;
+  };
+  std::array<Reading, kControlCount> readings;
   std::string message = "Calculate present values";  // the designed caption of Label6
   std::string result = "Not calculated";
   std::string failure;
@@ -39,6 +47,14 @@ struct FormModel::State {
   bool keep_detail = false;
   double value = 0.0;  // the unrounded value of the last successful recalculation
   std::unique_ptr<valuation::DetailTable> detail;  // made at the first detail export
+
+  // In a batch run, the tables of the last recalculation and what was asked for them: the
+  // next row mostly asks for the same ones.
+  struct LoadedTables {
+    std::array<tables::TableRequest, 4> requests;
+    sheets::MortalityColumns columns;
+  };
+  std::optional<LoadedTables> last_tables;
 
   // Read once per run; empty while YieldCurveLoaded is false.
   std::optional<valuation::YieldCurveRates> yield_curve;

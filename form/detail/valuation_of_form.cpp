@@ -30,10 +30,11 @@ int YearOf(const FormModel& form, Control control) {
 }  // namespace
 
 double NumberOf(const FormModel& form, Control control) {
-  const std::string& text = form.Text(control);
-  const std::optional<double> value = numbers::ParseNumber(text);
+  const std::optional<double> value = form.NumberIn(control);
   if (!value) {
-    throw FormError(std::string(CaptionOf(control)) + " \"" + text + "\" is not a number", control);
+    throw FormError(
+        std::string(CaptionOf(control)) + " \"" + form.Text(control) + "\" is not a number",
+        control);
   }
   return *value;
 }

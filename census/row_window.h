@@ -50,7 +50,9 @@ class RowWindow {
       }
       lock.lock();
       for (std::size_t i = begin; i < end; ++i) Slot(i).done = true;
-      rows_done_.notify_one();
+      // The writer is woken only for the row it waits for: a wake-up is a system call.
+      if (awaited_ >= begin && awaited_ < end)
+        rows_done_.notify_one();
     }
   }
 
@@ -115,7 +117,9 @@ class RowWindow {
       }
       if (!more_input || read_ - written >= slots_.size()) {
         std::unique_lock lock(mutex_);
+        awaited_ = written;
         rows_done_.wait_for(lock, kProgressStep, [&] { return Slot(written).done; });
+        awaited_ = kNoRow;
       }
     }
     progress(written);
@@ -130,9 +134,11 @@ class RowWindow {
   std::mutex mutex_;
   std::condition_variable rows_read_;
   std::condition_variable rows_done_;
-  std::size_t read_ = 0;   // rows put into the window so far
-  std::size_t taken_ = 0;  // rows a worker has taken
-  bool finished_ = false;  // nothing more will be read
+  static constexpr std::size_t kNoRow = static_cast<std::size_t>(-1);
+  std::size_t awaited_ = kNoRow;  // the row the writer waits for, if it waits
+  std::size_t read_ = 0;          // rows put into the window so far
+  std::size_t taken_ = 0;         // rows a worker has taken
+  bool finished_ = false;         // nothing more will be read
 };
 
 }  // namespace orvane::census

@@ -30,7 +30,7 @@ long Value(const int& row) {
 }
 
 TEST(RowWindow, WritesEveryRowOnceInInputOrderWithinItsCapacity) {
-  // Capacities below, at and above a worker's batch (kRowsPerTake) and the reader's batch (64).
+  // Capacities below, at and above a worker's batch (kRowsPerTake) and the reader's (8 times it).
   const Case cases[] = {{1, 3, 40, -1},     {5, 2, 500, -1}, {kRowsPerTake, 4, 333, -1},
                         {100, 3, 1000, -1}, {64, 2, 0, -1},  {7, 3, 300, 123},
                         {200, 2, 1000, 0}};

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "form/form_error.h"
@@ -58,14 +59,12 @@ TEST_F(FormTest, ContingentTablesTakeTheOtherSexAndTheParticipantsYearOfBirth) {
   const char* names[] = {"2008417e", "2008417e", "RP2000CM", "None"};
   for (size_t i = 0; i < 4; ++i) {
     const tables::TableRequest& r = requests[i];
-    EXPECT_EQ(r.TableName, names[i]) << i;
-    EXPECT_EQ(r.Male, i % 2 == 1) << i;
-    EXPECT_EQ(r.Pre, i >= 2) << i;
-    EXPECT_EQ(std::vector<int>({r.YearOfBirth, r.RetirementYear, r.ValuationYear}),
-              std::vector<int>({1962, 2027, 2009}));
-    EXPECT_EQ(std::vector<bool>({r.DontProjTable, r.ProjToValuation, r.ProjToRetirement,
-                                 r.ProjToPayment, r.BlendAnn, r.BlendSex, r.FollowPreamble}),
-              std::vector<bool>({false, false, false, true, true, false, false}));
+    EXPECT_EQ(std::tuple(r.TableName, r.Male, r.Pre, r.YearOfBirth, r.RetirementYear,
+                         r.ValuationYear, r.DontProjTable, r.ProjToValuation, r.ProjToRetirement,
+                         r.ProjToPayment, r.BlendAnn, r.BlendSex, r.FollowPreamble),
+              std::tuple(std::string(names[i]), i % 2 == 1, i >= 2, 1962, 2027, 2009, false, false,
+                         false, true, true, false, false))
+        << i;
   }
   tables::TableStore store(dir_ / "MortalityTables", [] { return tables::RetryAnswer::kCancel; });
   const mortality::QTable male_1962 = store.LoadTable(requests[1]);

@@ -1,19 +1,13 @@
-// Generational tables of the shipped data file against the SOA's own XTbML files: each cohort
-// rate is worked out here from the Pri-2012 base and Scale MP-2021 as read with pugixml, not by
-// the table tool's importer. Then small data files for the faults and the kept scale.
+// Small generational data files: the faults of a scale and the scale the store keeps. The
+// shipped file's cohorts are worked out from the SOA's own files in shipped_tables_test.py.
 #include "tables/generational_table.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <map>
-#include <pugixml.hpp>
 #include <string>
-#include <utility>
 
-#include "numbers/rounding.h"
 #include "sources/data_file_writer.h"
 #include "tables/detail/store_probe.h"
 #include "tables/table_store.h"
@@ -22,57 +16,6 @@
 
 namespace orvane::tables {
 namespace {
-
-// Rates keyed by (outer, inner) axis value; inner is 0 in a one-axis table.
-std::map<std::pair<int, int>, double> ReadRates(const std::string& id) {
-  pugi::xml_document doc;
-  const auto file = sources::testing::Source("data/tables/published/xtbml/t" + id + ".xml");
-  EXPECT_TRUE(doc.load_file(file.c_str())) << file;
-  std::map<std::pair<int, int>, double> rates;
-  for (const pugi::xml_node outer :
-       doc.child("XTbML").child("Table").child("Values").children("Axis")) {
-    for (const pugi::xpath_node y : outer.select_nodes(".//Y")) {
-      const int t = y.node().attribute("t").as_int();
-      rates[y.parent() == outer ? std::pair{t, 0} : std::pair{outer.attribute("t").as_int(), t}] =
-          std::stod(y.node().text().get());
-    }
-  }
-  return rates;
-}
-
-// Pri-2012 Retiree male (juvenile to 17, employee 18-49, retiree 50 on) on Scale MP-2021 male.
-double ExpectedCohortRate(int born, int age) {
-  static const auto juvenile = ReadRates("3600"), employee = ReadRates("3532"),
-                    retiree = ReadRates("3534"), scale = ReadRates("3612");
-  const double base = (age <= 17 ? juvenile : age <= 49 ? employee : retiree).at({age, 0});
-  const auto s = [&](int t) {
-    return scale.at({std::clamp(age, 20, 120), std::clamp(t, 1951, 2037)});
-  };
-  const int year = born + age;
-  double product = 1.0;
-  for (int t = 2013; t <= year; ++t) product *= 1.0 - s(t);
-  for (int t = year + 1; t <= 2012; ++t) product *= 1.0 - s(t);
-  const double f = year < 2012 ? 1.0 / product : product;
-  return std::min(1.0, numbers::RoundHalfEven(base * f, 6));
-}
-
-TEST(GenerationalTable, CohortRatesFollowTheLifesOwnYears) {
-  TableStore store(sources::testing::Source("data/MortalityTables"), {});
-  const std::tuple<int, int, const char*> cases[] = {
-      {1961, 65, "2026: improved over 2013-2026"},
-      {1961, 90, "2051: past the scale's last year, which holds as the ultimate rate"},
-      {1945, 65, "2010: projected backwards from 2012"},
-      {1945, 10, "1955: backwards, and under 20 the scale is read at age 20"},
-      {1961, 51, "2012 itself: the base rate"},
-      {2030, 65, "2095: every year past 2037 at the ultimate rate"},
-  };
-  TableRequest request{.TableName = "PriRM-G"};
-  for (const auto& [born, age, why] : cases) {
-    request.LifeYearOfBirth = born;
-    EXPECT_EQ(store.LoadTable(request).at(age), ExpectedCohortRate(born, age))
-        << born << " at " << age << ": " << why;
-  }
-}
 
 // A data file of one generational table "GEN" of rate 0.5 on a scale "SCALE" of ages 20-21, each
 // year's improvement `micro` at both ages. The store keeps a parsed scale between loads, yet a

@@ -277,21 +277,11 @@ std::array<tables::TableRequest, 4> FormModel::TableRequests() const {
 
 sheets::MortalityColumns FormModel::LoadMortality() {
   State& s = *state_;
-  std::array<tables::TableRequest, 4> requests = TableRequests();
   tables::TableCache* cache = s.environment.table_cache;
-  // A batch run's tables come from its cache, so asking for the last row's tables again gives
-  // them again; the window has no cache and reads the file every time.
-  if (cache != nullptr && s.last_tables) {
-    bool same = true;
-    for (std::size_t i = 0; i < requests.size() && same; ++i)
-      same = tables::TableCache::SameTable(s.last_tables->requests[i], requests[i]);
-    if (same)
-      return s.last_tables->columns;
-  }
-  sheets::MortalityColumns columns = detail::LoadTables(requests, s.store, cache);
-  if (cache != nullptr)
-    s.last_tables = State::LoadedTables{std::move(requests), columns};
-  return columns;
+  // A batch run's tables come from its cache, so a table asked for as in the last row is that
+  // row's table; the window reads the file every time, so a replaced file counts at once.
+  return detail::LoadTables(TableRequests(), s.store, cache,
+                            cache != nullptr ? &s.last_tables : nullptr);
 }
 
 valuation::Sensitivities FormModel::Valuate(bool with_sensitivities) {

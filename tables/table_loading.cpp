@@ -30,6 +30,10 @@ mortality::QTable TableStore::LoadTable(const TableRequest& request) {
                    " cannot be loaded: neither \"No Projection\" nor a projection is selected");
 }
 
+bool TableStore::IsGenerational(std::string_view name) {
+  return OpenFile(name) > 0 && GenerationalScaleOf(ReadString()).has_value();
+}
+
 mortality::QTable TableStore::DirectLoad(const std::string& name8,
                                          std::optional<int> life_year_of_birth) {
   ++direct_loads_;

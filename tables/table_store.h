@@ -155,6 +155,10 @@ class TableStore {
   // finite result; DataFileUnavailable as ReadDataAt does.
   mortality::QTable LoadTable(const TableRequest& request);
 
+  // Whether the data file's table `name` is generational (its rates follow the life's year of
+  // birth); false for a table the file lacks. Throws DataFileUnavailable as ReadDataAt does.
+  bool IsGenerational(std::string_view name);
+
  private:
   friend struct detail::StoreProbe;
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "form/controls.h"
+#include "form/detail/valuation_of_form.h"
 #include "form/form_model.h"
-#include "sheets/exports.h"
 #include "tables/table_store.h"
 #include "valuation/detail_table.h"
 #include "valuation/yield_curve_rates.h"
@@ -48,13 +48,8 @@ struct FormModel::State {
   double value = 0.0;  // the unrounded value of the last successful recalculation
   std::unique_ptr<valuation::DetailTable> detail;  // made at the first detail export
 
-  // In a batch run, the tables of the last recalculation and what was asked for them: the
-  // next row mostly asks for the same ones.
-  struct LoadedTables {
-    std::array<tables::TableRequest, 4> requests;
-    sheets::MortalityColumns columns;
-  };
-  std::optional<LoadedTables> last_tables;
+  // In a batch run, the last table of each place and what was asked for it.
+  detail::LastTables last_tables;
 
   // Read once per run; empty while YieldCurveLoaded is false.
   std::optional<valuation::YieldCurveRates> yield_curve;

@@ -74,9 +74,10 @@ constexpr std::array<Control, 4> kLoadOrder = {Control::PostRetPrimary, Control:
                                                Control::PreRetPrimary, Control::PreRetContingent};
 
 mortality::QTable LoadChosen(tables::TableStore& store, tables::TableCache* cache,
-                             const tables::TableRequest& request, Control chooser) {
+                             const tables::TableRequest& request, Control chooser,
+                             bool* follows_life) {
   try {
-    return cache != nullptr ? cache->Load(request, store) : store.LoadTable(request);
+    return cache != nullptr ? cache->Load(request, store, follows_life) : store.LoadTable(request);
   } catch (const tables::DataFileUnavailable&) {
     throw;
   } catch (const tables::TableError& e) {
@@ -184,10 +185,24 @@ std::array<tables::TableRequest, 4> TableRequestsOf(const FormModel& form) {
 }
 
 sheets::MortalityColumns LoadTables(const std::array<tables::TableRequest, 4>& requests,
-                                    tables::TableStore& store, tables::TableCache* cache) {
+                                    tables::TableStore& store, tables::TableCache* cache,
+                                    LastTables* last) {
   std::array<mortality::QTable, 4> loaded;
-  for (size_t i = 0; i < kLoadOrder.size(); ++i)
-    loaded[i] = LoadChosen(store, cache, requests[i], kLoadOrder[i]);
+  for (size_t i = 0; i < kLoadOrder.size(); ++i) {
+    if (last != nullptr && last->held[i] &&
+        tables::TableCache::SameTable(last->requests[i], requests[i], last->follows_life[i])) {
+      loaded[i] = last->tables[i];
+      continue;
+    }
+    bool follows_life = false;
+    loaded[i] = LoadChosen(store, cache, requests[i], kLoadOrder[i], &follows_life);
+    if (last != nullptr) {
+      last->requests[i] = requests[i];
+      last->follows_life[i] = follows_life;
+      last->tables[i] = loaded[i];
+      last->held[i] = true;
+    }
+  }
   sheets::MortalityColumns columns;
   columns.PostPrimary = loaded[0];
   columns.PostContingent = loaded[1];

@@ -22,10 +22,21 @@ namespace orvane::form::detail {
 // ValuationDate or DateOfBirth is not a date.
 std::array<tables::TableRequest, 4> TableRequestsOf(const FormModel& form);
 
-// The four tables of `requests`, through `cache` when not null. Throws FormError naming the
-// chooser of a table the loader rejects, and tables::DataFileUnavailable.
+// A batch run's last table in each of the four places, with what was asked for it: the next
+// row mostly asks for the same ones.
+struct LastTables {
+  std::array<tables::TableRequest, 4> requests;
+  std::array<bool, 4> follows_life{};  // whether each follows the life's year of birth
+  std::array<bool, 4> held{};
+  std::array<mortality::QTable, 4> tables;
+};
+
+// The four tables of `requests`, through `cache` when not null; with `last`, a table asked for
+// as last time is taken again from there, and `last` keeps what was loaded. Throws FormError
+// naming the chooser of a table the loader rejects, and tables::DataFileUnavailable.
 sheets::MortalityColumns LoadTables(const std::array<tables::TableRequest, 4>& requests,
-                                    tables::TableStore& store, tables::TableCache* cache);
+                                    tables::TableStore& store, tables::TableCache* cache,
+                                    LastTables* last = nullptr);
 
 // The number a field's text reads as. Throws FormError naming the field when it is none.
 double NumberOf(const FormModel& form, Control control);

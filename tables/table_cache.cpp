@@ -16,36 +16,35 @@ bool TableCache::SameTable(const TableRequest& a, const TableRequest& b, bool fo
   return KeyOf(a, follows_life) == KeyOf(b, follows_life);
 }
 
-bool TableCache::FollowsLife(const std::string& name8, TableStore& store) {
-  {
-    std::shared_lock<std::shared_mutex> reading(mutex_);
-    const auto known = generational_.find(name8);
-    if (known != generational_.end())
-      return known->second;
-  }
-  std::lock_guard<std::shared_mutex> lock(mutex_);
-  const auto known = generational_.find(name8);
-  if (known != generational_.end())
-    return known->second;
-  return generational_.emplace(name8, store.IsGenerational(name8)).first->second;
-}
-
 mortality::QTable TableCache::Load(const TableRequest& request, TableStore& store,
                                    bool* follows_life) {
-  const bool generational = request.IsDirect() && FollowsLife(request.Name(), store);
-  if (follows_life != nullptr)
-    *follows_life = generational;
-  Key key = KeyOf(request, generational);
+  const std::string name8 = request.Name();
+  const bool direct = request.IsDirect();
   {
     // The look-ups of a run are many and short: the workers make them side by side.
     std::shared_lock<std::shared_mutex> reading(mutex_);
-    const auto found = tables_.find(key);
-    if (found != tables_.end())
-      return found->second;
+    const auto kind = direct ? generational_.find(name8) : generational_.end();
+    if (!direct || kind != generational_.end()) {
+      const bool generational = direct && kind->second;
+      const auto found = tables_.find(KeyOf(request, generational));
+      if (found != tables_.end()) {
+        if (follows_life != nullptr)
+          *follows_life = generational;
+        return found->second;
+      }
+    }
   }
   // The lock is held while a table loads, so concurrent first requests for one table read the
-  // data file once; the loads of a run are few.
+  // data file once; the loads of a run are few. Whether a name's table is generational is asked
+  // of the file once.
   std::lock_guard<std::shared_mutex> lock(mutex_);
+  auto kind = generational_.find(name8);
+  if (direct && kind == generational_.end())
+    kind = generational_.emplace(name8, store.IsGenerational(name8)).first;
+  const bool generational = direct && kind->second;
+  if (follows_life != nullptr)
+    *follows_life = generational;
+  Key key = KeyOf(request, generational);
   const auto found = tables_.find(key);
   if (found != tables_.end())
     return found->second;

@@ -55,8 +55,6 @@ class TableCache {
   using Key = std::tuple<std::string, bool, bool, bool, bool, bool, bool, int, int, bool, int, bool,
                          bool, std::optional<int>>;
   static Key KeyOf(const TableRequest& request, bool follows_life);
-  // Whether a direct load of `name8` follows the life's year of birth, asked of the file once.
-  bool FollowsLife(const std::string& name8, TableStore& store);
 
   mutable std::shared_mutex mutex_;
   std::map<Key, mortality::QTable> tables_;

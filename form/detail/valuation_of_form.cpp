@@ -187,39 +187,39 @@ std::array<tables::TableRequest, 4> TableRequestsOf(const FormModel& form) {
 sheets::MortalityColumns LoadTables(const std::array<tables::TableRequest, 4>& requests,
                                     tables::TableStore& store, tables::TableCache* cache,
                                     LastTables* last) {
-  std::array<mortality::QTable, 4> loaded;
+  // The column each place of kLoadOrder fills; a census copies each table as few times as it can.
+  static constexpr std::array<mortality::QTable sheets::MortalityColumns::*, 4> kColumnOf = {
+      &sheets::MortalityColumns::PostPrimary, &sheets::MortalityColumns::PostContingent,
+      &sheets::MortalityColumns::PrePrimary, &sheets::MortalityColumns::PreContingent};
+  sheets::MortalityColumns columns;
   for (size_t i = 0; i < kLoadOrder.size(); ++i) {
+    mortality::QTable& column = columns.*kColumnOf[i];
     if (last != nullptr && last->held[i] &&
         tables::TableCache::SameTable(last->requests[i], requests[i], last->follows_life[i])) {
-      loaded[i] = last->tables[i];
+      column = last->tables[i];
       continue;
     }
     bool follows_life = false;
-    loaded[i] = LoadChosen(store, cache, requests[i], kLoadOrder[i], &follows_life);
+    column = LoadChosen(store, cache, requests[i], kLoadOrder[i], &follows_life);
     if (last != nullptr) {
       last->requests[i] = requests[i];
       last->follows_life[i] = follows_life;
-      last->tables[i] = loaded[i];
+      last->tables[i] = column;
       last->held[i] = true;
     }
   }
-  sheets::MortalityColumns columns;
-  columns.PostPrimary = loaded[0];
-  columns.PostContingent = loaded[1];
-  columns.PrePrimary = loaded[2];
-  columns.PreContingent = loaded[3];
   return columns;
 }
 
 valuation::ValuationInputs ValuationInputsOf(const FormModel& form,
-                                             sheets::MortalityColumns tables) {
+                                             const sheets::MortalityColumns& tables) {
   ValuationInputs inputs;
   for (const NumberInput& number : kNumberInputs)
     inputs.*number.input = NumberOf(form, number.control);
-  inputs.PrePrimaryMortality = std::move(tables.PrePrimary);
-  inputs.PreContingentMortality = std::move(tables.PreContingent);
-  inputs.PostPrimaryMortality = std::move(tables.PostPrimary);
-  inputs.PostContingentMortality = std::move(tables.PostContingent);
+  inputs.PrePrimaryMortality = tables.PrePrimary;
+  inputs.PreContingentMortality = tables.PreContingent;
+  inputs.PostPrimaryMortality = tables.PostPrimary;
+  inputs.PostContingentMortality = tables.PostContingent;
   inputs.UseRoundedAge = form.Checked(Control::UseRoundedAge);
   inputs.TreatAsYieldCurve = form.Checked(Control::YieldCurve);
   return inputs;

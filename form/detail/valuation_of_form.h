@@ -44,7 +44,7 @@ double NumberOf(const FormModel& form, Control control);
 // The fifteen numbers, the four tables and the boxes the valuation reads. Throws FormError for a
 // number field that is not a number.
 valuation::ValuationInputs ValuationInputsOf(const FormModel& form,
-                                             sheets::MortalityColumns tables);
+                                             const sheets::MortalityColumns& tables);
 
 // The full yield curve workbook of the form's data folder. Throws FormError about FullYieldCurve
 // when it cannot be read or holds a rate of -100% or below.

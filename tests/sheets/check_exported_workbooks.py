@@ -85,11 +85,12 @@ def check_with_openpyxl(folder, months):
     check_results("stored", stored.worksheets[0]["A12"].value,
                   [[cell.value for cell in row] for row in stored["Summary"].iter_rows()], months)
     with zipfile.ZipFile(folder / "detail.xlsx") as archive:
-        ranges = [re.findall(r"<c:f>([^<]*)</c:f>", archive.read(n).decode())
+        ranges = [re.findall(r"<c:(barChart|lineChart)>|<c:f>([^<]*)</c:f>", archive.read(n).decode())
                   for n in sorted(archive.namelist()) if re.fullmatch(r"xl/charts/chart\d\.xml", n)]
-    check(ranges == [["Summary!$D$2:$D$121", "Summary!$E$2:$E$121"],
-                     ["Sheet1!$K$2:$K$1440", "Sheet1!$L$2:$L$1440"], ["Sheet1!$Q$2:$Q$1440"]],
-          f"the charts draw {ranges}")
+    ranges = [[kind or cells for kind, cells in chart] for chart in ranges]
+    check(ranges == [["barChart", "Summary!$D$2:$D$121", "Summary!$E$2:$E$121"],
+                     ["lineChart", "Sheet1!$K$2:$K$1440", "Sheet1!$L$2:$L$1440"],
+                     ["lineChart", "Sheet1!$Q$2:$Q$1440"]], f"the charts draw {ranges}")
     rules = openpyxl.load_workbook(folder / "rules.xlsx").worksheets[0]
     found = {c.coordinate: (c.value, c.data_type, c.number_format)
              for row in rules.iter_rows() for c in row if c.value is not None}

@@ -90,6 +90,8 @@ TEST_F(Sources, NameTheFileLineAndColumnOfEachFault) {
       {{Table("d.csv", "T", ",0", 57, "-"), catalogue},
        "d.csv, line 58, column 1: age 57 is missing (found \"58\"; ages run from 1 to 120 in "
        "order)"},
+      {{Table("r.csv", "T", ",0", 120, ",0\n121,0"), catalogue},
+       "r.csv, line 122, column 1: a row after age 120 (\"121\")"},
       {{Table("e.csv", "T", ",0", 120, "-"), catalogue},
        "e.csv, line 121, column 1: age 120 is missing (the rows end after age 119)"},
       {{Table("f.csv", "TooLongName", ",0"), catalogue},
@@ -124,6 +126,7 @@ TEST_F(Sources, NameTheFileLineAndColumnOfEachFault) {
 // names the list's line, or the source cell and the table that needs it.
 TEST_F(Sources, PublishedListsNameEachFaultOfTheirAges) {
   Table("src.csv", "Q", ",0.001", 7, ",");  // a blank cell at age 7
+  Text("ago.csv", "Ago,Q\n1,0.001\n");
   // Read without a fault, the list stops the assembly only for want of a catalogue.
   const auto error = [&](const std::string& rows) {
     return AssemblyError({Text("p.csv", "name,ages,source,table,at\n" + rows)});
@@ -141,6 +144,7 @@ TEST_F(Sources, PublishedListsNameEachFaultOfTheirAges) {
        "p.csv, line 2: no row fills age 6 of \"P\""},
       {"P,1-120,src.csv,Q,\n", "src.csv, table Q, age 7: no rate (needed for \"P\")"},
       {"P,1-120,src.csv,Q,x\n", "p.csv, line 2: \"at\" must be an age, not \"x\""},
+      {"P,1-120,ago.csv,Q,\n", "ago.csv: no header row beginning with \"Age\""},
   };
   for (const auto& [rows, message] : cases) EXPECT_EQ(error(rows), message) << rows;
 }

@@ -73,7 +73,8 @@ class LumpSumBasis(unittest.TestCase):
     def test_a_census_takes_each_rows_terms(self):
         rows = [["ValuationDate", "Stability", "Lookback", "PlanYearBegins"],
                 ["8/15/2025", "", "", ""], ["8/15/2025", "plan-year", "", "7"],
-                ["7/20/2010", "month", "3", ""], ["8/15/2025", "week", "", ""]]
+                ["7/20/2010", "month", "3", ""], ["8/15/2025", "week", "", ""],
+                ["8/15/2025", "", "6", ""], ["8/15/2025", "", "", "13"]]
         text = "".join(",".join(row) + "\n" for row in rows)
         code, out, _ = census(text, "--stability", "calendar-quarter", "--lookback", "2")
         got = list(csv.reader(io.StringIO(out)))
@@ -81,8 +82,10 @@ class LumpSumBasis(unittest.TestCase):
             terms = ["--stability", row[1] or "calendar-quarter", "--lookback", row[2] or "2",
                      "--plan-year-begins", row[3] or "1", f"ValuationDate={row[0]}"]
             self.assertEqual(line[4:], [run(*terms)[1].strip(), ""], row)
-        self.assertEqual((code, got[4][4:]), (0, ["", 'line 5: Stability takes month, '
-            'calendar-quarter, plan-quarter, calendar-year or plan-year, not "week"']))
+        self.assertEqual((code, [line[4:] for line in got[4:]]), (0, [
+            ["", 'line 5: Stability takes month, calendar-quarter, plan-quarter, calendar-year or '
+                 'plan-year, not "week"'], ["", 'line 6: Lookback takes a month from 1 to 5, not "6"'],
+            ["", 'line 7: PlanYearBegins takes a month from 1 to 12, not "13"']]))
 
     def test_the_summary_sheet_records_the_basis(self):
         with tempfile.TemporaryDirectory() as folder:

@@ -54,6 +54,9 @@ TEST(ToolCommand, EachCommandKeepsItsArgumentsOutputAndExitStatus) {
   const std::string good = file("t.csv", std::string(rates).replace(rates.find(",1.0"), 4, ",0.5"));
   const std::string bad = file("bad.csv", rates);
   const std::string built = (folder / "built").string();
+  tables::testing::BlockFileBuilder first;  // a table at block 1, the first after the directory
+  first.Entry(0, 1, "First", first.AppendTable("", [](int) { return 7; }));
+  first.Save(folder / "first");
   WriteDataFile(
       folder / "orphan",
       DataFileContent{{{"GEN     ", "generational", {}, "", "GENERATIONAL:SCALE   ", {}}}, {}});
@@ -83,6 +86,7 @@ TEST(ToolCommand, EachCommandKeepsItsArgumentsOutputAndExitStatus) {
        "orvane-tables: Generational table \"PriRM-G\" needs the year of birth of the life it "
        "describes\n"},
       {"show Absent '" + shipped + "'", 1, shipped + " has no table \"Absent\"\n"},
+      {"show First '" + (folder / "first").string() + "'", 0, "age,First\n1,0.000007\n"},
       {"build --out '" + built + "' '" + good + "' '" + catalogue + "'", 0,
        "Wrote " + built + ": 1 tables, 1 listed\n"},
       {"check '" + built + "'", 1, "\n" + built + ": 1 tables, 1 catalogue names, "},
